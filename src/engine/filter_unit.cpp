@@ -1,0 +1,34 @@
+#include "engine/filter_unit.h"
+
+namespace {
+
+const WaveTableSet& filled(WaveTableSet& set) {
+    buildWaveTables(set);
+    return set;
+}
+
+}  // namespace
+
+FilterUnit::FilterUnit(float rate)
+    : filterLfo(filled(waveTables), rate), volumeLfo(waveTables, rate), sampleRate(rate) {
+    reset();
+}
+
+void FilterUnit::reset() {
+    state[ModeLow] = 0.0f;
+    state[ModeHigh] = 0.0f;
+    state[ModeBand] = 0.0f;
+    filterLfo.reset();
+    volumeLfo.reset();
+}
+
+void FilterUnit::setCutoff(float x) {
+    // 2 pi x (cutoff scale x x) / sample rate, in this order: the scale divided by the
+    // reciprocal, then the rate, then 2 pi.
+    constexpr double kTwoPi = 6.283185307179586;
+    if (x == 0.0f) {
+        frequency = 0.0f;
+        return;
+    }
+    frequency = static_cast<float>(cutoffScale / (1.0 / x) / sampleRate * kTwoPi);
+}

@@ -1,0 +1,25 @@
+#include "engine/lfo.h"
+
+Lfo::Lfo(const WaveTableSet& tables, float rateHz) : waveTables(tables), sampleRate(static_cast<std::int32_t>(rateHz)) {
+    setShape(ShapePulse);
+    reset();
+}
+
+void Lfo::setShape(std::int32_t n) {
+    shape = n;
+    currentTable = &waveTables.get(n);
+    table = currentTable->data.get();
+    tableLength = static_cast<float>(currentTable->length);
+    indexMask = currentTable->length - 1;
+    incrementPerRateUnit = static_cast<float>(static_cast<double>(currentTable->length) / sampleRate * 0.5);
+    phase = 0.0f;
+}
+
+void Lfo::setRate(float x) {
+    // rate scale x x, written as a division by the reciprocal; the increment is taken from
+    // the quotient before it is rounded to float.
+    const double quotient = x == 0.0f ? 0.0 : rateScale / (1.0 / x);
+    rate = static_cast<float>(quotient);
+    phaseIncrement = static_cast<float>(quotient * incrementPerRateUnit);
+    phase = 0.0f;
+}
