@@ -1,0 +1,140 @@
+// The toolkit's value types and constant tables, and PaintContext, the drawing surface every
+// view draws through for the length of one event.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/platform.h"
+
+class EditorFrame;
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// For hit tests all four edges belong to the rectangle; when drawn it is handed to the
+// platform unchanged, so there right and bottom are exclusive.
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    bool operator==(const Rect&) const = default;
+    std::int32_t width() const { return right - left; }
+    std::int32_t height() const { return bottom - top; }
+    bool contains(Point p) const { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; }
+};
+
+struct Colour {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::uint8_t unused = 0;  // carries no colour
+    platform::ColourRef ref() const { return platform::makeColourRef(red, green, blue); }
+};
+
+// Colours compare by red, green and blue only.
+inline bool sameColour(const Colour& a, const Colour& b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+inline constexpr Colour colourTransparentKey{255, 255, 255, 0};
+inline constexpr Colour colourBlack{0, 0, 0, 0};
+inline constexpr Colour colourWhite{255, 255, 255, 0};
+inline constexpr Colour colourGrey{127, 127, 127, 0};
+inline constexpr Colour colourRed{255, 0, 0, 0};
+inline constexpr Colour colourGreen{0, 255, 0, 0};
+inline constexpr Colour colourBlue{0, 0, 255, 0};
+inline constexpr Colour colourYellow{255, 255, 0, 0};
+inline constexpr Colour colourMagenta{255, 0, 255, 0};
+inline constexpr Colour colourCyan{0, 255, 255, 0};
+
+struct FontEntry {
+    const char* face;
+    int defaultSize;
+};
+
+inline constexpr int kFontCount = 8;
+inline constexpr FontEntry fontTable[kFontCount] = {
+    {"Arial", 12}, {"Arial", 18}, {"Arial", 14}, {"Arial", 12},
+    {"Arial", 11}, {"Arial", 10}, {"Arial", 9},  {"Symbol", 13},
+};
+inline constexpr int kFontAlwaysBold = 0;
+inline constexpr int kFontDecorative = 7;
+
+enum FontStyle : int { fontBold = 1, fontItalic = 2, fontUnderline = 4 };
+
+enum MouseState : int {
+    buttonLeft = 1,
+    buttonMiddle = 2,
+    buttonRight = 4,
+    modShift = 8,
+    modControl = 16,
+    modAlt = 32,
+};
+
+// Recorded when the frame's window class is registered.
+extern bool buttonsSwapped;
+
+// A font id outside the table falls back to 0.
+int validFontId(int fontId);
+
+class PaintContext {
+public:
+    // `surface` and `window` are borrowed and may be null.
+    PaintContext(EditorFrame* frame, platform::Surface* surface, platform::Window* window);
+
+    PaintContext(const PaintContext&) = delete;
+    PaintContext& operator=(const PaintContext&) = delete;
+
+    void moveTo(Point p);
+    void lineTo(Point p);
+    void setLineStyle(int style);
+    void setLineColour(Colour colour);
+    void setFillColour(Colour colour);
+    void setFontColour(Colour colour);
+    void setFont(int fontId, int size = 0, int styleBits = 0);
+    // Both the right and the bottom edge are drawn.
+    void drawRectOutline(const Rect& r);
+    // Exactly the pixels strictly inside the outline of the same rectangle.
+    void fillRect(const Rect& r);
+    // alignment 0 left, 1 centre, 2 right
+    void drawString(const char* text, const Rect& r, bool opaque, int alignment);
+
+    int mouseButtons();
+    void mouseLocation(Point& p);
+
+    void setOffset(Point p) { offset = p; }
+    Point getOffset() const { return offset; }
+    EditorFrame* getFrame() const { return frame; }
+    platform::Surface* surface() const { return deviceContext; }
+    platform::Window* window() const { return nativeWindow; }
+    int getFontId() const { return fontId; }
+    int getFontSize() const { return fontSize; }
+    int getFontWeight() const { return fontWeight; }
+    Colour getFontColour() const { return fontColour; }
+    Colour getLineColour() const { return lineColour; }
+    Colour getFillColour() const { return fillColour; }
+    int getLineStyle() const { return lineStyle; }
+
+private:
+    void applyPen();
+    platform::PixelPoint shifted(Point p) const { return {p.x + offset.x, p.y + offset.y}; }
+
+    Point windowOrigin;
+    Point offset;
+    platform::Surface* deviceContext;
+    platform::Window* nativeWindow;
+    EditorFrame* frame;
+    int fontSize = 0;
+    int fontId = 0;
+    int fontWeight = 0;
+    Colour fontColour = colourWhite;
+    int lineWidth = 1;
+    Colour lineColour = colourWhite;
+    Colour fillColour = colourBlack;
+    int lineStyle = 0;
+};

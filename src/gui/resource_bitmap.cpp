@@ -1,0 +1,55 @@
+#include "gui/resource_bitmap.h"
+
+bool transparentBlitBound = false;
+
+namespace {
+
+platform::PixelRect placed(const PaintContext& context, const Rect& r) {
+    const Point o = context.getOffset();
+    return {r.left + o.x, r.top + o.y, r.right + o.x, r.bottom + o.y};
+}
+
+}  // namespace
+
+ResourceBitmap::ResourceBitmap(int id) : resourceId(id), image(platform::services().loadBitmap(id & 0xFFFF)) {
+    if (image) {
+        width = image->width();
+        height = image->height();
+    }
+}
+
+void ResourceBitmap::release() {
+    if (refCount <= 0) return;
+    if (--refCount == 0) delete this;
+}
+
+void ResourceBitmap::draw(PaintContext& context, const Rect& destination, Point source) {
+    if (!image || !context.surface()) return;
+    context.surface()->blit(*image, {source.x, source.y}, placed(context, destination), platform::RasterOp::copy);
+}
+
+void ResourceBitmap::drawTransparent(PaintContext& context, const Rect& destination, Point source) {
+    if (!image || !context.surface()) return;
+    if (transparentBlitBound) {
+        context.surface()->transparentBlit(*image, {source.x, source.y}, placed(context, destination),
+                                           transparentColour.ref());
+    } else {
+        drawMasked(*context.surface(), placed(context, destination), {source.x, source.y});
+    }
+}
+
+// Without a direct routine: destination XOR source, AND a mask that is white where the source
+// has the transparent colour and black elsewhere, XOR source again. Where the mask is white the
+// two XORs cancel and the destination stays; where it is black the source remains.
+void ResourceBitmap::drawMasked(platform::Surface& surface, const platform::PixelRect& to, platform::PixelPoint from) {
+    const platform::ColourRef savedBack = surface.backColour();
+    const platform::ColourRef savedText = surface.textColour();
+    surface.setBackColour(colourWhite.ref());
+    surface.setTextColour(colourBlack.ref());
+    const auto mask = surface.makeMask(*image, from, to.right - to.left, to.bottom - to.top, transparentColour.ref());
+    surface.blit(*image, from, to, platform::RasterOp::invert);
+    surface.blit(*mask, {0, 0}, to, platform::RasterOp::mask);
+    surface.blit(*image, from, to, platform::RasterOp::invert);
+    surface.setBackColour(savedBack);
+    surface.setTextColour(savedText);
+}
