@@ -60,8 +60,6 @@ bool View::detachedFrom(View*) { return true; }
 
 bool View::attachedTo(View*) { return true; }
 
-bool View::editColours(Colour&, Colour&) { return false; }
-
 void View::release() {
     if (refCount <= 0) return;
     if (--refCount == 0) delete this;

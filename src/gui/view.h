@@ -68,8 +68,6 @@ public:
     virtual FrameEditor* ownerEditor();
     virtual bool detachedFrom(View* parent);
     virtual bool attachedTo(View* parent);
-    // Colours for a native text editor shown over this view; false when it shows none.
-    virtual bool editColours(Colour& text, Colour& back);
     virtual void release();
     virtual void retain() { ++refCount; }
     virtual int referenceCount() { return refCount; }
