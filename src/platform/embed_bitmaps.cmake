@@ -1,9 +1,8 @@
 # vellumine_embed_bitmaps(<target> <id> <file> [<id> <file> ...])
 # Binds BMP files into <target> under resource ids, the way resource files are bound into a
 # Windows module: a build step turns them into one C++ table that the software backend reads.
-set(VELLUMINE_EMBED_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/embed_bitmap_source.cmake)
-
 function(vellumine_embed_bitmaps target)
+  set(script ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_bitmap_source.cmake)
   set(pairs ${ARGN})
   list(LENGTH pairs count)
   math(EXPR odd "${count} % 2")
@@ -20,8 +19,8 @@ function(vellumine_embed_bitmaps target)
   string(REPLACE ";" "|" encoded "${pairs}")
   add_custom_command(
     OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} "-DRESOURCES=${encoded}" -DOUTPUT=${output} -P ${VELLUMINE_EMBED_SCRIPT}
-    DEPENDS ${files} ${VELLUMINE_EMBED_SCRIPT}
+    COMMAND ${CMAKE_COMMAND} "-DRESOURCES=${encoded}" -DOUTPUT=${output} -P ${script}
+    DEPENDS ${files} ${script}
     COMMENT "Embedding bitmaps into ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE ${output})
