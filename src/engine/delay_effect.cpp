@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/denormal_guard.h"
+#include "host/bounded_text.h"
 #include "host/editor_base.h"
 
 namespace {
@@ -142,9 +143,7 @@ void DelayEffect::setProgram(VstInt32 program) {
 }
 
 void DelayEffect::setProgramName(char* name) {
-    char* field = programs[currentProgram].name;
-    std::strncpy(field, name, sizeof programs[currentProgram].name - 1);
-    field[sizeof programs[currentProgram].name - 1] = '\0';
+    copyBounded(programs[currentProgram].name, sizeof programs[currentProgram].name, name);
 }
 
 void DelayEffect::getProgramName(char* name) {
@@ -254,26 +253,30 @@ void DelayEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleF
     float* outRight = outputs[1];
     float* lineLeft = delayLeft.get();
     float* lineRight = delayRight.get();
-    FilterUnit& originLeft = *units[0];
-    FilterUnit& originRight = *units[1];
-    FilterUnit& delayPathLeft = *units[2];
-    FilterUnit& delayPathRight = *units[3];
+    const float gain = feedback;
+    const float length = delayLength;
+    // The four units run interleaved, sample by sample: their recursions are independent,
+    // so the processor overlaps them.
+    FilterUnit::Runner originLeft = units[0]->runner();
+    FilterUnit::Runner originRight = units[1]->runner();
+    FilterUnit::Runner delayPathLeft = units[2]->runner();
+    FilterUnit::Runner delayPathRight = units[3]->runner();
     VstInt32 w = writePosition;
 
     for (VstInt32 n = 0; n < sampleFrames; ++n) {
         // Inputs are read before outputs are written: hosts may process in place.
         const float inL = inLeft[n];
         const float inR = inRight[n];
-        const float wetL = delayPathLeft.tick(inL);
-        const float wetR = delayPathRight.tick(inR);
+        const float wetL = delayPathLeft.step(inL);
+        const float wetR = delayPathRight.step(inR);
         const float oldL = lineLeft[w];
         const float oldR = lineRight[w];
-        lineLeft[w] = oldL * feedback + wetL;
-        lineRight[w] = oldR * feedback + wetR;
+        lineLeft[w] = oldL * gain + wetL;
+        lineRight[w] = oldR * gain + wetR;
         ++w;
-        if (static_cast<float>(w) >= delayLength) w = 0;
-        const float dryL = originLeft.tick(inL);
-        const float dryR = originRight.tick(inR);
+        if (static_cast<float>(w) >= length) w = 0;
+        const float dryL = originLeft.step(inL);
+        const float dryR = originRight.step(inR);
         if constexpr (Accumulate) {
             outLeft[n] = outLeft[n] + oldL + dryL;
             outRight[n] = outRight[n] + oldR + dryR;
@@ -282,5 +285,10 @@ void DelayEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleF
             outRight[n] = oldR + dryR;
         }
     }
+
+    units[0]->store(originLeft);
+    units[1]->store(originRight);
+    units[2]->store(delayPathLeft);
+    units[3]->store(delayPathRight);
     writePosition = w;
 }

@@ -23,20 +23,64 @@ public:
     void setOutputGain(float gain) { outputGain = gain; }
     void setMode(std::int32_t newMode) { mode = newMode; }
 
-    float tick(float in) {
-        float fc = frequency;
-        if (filterLfo.getDepth() != 0.0f) {
-            const float m = filterLfo.tick();
-            fc = frequency - m * frequency;
+    // The unit's running state for one processing call, copied into a local object so that
+    // it stays in registers across the sample loop (the loop's float stores could alias any
+    // float member and would force reloads), then stored back.
+    struct Runner {
+        float low, high, band, notch;
+        float f, q, gainIn, gainOut;
+        std::int32_t mode;
+        bool filterModulated, volumeModulated;
+        Lfo::Cursor filterCursor, volumeCursor;
+
+        float step(float in) {
+            float fc = f;
+            if (filterModulated) {
+                const float m = filterCursor.tick();
+                fc = f - m * f;
+            }
+            low = low + fc * band;
+            high = in * gainIn - low - q * band;
+            band = band + fc * high;
+            notch = low + high;
+            const float y = mode == ModeLow ? low : mode == ModeHigh ? high : mode == ModeBand ? band : notch;
+            if (!volumeModulated) return y * gainOut;
+            const float m2 = volumeCursor.tick();
+            return (y - m2 * y) * gainOut;
         }
-        state[ModeLow] = state[ModeLow] + fc * state[ModeBand];
-        state[ModeHigh] = in * inputGain - state[ModeLow] - damping * state[ModeBand];
-        state[ModeBand] = state[ModeBand] + fc * state[ModeHigh];
-        state[ModeNotch] = state[ModeLow] + state[ModeHigh];
-        const float y = state[mode];
-        if (volumeLfo.getDepth() == 0.0f) return y * outputGain;
-        const float m2 = volumeLfo.tick();
-        return (y - m2 * y) * outputGain;
+    };
+
+    Runner runner() const {
+        return {state[ModeLow],
+                state[ModeHigh],
+                state[ModeBand],
+                state[ModeNotch],
+                frequency,
+                damping,
+                inputGain,
+                outputGain,
+                mode,
+                filterLfo.getDepth() != 0.0f,
+                volumeLfo.getDepth() != 0.0f,
+                filterLfo.cursor(),
+                volumeLfo.cursor()};
+    }
+
+    void store(const Runner& running) {
+        state[ModeLow] = running.low;
+        state[ModeHigh] = running.high;
+        state[ModeBand] = running.band;
+        state[ModeNotch] = running.notch;
+        filterLfo.store(running.filterCursor);
+        volumeLfo.store(running.volumeCursor);
+    }
+
+    // One sample through the filter, its LFOs and the output gain.
+    float tick(float in) {
+        Runner running = runner();
+        const float out = running.step(in);
+        store(running);
+        return out;
     }
 
     Lfo& getFilterLfo() { return filterLfo; }

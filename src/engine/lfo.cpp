@@ -9,7 +9,6 @@ void Lfo::setShape(std::int32_t n) {
     shape = n;
     currentTable = &waveTables.get(n);
     table = currentTable->data.get();
-    tableLength = static_cast<float>(currentTable->length);
     indexMask = currentTable->length - 1;
     incrementPerRateUnit = static_cast<float>(static_cast<double>(currentTable->length) / sampleRate * 0.5);
     phase = 0.0f;

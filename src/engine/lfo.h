@@ -2,7 +2,6 @@
 // sample (no interpolation), scaled by the depth. Depth 0.0 stops it where it stands.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 #include "engine/wave_table.h"
@@ -17,15 +16,40 @@ public:
     void setRateScale(float scale) { rateScale = scale; }
     void reset() { phase = 0.0f; }
 
+    // The oscillator's running state, copied out for a block so that it lives in registers
+    // while the block runs, and stored back afterwards.
+    struct Cursor {
+        const float* table;
+        std::int32_t indexMask;
+        float phase;
+        float increment;
+        float depth;
+
+        float tick() {
+            const float result = table[static_cast<std::int32_t>(phase) & indexMask] * depth;
+            phase = phase + increment;
+            // Below 2^20 positions the phase is exact and runs unwrapped; from there on it
+            // is folded back by whole table lengths, so it keeps advancing instead of
+            // freezing once increments fall below its precision. Subtracting the largest
+            // multiple of the (power-of-two) length below the phase is exact in float.
+            if (phase >= kWrapThreshold) {
+                const std::int32_t whole = static_cast<std::int32_t>(phase) & ~indexMask;
+                phase = phase - static_cast<float>(whole);
+            }
+            return result;
+        }
+    };
+
+    Cursor cursor() const { return {table, indexMask, phase, phaseIncrement, depth}; }
+    void store(const Cursor& running) { phase = running.phase; }
+
+    // One step: the table value at the current phase times the depth; depth 0.0 returns
+    // 0.0 and leaves the phase where it is.
     float tick() {
         if (depth == 0.0f) return 0.0f;
-        const std::int32_t i = static_cast<std::int32_t>(phase) & indexMask;
-        const float result = table[i] * depth;
-        phase = phase + phaseIncrement;
-        // Below 2^20 positions the phase is exact and runs unwrapped; from there on it is
-        // folded back by whole table lengths (exact in float) so that it keeps advancing
-        // instead of freezing when increments fall below its precision.
-        if (phase >= kWrapThreshold) phase = std::fmod(phase, tableLength);
+        Cursor running = cursor();
+        const float result = running.tick();
+        store(running);
         return result;
     }
 
@@ -48,7 +72,6 @@ private:
     float phase = 0.0f;
     const WaveTable* currentTable = nullptr;
     const float* table = nullptr;
-    float tableLength = 0.0f;
     std::int32_t shape = 0;
     float rateScale = 0.0f;
     float rate = 0.0f;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "host/bounded_text.h"
 #include "host/editor_base.h"
 #include "host/float_convert.h"
 
@@ -291,8 +292,7 @@ bool EffectBaseEx::freeArrangement(VstSpeakerArrangement** slot) {
 
 bool EffectBaseEx::copySpeaker(VstSpeakerProperties* to, const VstSpeakerProperties* from) {
     if (!to || !from) return false;
-    std::strncpy(to->name, from->name, sizeof to->name - 1);
-    to->name[sizeof to->name - 1] = '\0';
+    copyBounded(to->name, sizeof to->name, from->name);
     to->type = from->type;
     to->azimuth = from->azimuth;
     to->elevation = from->elevation;
