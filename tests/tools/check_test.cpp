@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "plughost/check.h"
+
+namespace plughost {
+namespace {
+
+CheckSummary checkModule(const std::string& path, std::string& printed) {
+    std::string error;
+    auto module = PluginModule::load(path, error);
+    EXPECT_TRUE(module) << error;
+    if (!module) return {};
+    CheckOptions options;
+    options.timeLimitSeconds = 2;  // the hanging plug-in below must not hold the suite up
+    std::ostringstream out;
+    CheckSummary summary = runChecks(*module, options, out);
+    printed = out.str();
+    return summary;
+}
+
+std::string faulty(const std::string& kind) { return std::string(FAULTY_PLUGIN_DIR) + "/faulty_" + kind + ".so"; }
+
+TEST(Check, CleanPluginsPass) {
+    for (const std::string& path : {faulty("none"), std::string(VELLUMINE_PLUGIN)}) {
+        std::string printed;
+        const CheckSummary summary = checkModule(path, printed);
+        EXPECT_EQ(summary.failed, 0) << path << "\n" << printed;
+        EXPECT_GT(summary.passed, 80) << path;
+        EXPECT_EQ(summary.skipped, 2) << "the two editor opcodes that need a window";
+        EXPECT_NE(printed.find(std::to_string(summary.passed) + " passed, 0 failed, 2 skipped\n"), std::string::npos);
+    }
+}
+
+struct FaultCase {
+    const char* kind;
+    const char* check;    // the check that must fail
+    const char* finding;  // words of its finding
+};
+
+class CheckFinds : public testing::TestWithParam<FaultCase> {};
+
+TEST_P(CheckFinds, EachFaultKind) {
+    const FaultCase& c = GetParam();
+    std::string printed;
+    const CheckSummary summary = checkModule(faulty(c.kind), printed);
+    EXPECT_GE(summary.failed, 1);
+    const bool found = std::any_of(summary.findings.begin(), summary.findings.end(), [&](const std::string& f) {
+        return f.starts_with(c.check) && f.find(c.finding) != std::string::npos;
+    });
+    EXPECT_TRUE(found) << "expected '" << c.check << "' to find '" << c.finding << "'; got:\n" << printed;
+    EXPECT_NE(printed.find("FAIL " + std::string(c.check)), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CheckFinds,
+    testing::Values(
+        FaultCase{"text_overrun", "opcode 8 effGetParamName", "text written past 256 bytes"},
+        FaultCase{"text_unterminated", "opcode 47 effGetVendorString", "text not terminated within 256 bytes"},
+        FaultCase{"nan_from_parameter", "random automation", "output not finite"},
+        FaultCase{"audio_overrun", "block sizes", "wrote past the end of an output buffer"},
+        FaultCase{"input_clobber", "block sizes", "changed its input buffer"},
+        FaultCase{"crash_on_empty_block", "block sizes", "crashed: signal 11"},
+        FaultCase{"hang_on_suspend", "suspend and resume", "did not finish within 2 s"},
+        FaultCase{"instance_limit", "100 open/close cycles", "no instance"},
+        FaultCase{"stale_state_on_resume", "suspend and resume", "output not finite"},
+        FaultCase{"program_not_kept", "opcode 2 effSetProgram", "effGetProgram then answers 0"},
+        FaultCase{"parameter_out_of_range", "parameter values", "getParameter(1) is 1.5"},
+        FaultCase{"replacing_flag_without_entry", "record fields", "processReplacing is null"},
+        FaultCase{"pin_label_unterminated", "opcode 34 effGetOutputProperties", "label not terminated within 64"},
+        FaultCase{"chunk_without_data", "opcode 23 effGetChunk", "a size but no data"}),
+    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.kind); });
+
+}  // namespace
+}  // namespace plughost

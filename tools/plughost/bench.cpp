@@ -1,0 +1,114 @@
+#include "plughost/bench.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "plughost/render.h"
+
+namespace plughost {
+namespace {
+
+struct Subject {
+    std::unique_ptr<PluginModule> module;
+    std::unique_ptr<Host> host;
+    std::unique_ptr<StereoRig> rig;
+    std::vector<double> noise, silence;  // ns per frame of each run
+};
+
+std::vector<float> whiteNoise(std::size_t frames, std::uint32_t seed) {
+    std::vector<float> samples(frames);
+    for (float& s : samples) {
+        seed = seed * 1664525u + 1013904223u;
+        s = 0.5f * (static_cast<float>(seed >> 8) / static_cast<float>(1u << 23) - 1.0f);
+    }
+    return samples;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+// Nanoseconds per frame to process the whole of left and right.
+double timePass(StereoRig& rig, const std::vector<float>& left, const std::vector<float>& right, int block) {
+    std::vector<float> outLeft(static_cast<std::size_t>(block)), outRight(static_cast<std::size_t>(block));
+    const auto started = std::chrono::steady_clock::now();
+    for (std::size_t done = 0; done < left.size(); done += static_cast<std::size_t>(block)) {
+        const int frames = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(block), left.size() - done));
+        rig.process(&left[done], &right[done], outLeft.data(), outRight.data(), frames, false);
+    }
+    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - started;
+    return took.count() / static_cast<double>(left.size());
+}
+
+bool prepare(const BenchEntry& entry, const BenchOptions& options, Subject& subject, std::string& error) {
+    subject.module = PluginModule::load(entry.path, error);
+    if (!subject.module) return false;
+    subject.host = std::make_unique<Host>(BenchOptions::kSampleRate);
+    subject.rig = StereoRig::create(*subject.module, *subject.host, error);
+    if (!subject.rig || !applySettings(*subject.rig, entry.settings, error)) {
+        error = entry.label + ": " + error;
+        return false;
+    }
+    subject.rig->start(BenchOptions::kSampleRate, options.blockSize);
+    subject.host->setPlaying(true);
+    return true;
+}
+
+std::string fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+}  // namespace
+
+bool runBenchmarks(const std::vector<BenchEntry>& entries, const BenchOptions& options,
+                   std::vector<BenchResult>& results, std::string& error) {
+    const auto frames = static_cast<std::size_t>(options.seconds * BenchOptions::kSampleRate);
+    const auto left = whiteNoise(frames, 1), right = whiteNoise(frames, 2);
+    const std::vector<float> silence(frames, 0.0f);
+    std::vector<Subject> subjects(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!prepare(entries[i], options, subjects[i], error)) return false;
+    }
+    for (int run = 0; run < options.runs; ++run) {
+        for (Subject& s : subjects) {
+            s.noise.push_back(timePass(*s.rig, left, right, options.blockSize));
+            s.silence.push_back(timePass(*s.rig, silence, silence, options.blockSize));
+        }
+    }
+    results.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        Subject& s = subjects[i];
+        const double ns = median(s.noise);
+        results.push_back({entries[i].label, s.rig->instanceCount(), ns, 1e9 / (ns * BenchOptions::kSampleRate),
+                           median(s.silence)});
+        s.rig->stop();
+    }
+    return true;
+}
+
+void printBenchmarks(const std::vector<BenchResult>& results, const BenchOptions& options, std::ostream& out) {
+    out << "44100 Hz, blocks of " << options.blockSize << ", " << options.seconds << " s of noise then "
+        << options.seconds << " s of silence, median of " << options.runs << " runs\n";
+    const char* format = options.markdown ? "| %s | %s | %s | %s | %s | %s |\n" : "%-28s %9s %12s %12s %14s %10s\n";
+    auto row = [&](const std::string& a, const std::string& b, const std::string& c, const std::string& d,
+                   const std::string& e, const std::string& f) {
+        char line[256];
+        std::snprintf(line, sizeof line, format, a.c_str(), b.c_str(), c.c_str(), d.c_str(), e.c_str(), f.c_str());
+        out << line;
+    };
+    row("plug-in", "instances", "ns/frame", "x real time", "tail ns/frame", "tail/noise");
+    if (options.markdown) out << "|---|--:|--:|--:|--:|--:|\n";
+    for (const BenchResult& r : results) {
+        row(r.label, std::to_string(r.instances), fixed(r.nsPerFrame, 1), fixed(r.realTime, 0),
+            fixed(r.silentNsPerFrame, 1), fixed(r.silentNsPerFrame / r.nsPerFrame, 2));
+    }
+}
+
+}  // namespace plughost

@@ -1,0 +1,39 @@
+// `plughost bench`: processing cost of plug-ins side by side, measured in one run.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "plughost/parameter_setting.h"
+
+namespace plughost {
+
+struct BenchEntry {
+    std::string path, label;
+    std::vector<ParameterSetting> settings;
+};
+
+struct BenchOptions {
+    double seconds = 10.0;  // of noise, then as long again of silence
+    int blockSize = 512;
+    int runs = 5;
+    bool markdown = false;
+    static constexpr double kSampleRate = 44100.0;
+};
+
+struct BenchResult {
+    std::string label;
+    int instances = 1;
+    double nsPerFrame = 0.0;        // stereo frame of noise; median over the runs
+    double realTime = 0.0;          // seconds of audio per second of processing
+    double silentNsPerFrame = 0.0;  // the silence right after the noise: a slow tail means denormals
+};
+
+// Runs every entry once per run, interleaved, so that all of them meet the same machine
+// conditions; each figure is the median over the runs.
+bool runBenchmarks(const std::vector<BenchEntry>& entries, const BenchOptions& options,
+                   std::vector<BenchResult>& results, std::string& error);
+void printBenchmarks(const std::vector<BenchResult>& results, const BenchOptions& options, std::ostream& out);
+
+}  // namespace plughost

@@ -1,0 +1,325 @@
+#include "plughost/check.h"
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+
+#include "plughost/guarded_memory.h"
+
+namespace plughost {
+namespace {
+
+constexpr int kMaxBlock = 8192;
+constexpr int kRunBlock = 256;
+constexpr int kOpenCloseCycles = 100;
+constexpr std::size_t kFindingsPerCheck = 8;
+
+// A fixed generator keeps every run of the validator the same.
+class Random {
+public:
+    explicit Random(unsigned seed) : state(seed * 2654435761u + 1u) {}
+    std::uint32_t next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    float unit() { return static_cast<float>(next() >> 8) / static_cast<float>(1u << 24); }
+    int below(int n) { return n > 0 ? static_cast<int>(next() % static_cast<std::uint32_t>(n)) : 0; }
+
+private:
+    std::uint32_t state;
+};
+
+// What a check gets: the module, a host, the options and somewhere to report.
+struct CheckContext {
+    const PluginModule& module;
+    const CheckOptions& options;
+    Host host;
+    Findings& findings;
+
+    std::unique_ptr<PluginInstance> open() {
+        std::string error;
+        auto instance = PluginInstance::create(module, host, error);
+        if (!instance) findings.add(error);
+        return instance;
+    }
+};
+
+enum class Entry { Replacing, Accumulating };
+
+const char* entryName(Entry entry) { return entry == Entry::Replacing ? "processReplacing" : "process"; }
+
+void fillNoise(GuardedAudio& audio, std::size_t frames, Random& random) {
+    for (int c = 0; c < audio.channels(); ++c) {
+        for (std::size_t i = 0; i < frames; ++i) audio.channel(c)[i] = 0.5f * (2.0f * random.unit() - 1.0f);
+    }
+}
+
+// Bit for bit, since the guard samples are NaNs, which never compare equal.
+bool sameBits(const std::vector<std::vector<float>>& a, const std::vector<std::vector<float>>& b) {
+    for (std::size_t c = 0; c < a.size(); ++c) {
+        if (std::memcmp(a[c].data(), b[c].data(), a[c].size() * sizeof(float)) != 0) return false;
+    }
+    return true;
+}
+
+// One processing call with every buffer guarded. Reports writes past the block, changed
+// inputs and non-finite output; answers whether the block was clean.
+bool processChecked(PluginInstance& plugin, Entry entry, int frames, Random& random, const std::string& context,
+                    Findings& findings) {
+    const auto n = static_cast<std::size_t>(frames);
+    GuardedAudio in(plugin.inputs(), n), out(plugin.outputs(), n);
+    fillNoise(in, n, random);
+    const auto before = in.samples();
+    AEffect& e = plugin.record();
+    if (entry == Entry::Replacing) e.processReplacing(&e, in.pointers(), out.pointers(), frames);
+    else e.process(&e, in.pointers(), out.pointers(), frames);
+    const std::string what = context + ", " + entryName(entry) + " of " + std::to_string(frames) + " frames";
+    bool clean = true;
+    const auto report = [&](const std::string& finding) {
+        findings.add(what + ": " + finding);
+        clean = false;
+    };
+    if (out.overrun(n)) report("wrote past the end of an output buffer");
+    if (in.overrun(n)) report("wrote past the end of an input buffer");
+    if (!sameBits(in.samples(), before)) report("changed its input buffer");
+    int channel = 0;
+    if (const long at = out.firstNonFinite(n, channel); at >= 0) {
+        report("output not finite (channel " + std::to_string(channel) + ", frame " + std::to_string(at) + ")");
+    }
+    return clean;
+}
+
+std::vector<Entry> entries(const PluginInstance& plugin) {
+    std::vector<Entry> list;
+    if (plugin.canReplace()) list.push_back(Entry::Replacing);
+    if (plugin.record().process) list.push_back(Entry::Accumulating);
+    return list;
+}
+
+Entry preferredEntry(const PluginInstance& plugin) { return entries(plugin).front(); }
+
+void startProcessing(PluginInstance& plugin, int maxBlock) {
+    plugin.host().setPlaying(true);
+    plugin.start(44100.0, maxBlock);
+}
+
+// Runs blocks until the first unclean one; between blocks calls between(block number).
+void runBlocks(PluginInstance& plugin, int blocks, Random& random, const std::string& context, Findings& findings,
+               const std::function<void(int)>& between) {
+    const Entry entry = preferredEntry(plugin);
+    for (int b = 0; b < blocks; ++b) {
+        between(b);
+        if (!processChecked(plugin, entry, kRunBlock, random, context + ", block " + std::to_string(b), findings)) return;
+        plugin.dispatch(effIdle);
+    }
+}
+
+void checkRecordFields(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    const AEffect& e = plugin->record();
+    if (e.numInputs < 0 || e.numInputs > 256) c.findings.add("numInputs is " + std::to_string(e.numInputs));
+    if (e.numOutputs < 0 || e.numOutputs > 256) c.findings.add("numOutputs is " + std::to_string(e.numOutputs));
+    if (e.numParams < 0) c.findings.add("numParams is " + std::to_string(e.numParams));
+    if (e.numPrograms < 0) c.findings.add("numPrograms is " + std::to_string(e.numPrograms));
+    if (!e.setParameter || !e.getParameter) c.findings.add("setParameter or getParameter entry missing");
+    if ((e.flags & effFlagsCanReplacing) && !e.processReplacing) {
+        c.findings.add("effFlagsCanReplacing is set but processReplacing is null");
+    }
+}
+
+void checkParameterValues(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    for (VstInt32 i = 0; i < plugin->record().numParams; ++i) {
+        const float v = plugin->getParameter(i);
+        if (!(v >= 0.0f && v <= 1.0f)) c.findings.add("getParameter(" + std::to_string(i) + ") is " + std::to_string(v));
+    }
+}
+
+void checkOpcode(CheckContext& c, VstInt32 opcode) {
+    auto plugin = c.open();
+    if (plugin) probeOpcode(*plugin, opcode, c.findings);
+}
+
+void checkBlockSizes(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    Random random(c.options.seed);
+    startProcessing(*plugin, kMaxBlock);
+    for (int frames : {0, 1, 2, 3, 7, 31, 64, 333, 512, 1000, 4096, 8191, 8192}) {
+        for (Entry entry : entries(*plugin)) processChecked(*plugin, entry, frames, random, "block sizes", c.findings);
+    }
+}
+
+void checkEntries(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    Random random(c.options.seed);
+    startProcessing(*plugin, kMaxBlock);
+    for (int round = 0; round < 8; ++round) {
+        for (Entry entry : entries(*plugin)) processChecked(*plugin, entry, 512, random, "alternating entries", c.findings);
+    }
+}
+
+// Inputs and outputs in the same memory, as hosts do for insert effects.
+void checkInPlace(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    Random random(c.options.seed);
+    startProcessing(*plugin, kMaxBlock);
+    const int channels = std::max(plugin->inputs(), plugin->outputs());
+    AEffect& e = plugin->record();
+    for (int round = 0; round < 16; ++round) {
+        GuardedAudio shared(channels, kRunBlock);
+        fillNoise(shared, kRunBlock, random);
+        if (plugin->canReplace()) e.processReplacing(&e, shared.pointers(), shared.pointers(), kRunBlock);
+        else e.process(&e, shared.pointers(), shared.pointers(), kRunBlock);
+        int channel = 0;
+        if (shared.overrun(kRunBlock)) c.findings.add("in place: wrote past the end of a buffer");
+        if (const long at = shared.firstNonFinite(kRunBlock, channel); at >= 0) {
+            c.findings.add("in place: output not finite (channel " + std::to_string(channel) + ", frame " +
+                           std::to_string(at) + ")");
+            return;
+        }
+    }
+}
+
+float hostileValue(Random& random) {
+    constexpr float kSpecial[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                                  -std::numeric_limits<float>::infinity(), -1.0f, 2.0f, 1e30f, -1e30f, -0.0f, 1.0f};
+    if (random.below(3) == 0) return kSpecial[random.below(static_cast<int>(std::size(kSpecial)))];
+    return random.unit();
+}
+
+// Random parameter changes between blocks, a third of them NaN, infinite or out of range;
+// then the original values back and more blocks: the output must stay finite throughout.
+void checkAutomation(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    Random random(c.options.seed);
+    const VstInt32 count = plugin->record().numParams;
+    std::vector<float> original;
+    for (VstInt32 i = 0; i < count; ++i) original.push_back(plugin->getParameter(i));
+    startProcessing(*plugin, kMaxBlock);
+    runBlocks(*plugin, 200, random, "random automation", c.findings, [&](int) {
+        for (int k = 0; k < 8 && count > 0; ++k) {
+            // Half of the changes go to the first parameters, where the defined ones are.
+            const int index = k % 2 ? random.below(count) : random.below(std::min(count, 32));
+            plugin->setParameter(index, hostileValue(random));
+        }
+    });
+    for (VstInt32 i = 0; i < count; ++i) plugin->setParameter(i, original[static_cast<std::size_t>(i)]);
+    runBlocks(*plugin, 50, random, "after automation, values restored", c.findings, [](int) {});
+}
+
+void checkSuspendResume(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    Random random(c.options.seed);
+    startProcessing(*plugin, kMaxBlock);
+    runBlocks(*plugin, 60, random, "suspend and resume", c.findings, [&](int block) {
+        if (block % 5 != 4) return;
+        plugin->stop();
+        if (block % 10 == 9) plugin->dispatch(effSetSampleRate, 0, 0, nullptr, block % 20 == 19 ? 96000.0f : 48000.0f);
+        plugin->dispatch(effMainsChanged, 0, 1);
+        plugin->dispatch(effStartProcess);
+    });
+}
+
+void checkProgramChanges(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    Random random(c.options.seed);
+    startProcessing(*plugin, kMaxBlock);
+    runBlocks(*plugin, 100, random, "program changes", c.findings, [&](int) {
+        plugin->dispatch(effBeginSetProgram);
+        plugin->dispatch(effSetProgram, 0, random.below(plugin->record().numPrograms));
+        plugin->dispatch(effEndSetProgram);
+    });
+}
+
+void checkTransport(CheckContext& c) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    Random random(c.options.seed);
+    startProcessing(*plugin, kMaxBlock);
+    runBlocks(*plugin, 40, random, "transport starts and stops", c.findings,
+              [&](int block) { plugin->host().setPlaying(block % 8 < 4); });
+}
+
+void checkOpenClose(CheckContext& c) {
+    Random random(c.options.seed);
+    for (int cycle = 0; cycle < kOpenCloseCycles; ++cycle) {
+        auto plugin = c.open();
+        if (!plugin) {
+            c.findings.add("cycle " + std::to_string(cycle) + ": no instance");
+            return;
+        }
+        startProcessing(*plugin, kRunBlock);
+        if (!processChecked(*plugin, preferredEntry(*plugin), kRunBlock, random, "cycle " + std::to_string(cycle), c.findings)) return;
+    }
+}
+
+struct Check {
+    std::string name;
+    std::function<void(CheckContext&)> body;
+    const char* skipReason = nullptr;
+};
+
+std::vector<Check> allChecks() {
+    std::vector<Check> checks{{"record fields", checkRecordFields}, {"parameter values", checkParameterValues}};
+    for (VstInt32 op = kFirstProbedOpcode; op <= kLastProbedOpcode; ++op) {
+        checks.push_back({"opcode " + std::to_string(op) + " " + opcodeName(op),
+                          [op](CheckContext& c) { checkOpcode(c, op); }, opcodeSkipReason(op)});
+    }
+    checks.push_back({"block sizes 0 to 8192", checkBlockSizes});
+    checks.push_back({"both entry points", checkEntries});
+    checks.push_back({"in-place buffers", checkInPlace});
+    checks.push_back({"random automation with NaN, Inf and out-of-range values", checkAutomation});
+    checks.push_back({"suspend and resume mid-stream", checkSuspendResume});
+    checks.push_back({"program changes mid-stream", checkProgramChanges});
+    checks.push_back({"transport starts and stops", checkTransport});
+    checks.push_back({std::to_string(kOpenCloseCycles) + " open/close cycles", checkOpenClose});
+    return checks;
+}
+
+}  // namespace
+
+CheckSummary runChecks(const PluginModule& module, const CheckOptions& options, std::ostream& out) {
+    CheckSummary summary;
+    for (const Check& check : allChecks()) {
+        if (check.skipReason) {
+            ++summary.skipped;
+            if (options.verbose) out << "skip " << check.name << ": " << check.skipReason << "\n";
+            continue;
+        }
+        const IsolatedOutcome outcome = runIsolated(
+            [&](Findings& findings) {
+                CheckContext context{module, options, Host(), findings};
+                check.body(context);
+            },
+            options.timeLimitSeconds);
+        const auto& found = outcome.findings;
+        for (std::size_t i = 0; i < found.size() && i < kFindingsPerCheck; ++i) {
+            out << "FAIL " << check.name << ": " << found[i] << "\n";
+            summary.findings.push_back(check.name + ": " + found[i]);
+        }
+        if (found.size() > kFindingsPerCheck) {
+            out << "FAIL " << check.name << ": ... and " << found.size() - kFindingsPerCheck << " more\n";
+        }
+        if (found.empty()) {
+            ++summary.passed;
+            if (options.verbose) out << "ok   " << check.name << "\n";
+        } else {
+            ++summary.failed;
+        }
+    }
+    out << summary.passed << " passed, " << summary.failed << " failed, " << summary.skipped << " skipped\n";
+    return summary;
+}
+
+}  // namespace plughost

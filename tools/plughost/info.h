@@ -1,0 +1,24 @@
+// `plughost info`: what a host learns about a plug-in before it processes anything.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "host/aeffect.h"
+#include "plughost/module_loader.h"
+
+namespace plughost {
+
+struct InfoOptions {
+    bool allParameters = false;  // otherwise the first kListedParameters
+    static constexpr int kListedParameters = 64;
+};
+
+// A four-character code as its characters when they are printable, always with its hex.
+std::string fourCharText(VstInt32 code);
+// The flag bits by their names, e.g. "HasEditor | CanReplacing", unknown bits in hex.
+std::string flagNames(VstInt32 flags);
+
+bool printInfo(const PluginModule& module, const InfoOptions& options, std::ostream& out, std::string& error);
+
+}  // namespace plughost

@@ -1,0 +1,289 @@
+// plughost: a small command-line VST 2 host. See `plughost help`.
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+
+#include "plughost/bench.h"
+#include "plughost/check.h"
+#include "plughost/command_line.h"
+#include "plughost/default_signal.h"
+#include "plughost/info.h"
+#include "plughost/plot.h"
+#include "plughost/render.h"
+
+namespace plughost {
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  plughost info PLUGIN [--all]\n"
+    "  plughost render PLUGIN [-i IN.wav] -o OUT.wav [--program N] [--set NAME|INDEX=VALUE ...]\n"
+    "                  [--automate FILE] [--rate HZ] [--block N] [--tail SECONDS] [--accumulate]\n"
+    "                  [--plot OUT.png]\n"
+    "  plughost bench PLUGIN [--as LABEL] [--set NAME|INDEX=VALUE ...] [PLUGIN ...]\n"
+    "                 [--seconds S] [--block N] [--runs N] [--markdown]\n"
+    "  plughost check PLUGIN [--verbose]\n"
+    "Without -i, render uses a built-in phrase of plucked notes and a hit, then silence.\n"
+    "An automation file has one change per line: TIME NAME|INDEX=VALUE, TIME in frames or\n"
+    "seconds ('1.5s'). --set and automation values are normalized (0 to 1).\n";
+
+int fail(const std::string& error) {
+    std::cerr << "plughost: " << error << "\n";
+    return 2;
+}
+
+std::unique_ptr<PluginModule> loadModule(const std::string& path, std::string& error) {
+    return PluginModule::load(path, error);
+}
+
+int runInfo(CommandLine& args) {
+    if (args.done()) return fail("info needs a plug-in file");
+    const std::string path = args.next();
+    InfoOptions options;
+    while (!args.done()) {
+        const std::string option = args.next();
+        if (option != "--all") return fail("unknown option " + option);
+        options.allParameters = true;
+    }
+    std::string error;
+    auto module = loadModule(path, error);
+    if (!module || !printInfo(*module, options, std::cout, error)) return fail(error);
+    return 0;
+}
+
+struct RenderRequest {
+    std::string plugin, input, output, plot, automationFile;
+    double rate = 0.0;  // 0: the input's rate, 44100 for the built-in phrase
+    RenderOptions options;
+};
+
+bool parseRenderOption(CommandLine& args, const std::string& option, RenderRequest& r, std::string& error) {
+    if (option == "-i") return args.value(option, r.input, error);
+    if (option == "-o") return args.value(option, r.output, error);
+    if (option == "--plot") return args.value(option, r.plot, error);
+    if (option == "--automate") return args.value(option, r.automationFile, error);
+    if (option == "--rate") return args.number(option, r.rate, error);
+    if (option == "--tail") return args.number(option, r.options.tailSeconds, error);
+    if (option == "--block") return args.whole(option, r.options.blockSize, error);
+    if (option == "--accumulate") return r.options.accumulate = true;
+    if (option == "--program") {
+        int program = 0;
+        if (!args.whole(option, program, error)) return false;
+        r.options.program = program;
+        return true;
+    }
+    if (option == "--set") {
+        std::string text;
+        ParameterSetting setting;
+        if (!args.value(option, text, error) || !parseSetting(text, setting, error)) return false;
+        r.options.settings.push_back(setting);
+        return true;
+    }
+    error = "unknown option " + option;
+    return false;
+}
+
+bool parseRender(CommandLine& args, RenderRequest& r, std::string& error) {
+    if (args.done()) {
+        error = "render needs a plug-in file";
+        return false;
+    }
+    r.plugin = args.next();
+    while (!args.done()) {
+        if (!parseRenderOption(args, args.next(), r, error)) return false;
+    }
+    if (r.output.empty()) error = "render needs -o OUT.wav";
+    else if (r.options.blockSize < 1 || r.options.blockSize > 65536) error = "--block must be 1 to 65536";
+    else if (r.options.tailSeconds < 0.0) error = "--tail must not be negative";
+    else if (r.rate < 0.0 || (r.rate > 0.0 && (r.rate < 8000.0 || r.rate > 768000.0))) error = "--rate must be 8000 to 768000";
+    return error.empty();
+}
+
+bool loadInput(const RenderRequest& r, StereoAudio& input, std::string& error) {
+    if (r.input.empty()) {
+        input = defaultSignal(r.rate > 0.0 ? r.rate : 44100.0);
+        return true;
+    }
+    if (!readAudio(r.input, input, error)) return false;
+    if (r.rate > 0.0 && r.rate != input.sampleRate) {
+        error = r.input + " is at " + std::to_string(static_cast<int>(input.sampleRate)) +
+                " Hz; plughost does not resample, so --rate must match it or be left out";
+        return false;
+    }
+    return true;
+}
+
+bool loadAutomation(const RenderRequest& r, double rate, std::vector<AutomationPoint>& points, std::string& error) {
+    if (r.automationFile.empty()) return true;
+    std::ifstream file(r.automationFile);
+    if (!file) {
+        error = r.automationFile + ": cannot read the file";
+        return false;
+    }
+    if (parseAutomation(file, rate, points, error)) return true;
+    error = r.automationFile + ": " + error;
+    return false;
+}
+
+std::string decibels(double level) {
+    if (level <= 0.0) return "  -inf dBFS";
+    char text[32];
+    std::snprintf(text, sizeof text, "%6.1f dBFS", 20.0 * std::log10(level));
+    return text;
+}
+
+void printLevels(const char* what, const std::vector<float>& samples) {
+    const ChannelLevels levels = measure(samples);
+    std::cout << "  " << std::left << std::setw(14) << what << "peak " << decibels(levels.peak) << "   rms "
+              << decibels(levels.rms) << (levels.finite ? "" : "   NOT FINITE") << "\n";
+}
+
+void showProgress(std::size_t done, std::size_t total) {
+    static int shown = -1;
+    const int percent = static_cast<int>(100 * done / total);
+    if (percent == shown) return;
+    shown = percent;
+    std::fprintf(stderr, "\rrendering %3d%%%s", percent, done == total ? "\r              \r" : "");
+}
+
+bool writePlot(const RenderRequest& r, const StereoAudio& input, const StereoAudio& output, std::string& error) {
+    std::vector<float> dry = input.left;
+    dry.resize(output.frames(), 0.0f);
+    std::vector<PlotLane> lanes{{"INPUT", &dry, {40, 90, 160}}};
+    std::vector<float> dryRight;
+    if (input.right != input.left) {
+        dryRight = input.right;
+        dryRight.resize(output.frames(), 0.0f);
+        lanes.front().title = "INPUT LEFT";
+        lanes.push_back({"INPUT RIGHT", &dryRight, {40, 90, 160}});
+    }
+    lanes.push_back({"OUTPUT LEFT", &output.left, {200, 70, 40}});
+    lanes.push_back({"OUTPUT RIGHT", &output.right, {30, 140, 60}});
+    const std::string name = r.plugin.substr(r.plugin.find_last_of('/') + 1);
+    const std::string source = r.input.empty() ? "BUILT-IN PHRASE" : r.input.substr(r.input.find_last_of('/') + 1);
+    const std::string title = name + "  -  " + source + "  -  " + std::to_string(static_cast<int>(output.sampleRate)) + " HZ";
+    return plotWaveforms(title, lanes, output.sampleRate).writePng(r.plot, error);
+}
+
+int runRender(CommandLine& args) {
+    RenderRequest r;
+    std::string error;
+    StereoAudio input, output;
+    if (!parseRender(args, r, error) || !loadInput(r, input, error) ||
+        !loadAutomation(r, input.sampleRate, r.options.automation, error)) {
+        return fail(error);
+    }
+    auto module = loadModule(r.plugin, error);
+    if (!module) return fail(error);
+    if (isatty(STDERR_FILENO)) r.options.progress = showProgress;
+    const auto started = std::chrono::steady_clock::now();
+    if (!render(*module, input, r.options, output, error)) return fail(error);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!writeFloatWav(r.output, output, error)) return fail(error);
+    if (!r.plot.empty() && !writePlot(r, input, output, error)) return fail(error);
+
+    const double seconds = static_cast<double>(output.frames()) / output.sampleRate;
+    std::cout << std::fixed << std::setprecision(3) << "Rendered " << seconds << " s at " << output.sampleRate
+              << " Hz in blocks of " << r.options.blockSize << " through " << r.plugin << "\n";
+    printLevels("input left", input.left);
+    printLevels("input right", input.right);
+    printLevels("output left", output.left);
+    printLevels("output right", output.right);
+    std::cout << std::setprecision(3) << "  took " << took << " s, " << std::setprecision(0)
+              << seconds / std::max(took, 1e-9) << " x real time\n";
+    std::cout << "Wrote " << r.output << (r.plot.empty() ? "" : " and " + r.plot) << "\n";
+    std::cout.unsetf(std::ios::floatfield);
+    return 0;
+}
+
+bool parseBenchOption(CommandLine& args, const std::string& option, std::vector<BenchEntry>& entries,
+                      BenchOptions& options, std::string& error) {
+    if (option == "--seconds") return args.number(option, options.seconds, error);
+    if (option == "--block") return args.whole(option, options.blockSize, error);
+    if (option == "--runs") return args.whole(option, options.runs, error);
+    if (option == "--markdown") return options.markdown = true;
+    if (option == "--as" || option == "--set") {
+        std::string text;
+        if (!args.value(option, text, error)) return false;
+        if (entries.empty()) {
+            error = option + " belongs after the plug-in it applies to";
+            return false;
+        }
+        if (option == "--as") {
+            entries.back().label = text;
+            return true;
+        }
+        ParameterSetting setting;
+        if (!parseSetting(text, setting, error)) return false;
+        entries.back().settings.push_back(setting);
+        return true;
+    }
+    if (option.starts_with("-")) {
+        error = "unknown option " + option;
+        return false;
+    }
+    entries.push_back({option, option.substr(option.find_last_of('/') + 1), {}});
+    return true;
+}
+
+int runBench(CommandLine& args) {
+    std::vector<BenchEntry> entries;
+    BenchOptions options;
+    std::string error;
+    while (!args.done()) {
+        if (!parseBenchOption(args, args.next(), entries, options, error)) return fail(error);
+    }
+    if (entries.empty()) return fail("bench needs at least one plug-in file");
+    if (options.seconds <= 0.0 || options.blockSize < 1 || options.runs < 1) {
+        return fail("--seconds, --block and --runs must be positive");
+    }
+    std::vector<BenchResult> results;
+    if (!runBenchmarks(entries, options, results, error)) return fail(error);
+    printBenchmarks(results, options, std::cout);
+    return 0;
+}
+
+int runCheck(CommandLine& args) {
+    if (args.done()) return fail("check needs a plug-in file");
+    const std::string path = args.next();
+    CheckOptions options;
+    while (!args.done()) {
+        const std::string option = args.next();
+        if (option != "--verbose") return fail("unknown option " + option);
+        options.verbose = true;
+    }
+    std::string error;
+    auto module = loadModule(path, error);
+    if (!module) return fail(error);
+    const CheckSummary summary = runChecks(*module, options, std::cout);
+    return summary.failed == 0 ? 0 : 1;
+}
+
+int run(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string command = argv[1];
+    CommandLine args(argc, argv, 2);
+    if (command == "info") return runInfo(args);
+    if (command == "render") return runRender(args);
+    if (command == "bench") return runBench(args);
+    if (command == "check") return runCheck(args);
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    std::cerr << "plughost: unknown command '" << command << "'\n" << kUsage;
+    return 2;
+}
+
+}  // namespace
+}  // namespace plughost
+
+int main(int argc, char** argv) { return plughost::run(argc, argv); }
