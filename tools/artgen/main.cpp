@@ -1,0 +1,54 @@
+// artgen OUTPUT_DIR [PREVIEW_DIR]
+//
+// Draws the editor's four bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1027.bmp. The
+// output depends only on this program and the font files, so running it again gives the same
+// bytes. With PREVIEW_DIR it also writes PNG previews there: the composed editor window and
+// enlarged copies of each bitmap.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "art.h"
+#include "bmp_file.h"
+#include "preview.h"
+
+namespace {
+
+using namespace artgen;
+
+bool writeBitmaps(const Art& art, const std::string& dir) {
+    return writeBmp24(art.background, dir + "/bitmap_1024.bmp") && writeBmp24(art.switchStrip, dir + "/bitmap_1025.bmp") &&
+           writeBmp24(art.knobBody, dir + "/bitmap_1026.bmp") && writeBmp8Grey(art.knobHandle, dir + "/bitmap_1027.bmp");
+}
+
+bool writePreviews(const Art& art, const std::string& dir) {
+    return writePng(composeEditor(art, ARTGEN_CAPTION_FONT), dir + "/editor.png", 2) &&
+           writePng(art.background, dir + "/bitmap_1024.png", 2) && writePng(art.switchStrip, dir + "/bitmap_1025.png", 8) &&
+           writePng(art.knobBody, dir + "/bitmap_1026.png", 8) && writePng(art.knobHandle, dir + "/bitmap_1027.png", 32);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: artgen OUTPUT_DIR [PREVIEW_DIR]\n");
+        return 2;
+    }
+    try {
+        const Art art = drawArt(FontFiles{ARTGEN_HEADING_FONT, ARTGEN_NAME_FONT});
+        for (int i = 1; i < argc; ++i) std::filesystem::create_directories(argv[i]);
+        if (!writeBitmaps(art, argv[1])) {
+            std::fprintf(stderr, "artgen: cannot write the bitmaps into %s\n", argv[1]);
+            return 1;
+        }
+        if (argc == 3 && !writePreviews(art, argv[2])) {
+            std::fprintf(stderr, "artgen: cannot write the previews into %s\n", argv[2]);
+            return 1;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "artgen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
