@@ -33,12 +33,13 @@ TEST(SoftwarePlatform, CursorPollsWalkTheScriptAndHoldTheLastStep) {
     system.queueStep({6, 7}, {.left = true, .shift = true});
     system.queueStep({8, 9}, {});
     EXPECT_TRUE(system.inputState().left);
-    EXPECT_EQ(system.cursorPosition(), (PixelPoint{5, 5}));
-    EXPECT_TRUE(system.inputState().shift);
+    EXPECT_FALSE(system.inputState().shift);
     EXPECT_EQ(system.cursorPosition(), (PixelPoint{6, 7}));
+    EXPECT_TRUE(system.inputState().shift);
+    EXPECT_EQ(system.cursorPosition(), (PixelPoint{8, 9}));
     EXPECT_FALSE(system.inputState().left);
     EXPECT_EQ(system.cursorPosition(), (PixelPoint{8, 9}));
-    EXPECT_EQ(system.cursorPosition(), (PixelPoint{8, 9}));
+    EXPECT_EQ(system.stepsLeft(), 0u);
 }
 
 TEST(SoftwarePlatform, SleepAdvancesTheVirtualClockAcrossTheWrap) {

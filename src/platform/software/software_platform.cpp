@@ -122,13 +122,12 @@ std::unique_ptr<Window> SoftwarePlatform::createChildWindow(const std::string& c
 }
 
 PixelPoint SoftwarePlatform::cursorPosition() {
-    const PixelPoint now = cursor;
     if (!script.empty()) {
         cursor = script.front().screenPosition;
         input = script.front().state;
         script.pop_front();
     }
-    return now;
+    return cursor;
 }
 
 void SoftwarePlatform::sleep(std::uint32_t milliseconds) {

@@ -112,8 +112,9 @@ public:
 
     void messageBox(const std::string& text, const std::string& caption) override;
 
-    // Scripted input. The current state answers every poll; each cursor poll then moves on to
-    // the next queued step, if any, so a drag loop sees one step per pass.
+    // Scripted input. Each cursor poll first moves on to the next queued step, if any, and
+    // answers its position; button polls answer the current step. A drag loop that reads the
+    // position once per pass thus sees one step per pass; the last step holds.
     struct Step {
         PixelPoint screenPosition;
         InputState state;

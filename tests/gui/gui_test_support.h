@@ -1,0 +1,73 @@
+// A software platform installed for one test, a parent window, and recording stand-ins for
+// the editor and the control listener.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gui/editor_frame.h"
+#include "platform/software/software_platform.h"
+
+namespace guitest {
+
+using platform::InputState;
+using platform::software::SoftwareWindow;
+
+constexpr int kStripId = 100;       // 3 x 15: red, green, blue, yellow, magenta frames of 3 rows
+constexpr int kBackgroundId = 101;  // 40 x 30: pixel (x, y) is (6x, 8y, 100)
+constexpr int kHandleId = 102;      // 6 x 6: white corners, blue 2 x 2 centre, red elsewhere
+
+inline const InputState kLeft{.left = true};
+inline const InputState kUp{};
+
+struct RecordingEditor : FrameEditor {
+    std::vector<std::string> calls;
+    int idles = 0;
+    void timedIdle() override { ++idles; }
+    void beginEdit(std::int32_t tag) override { calls.push_back("begin " + std::to_string(tag)); }
+    void endEdit(std::int32_t tag) override { calls.push_back("end " + std::to_string(tag)); }
+};
+
+struct RecordingListener : ControlListener {
+    std::vector<float> values;
+    int withoutContext = 0;
+    void controlChanged(PaintContext* context, Control* control) override {
+        values.push_back(control->getValue());
+        if (!context) ++withoutContext;
+    }
+    void paintControl(PaintContext*, Control*) override {}
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    GuiTest() : previous(platform::installServices(&system)) { knobMode = 0; }
+    ~GuiTest() override {
+        if (frame) frame->release();
+        platform::installServices(previous);
+    }
+
+    EditorFrame* openFrame(Rect bounds = {0, 0, 60, 50}) {
+        frame = new EditorFrame(bounds, &parent, &editor);
+        return frame;
+    }
+    SoftwareWindow& window() { return *static_cast<SoftwareWindow*>(frame->window()); }
+    void paint() { system.dispatchOnePendingPaint(); }
+    platform::ColourRef pixel(int x, int y) { return window().pixels().at(x, y); }
+    platform::PixelPoint screen(Point p) { return {p.x + parent.screenOrigin.x, p.y + parent.screenOrigin.y}; }
+    void press(Point where, InputState state = kLeft) { system.press(window(), {where.x, where.y}, state); }
+    void step(Point where, InputState state = kLeft) { system.queueStep(screen(where), state); }
+    void pointAt(Point where, InputState state = kUp) { system.setInput(screen(where), state); }
+
+    platform::software::SoftwarePlatform system;
+    platform::Services* previous;
+    platform::software::ParentWindow parent{{200, 100}};
+    RecordingEditor editor;
+    RecordingListener listener;
+    EditorFrame* frame = nullptr;
+};
+
+inline platform::ColourRef ref(Colour c) { return c.ref(); }
+
+}  // namespace guitest

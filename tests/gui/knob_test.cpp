@@ -1,0 +1,184 @@
+#include "gui/knob.h"
+
+#include "gui_test_support.h"
+
+using namespace guitest;
+
+namespace {
+
+class KnobTest : public GuiTest {
+protected:
+    // A 40-pixel knob at the frame's origin: radius 20, centre (20, 20).
+    Knob* addKnob(float value = 0.0f, ResourceBitmap* handle = nullptr) {
+        openFrame();
+        knob = new Knob({0, 0, 40, 40}, &listener, 7, nullptr, handle, {0, 0});
+        knob->setValue(value);
+        frame->addView(knob);
+        paint();
+        return knob;
+    }
+    Knob* knob = nullptr;
+};
+
+}  // namespace
+
+TEST_F(KnobTest, HandlePointsOfA45PixelKnobWithTheSixPixelHandle) {
+    openFrame();
+    auto* handle = new ResourceBitmap(kHandleId);
+    auto* k = new Knob({0, 0, 45, 45}, nullptr, 0, nullptr, handle, {0, 0});
+    handle->release();
+    frame->addView(k);
+    EXPECT_EQ(k->getHandleInset(), 5);
+    // radius 22.5, handle 17.5 from the centre: 7:30 at value 0, 4:30 at 1.
+    const struct {
+        float value;
+        Point expected;
+    } cases[] = {{0.0f, {10, 35}}, {1.0f, {35, 35}}};
+    for (const auto& c : cases) {
+        k->setValue(c.value);
+        Point p;
+        k->handlePointForValue(p);
+        EXPECT_EQ(p, c.expected) << c.value;
+    }
+}
+
+TEST_F(KnobTest, ValueForPointAroundTheCircleAndTheDeadSectorSplit) {
+    addKnob();
+    const struct {
+        Point p;
+        float expected;
+    } cases[] = {
+        {{20, 0}, 0.5f},          // straight up
+        {{40, 20}, 5.0f / 6.0f},  // 3 o'clock is 45 degrees before the maximum
+        {{0, 20}, 1.0f / 6.0f},   // 9 o'clock
+        {{0, 40}, 0.0f},          // the minimum end
+        {{19, 40}, 0.0f},         // dead sector, minimum half
+        {{21, 40}, 1.0f},         // dead sector, maximum half
+        {{40, 40}, 1.0f},         // the maximum end
+    };
+    for (const auto& c : cases) EXPECT_NEAR(knob->valueForPoint(c.p), c.expected, 1e-5f) << c.p.x << "," << c.p.y;
+}
+
+TEST_F(KnobTest, LinearDragsMoveByDistanceWithTwoHundredPixelsForTheFullRange) {
+    const struct {
+        const char* what;
+        float start;
+        InputState held;
+        Point to;
+        float expected;
+    } cases[] = {
+        {"right and up 100 each", 0.3f, kLeft, {120, -80}, 1.0f},
+        {"half way", 0.0f, kLeft, {70, -30}, 0.5f},
+        {"left and down", 0.8f, kLeft, {0, 40}, 0.6f},
+        {"fine from the start", 0.0f, {.left = true, .shift = true}, {120, -80}, 2.0f / 3.0f},
+    };
+    for (const auto& c : cases) {
+        knobMode = 2;
+        addKnob(c.start);
+        step(c.to, c.held);
+        step(c.to, kUp);
+        press({20, 20}, c.held);
+        EXPECT_NEAR(knob->getValue(), c.expected, 1e-5f) << c.what;
+        frame->release();
+        frame = nullptr;
+    }
+}
+
+TEST_F(KnobTest, ShiftPressedMidDragReanchorsWithoutAJump) {
+    knobMode = 2;
+    addKnob(0.0f);
+    const InputState fine{.left = true, .shift = true};
+    step({30, 20});
+    step({40, 20}, fine);
+    step({50, 20}, fine);
+    step({50, 20}, kUp);
+    press({20, 20});
+    // 10 px at 1/200, then 20 px where fine control starts (continuous: 0.1), then 30 px at 1/300.
+    ASSERT_EQ(listener.values.size(), 3u);
+    EXPECT_NEAR(listener.values[0], 0.05f, 1e-6f);
+    EXPECT_NEAR(listener.values[1], 0.1f, 1e-6f);
+    EXPECT_NEAR(listener.values[2], 0.1f + 10.0f / 300.0f, 1e-6f);
+    EXPECT_EQ(editor.calls, (std::vector<std::string>{"begin 7", "end 7"}));
+    EXPECT_EQ(frame->getFocusView(), knob);
+}
+
+TEST_F(KnobTest, CircularDragAcrossTheDeadSectorPinsAtTheEndItCameFrom) {
+    addKnob(0.5f);
+    step({21, 40});
+    step({19, 40});  // crossed to the minimum side: stays at the maximum
+    step({0, 20});   // still more than half the range from the last accepted value
+    step({30, 3});   // back within half the range
+    step({30, 3}, kUp);
+    press({30, 35});
+    // The click itself is near the maximum; nothing redraws in between, so every pass notifies.
+    ASSERT_EQ(listener.values.size(), 5u);
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(listener.values[i], 1.0f) << i;
+    EXPECT_NEAR(listener.values[4], 0.6128f, 1e-3f);
+}
+
+TEST_F(KnobTest, AltInvertsTheHostsKnobMode) {
+    const struct {
+        int mode;
+        bool alt;
+        bool jumpsToPointer;
+    } cases[] = {{0, false, true}, {0, true, false}, {2, false, false}, {2, true, true}};
+    for (const auto& c : cases) {
+        knobMode = c.mode;
+        addKnob(0.2f);
+        const InputState held{.left = true, .alt = c.alt};
+        step({20, 0}, kUp);
+        press({20, 0}, held);
+        EXPECT_NEAR(knob->getValue(), c.jumpsToPointer ? 0.5f : 0.2f, 1e-5f) << c.mode << " " << c.alt;
+        frame->release();
+        frame = nullptr;
+    }
+}
+
+TEST_F(KnobTest, ControlClickSetsTheDefaultWithoutAGesture) {
+    addKnob(0.2f);
+    press({20, 20}, {.left = true, .control = true});
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
+    EXPECT_EQ(listener.values.size(), 1u);
+    EXPECT_TRUE(editor.calls.empty());
+    step({20, 20}, kUp);
+    press({20, 20}, {.left = true, .shift = true, .control = true});  // not exactly 17: a drag
+    EXPECT_EQ(editor.calls.size(), 2u);
+}
+
+TEST_F(KnobTest, WheelAndArrowKeysStepWithFineShift) {
+    addKnob(0.5f);
+    pointAt({10, 10});
+    EXPECT_TRUE(frame->handleWheel(nullptr, {0, 0}, 1.0f));
+    EXPECT_NEAR(knob->getValue(), 0.6f, 1e-6f);
+    pointAt({10, 10}, {.shift = true});
+    frame->handleWheel(nullptr, {0, 0}, 1.0f);
+    EXPECT_NEAR(knob->getValue(), 0.61f, 1e-6f);
+
+    const struct {
+        unsigned char virt;
+        unsigned char modifier;
+        float change;
+        int answer;
+    } keys[] = {{11, 0, -0.1f, 1}, {12, 0, 0.1f, 1}, {13, 1, 0.01f, 1}, {14, 1, -0.01f, 1}, {15, 0, 0.0f, -1}};
+    for (const auto& k : keys) {
+        knob->setValue(0.5f);
+        VstKeyCode key{0, k.virt, k.modifier};
+        EXPECT_EQ(knob->handleKeyDown(key), k.answer);
+        EXPECT_NEAR(knob->getValue(), 0.5f + k.change, 1e-6f) << int{k.virt};
+    }
+    knob->setValue(0.0f);
+    knob->setNeedsRedraw(false);
+    listener.values.clear();
+    VstKeyCode down{0, 14, 0};
+    EXPECT_EQ(knob->handleKeyDown(down), 1);
+    EXPECT_TRUE(listener.values.empty());
+}
+
+TEST_F(KnobTest, DrawnPointerAndItsShadowRunFromTheRimToTheCentre) {
+    addKnob(0.5f);
+    paint();
+    // Tip (20, 3), centre (20, 20): shadow one pixel left, pointer one pixel up, end points left out.
+    for (int y = 3; y < 20; ++y) EXPECT_EQ(pixel(19, y), ref(colourGrey)) << y;
+    for (int y = 2; y < 19; ++y) EXPECT_EQ(pixel(20, y), ref(colourWhite)) << y;
+    EXPECT_NE(pixel(20, 19), ref(colourWhite));
+}
