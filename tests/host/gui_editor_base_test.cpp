@@ -1,0 +1,145 @@
+#include "host/gui_editor_base.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/effect_base_ex.h"
+#include "platform/software/software_platform.h"
+
+namespace {
+
+struct HostLog {
+    std::vector<std::pair<VstInt32, VstInt32>> calls;  // opcode, index
+    AEffect* reenterWithIdle = nullptr;
+};
+HostLog* hostLog = nullptr;
+
+// 32 ms before the tick count wraps, so that the cadence is checked across the wrap.
+constexpr std::uint32_t kStart = 0xFFFFFFE0u;
+
+VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float) {
+    if (!hostLog) return 0;
+    hostLog->calls.push_back({opcode, index});
+    if (opcode == audioMasterIdle && hostLog->reenterWithIdle)
+        effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+    if (opcode == audioMasterVersion) return 2400;
+    return 0;
+}
+
+struct TestEffect : EffectBaseEx {
+    TestEffect() : EffectBaseEx(recordingHost, 1, 1) {}
+    void process(float**, float**, VstInt32) override {}
+};
+
+struct CountingEditor : GuiEditorBase {
+    explicit CountingEditor(EffectBaseEx* effect) : GuiEditorBase(effect) {
+        rect = {0, 0, 400, 640};
+    }
+    int updates = 0;
+    void update() override { ++updates; }
+};
+
+class GuiEditorBaseTest : public ::testing::Test {
+protected:
+    GuiEditorBaseTest() : previous(platform::installServices(&system)) {
+        hostLog = &log;
+        system.setTickCount(kStart);
+        effect = new TestEffect;
+        editor = new CountingEditor(effect);
+    }
+    ~GuiEditorBaseTest() override {
+        delete effect;
+        hostLog = nullptr;
+        platform::installServices(previous);
+    }
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
+        AEffect* record = effect->getAeffect();
+        return record->dispatcher(record, opcode, index, value, ptr, 0.0f);
+    }
+    int hostIdles() const {
+        int n = 0;
+        for (const auto& call : log.calls) n += call.first == audioMasterIdle;
+        return n;
+    }
+
+    platform::software::SoftwarePlatform system;
+    platform::Services* previous;
+    HostLog log;
+    TestEffect* effect;
+    CountingEditor* editor;
+};
+
+}  // namespace
+
+TEST_F(GuiEditorBaseTest, EditorOpcodesReachTheEditorWhileItIsClosed) {
+    EXPECT_TRUE(effect->getAeffect()->flags & effFlagsHasEditor);
+    ERect* rect = nullptr;
+    EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right, 640);
+    EXPECT_EQ(rect->bottom, 400);
+    EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0), -1);
+    EXPECT_EQ(dispatch(effEditKeyUp, 'a', 0), -1);
+    EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 2), 1);
+    EXPECT_EQ(knobMode, 2);
+    knobMode = 0;
+    EXPECT_FALSE(editor->onWheel(1.0f));
+    EXPECT_EQ(dispatch(effEditOpen), 0);
+    EXPECT_TRUE(editor->isUpdatePending());
+    dispatch(effEditIdle);
+    EXPECT_EQ(editor->updates, 1);
+    dispatch(effEditClose);
+}
+
+TEST_F(GuiEditorBaseTest, TimedIdleSleepsEarlyCallsAndWorksAboutEvery50MsAcrossTheWrap) {
+    editor->timedIdle();  // due since construction: works at once; the next work is due at kStart + 100
+    EXPECT_EQ(hostIdles(), 1);
+    EXPECT_EQ(system.sleepCalls(), 0u);
+
+    // Two calls right after the work each sleep 4 ms and return.
+    editor->timedIdle();
+    editor->timedIdle();
+    EXPECT_EQ(hostIdles(), 1);
+    EXPECT_EQ(system.tickCount(), kStart + 8u);
+
+    // Continuous calls: the call at kStart + 48 sleeps to kStart + 52, which is not before
+    // kStart + 100 - 50, and works there, after the tick count has wrapped.
+    while (hostIdles() == 1) editor->timedIdle();
+    EXPECT_EQ(system.tickCount(), kStart + 52u);
+    EXPECT_EQ(system.sleepCalls(), 13u);
+}
+
+TEST_F(GuiEditorBaseTest, TimedIdleDispatchesOnePaintPerWork) {
+    platform::software::ParentWindow parent{{0, 0}};
+    struct Handler : platform::WindowHandler {
+        void windowPaint(platform::Surface&, const platform::PixelRect&) override {}
+        void windowButtonDown(platform::Surface&, platform::PixelPoint) override {}
+        void windowDestroyed() override {}
+        void windowDrop(char**, int, int) override {}
+    } handler;
+    system.registerWindowClass("c");
+    auto first = system.createChildWindow("c", &parent, 4, 4, handler);
+    auto second = system.createChildWindow("c", &parent, 4, 4, handler);
+    editor->timedIdle();
+    EXPECT_EQ(system.paintsDispatched(), 1u);
+    editor->timedIdle();
+    EXPECT_EQ(system.paintsDispatched(), 1u);
+}
+
+TEST_F(GuiEditorBaseTest, HostIdleCallingBackIntoEditIdleDoesNothing) {
+    log.reenterWithIdle = effect->getAeffect();
+    editor->postUpdate();
+    editor->timedIdle();
+    EXPECT_EQ(editor->updates, 1);  // from timedIdle's own idle, not from the host's re-entry
+    editor->postUpdate();
+    log.reenterWithIdle = nullptr;
+}
+
+TEST_F(GuiEditorBaseTest, EditGesturesReachTheHostWithTheTag) {
+    editor->beginEdit(12);
+    editor->endEdit(12);
+    ASSERT_GE(log.calls.size(), 2u);
+    EXPECT_EQ(log.calls[log.calls.size() - 2], (std::pair<VstInt32, VstInt32>{audioMasterBeginEdit, 12}));
+    EXPECT_EQ(log.calls.back(), (std::pair<VstInt32, VstInt32>{audioMasterEndEdit, 12}));
+}
