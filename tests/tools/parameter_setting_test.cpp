@@ -15,6 +15,8 @@ struct SettingCase {
     float value;
 };
 
+void PrintTo(const SettingCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+
 class ParseSetting : public testing::TestWithParam<SettingCase> {};
 
 TEST_P(ParseSetting, SplitsAtTheLastEqualsSign) {
@@ -54,6 +56,8 @@ struct ResolveCase {
     int index;  // -1: an error is expected
     const char* errorPart;
 };
+
+void PrintTo(const ResolveCase& c, std::ostream* out) { *out << '"' << c.target << '"'; }
 
 class ResolveParameter : public testing::TestWithParam<ResolveCase> {};
 
