@@ -188,7 +188,7 @@ int runRender(CommandLine& args) {
     if (!r.plot.empty() && !writePlot(r, input, output, error)) return fail(error);
 
     const double seconds = static_cast<double>(output.frames()) / output.sampleRate;
-    std::cout << std::fixed << std::setprecision(3) << "Rendered " << seconds << " s at " << output.sampleRate
+    std::cout << std::fixed << std::setprecision(3) << "Rendered " << seconds << " s at " << static_cast<int>(output.sampleRate)
               << " Hz in blocks of " << r.options.blockSize << " through " << r.plugin << "\n";
     printLevels("input left", input.left);
     printLevels("input right", input.right);
