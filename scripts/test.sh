@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test twice: in a release build and in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Installs missing packages first.
+# Runs every test: in a release build, again in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the Windows builds under Wine. Installs missing packages
+# first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -8,10 +9,12 @@ jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMINE_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
-ctest --test-dir build-asan --output-on-failure -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600
+
+scripts/test-windows.sh

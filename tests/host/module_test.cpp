@@ -1,28 +1,18 @@
 // The built module as a host loads it: by file, through its exported entry names.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include "support/module_loader.h"
 #include "support/recording_host.h"
 
 namespace {
 
 using Entry = AEffect* (*)(audioMasterCallback);
 
-class ModuleTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        module = dlopen(VELLUMINE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(module, nullptr) << dlerror();
-    }
-    void TearDown() override {
-        if (module) dlclose(module);
-    }
-    void* module = nullptr;
-};
-
-TEST_F(ModuleTest, BothEntryNamesCreateWorkingEffects) {
+TEST(ModuleTest, BothEntryNamesCreateWorkingEffects) {
+    ModuleLoader module(VELLUMINE_MODULE_PATH);
+    ASSERT_TRUE(module.loaded());
     for (const char* name : {"VSTPluginMain", "main"}) {
-        auto entry = reinterpret_cast<Entry>(dlsym(module, name));
+        auto entry = reinterpret_cast<Entry>(module.symbol(name));
         ASSERT_NE(entry, nullptr) << name;
         RecordingHost host;
         AEffect* effect = entry(RecordingHost::callback());
@@ -35,9 +25,11 @@ TEST_F(ModuleTest, BothEntryNamesCreateWorkingEffects) {
     }
 }
 
-TEST_F(ModuleTest, ExportsNothingButTheEntry) {
+TEST(ModuleTest, ExportsNothingButTheEntry) {
+    ModuleLoader module(VELLUMINE_MODULE_PATH);
+    ASSERT_TRUE(module.loaded());
     for (const char* hidden : {"createPlugin", "moduleInstance", "editorCreationFailed", "_Z12createPluginPFlP7AEffectiilPvfE"}) {
-        EXPECT_EQ(dlsym(module, hidden), nullptr) << hidden;
+        EXPECT_EQ(module.symbol(hidden), nullptr) << hidden;
     }
 }
 

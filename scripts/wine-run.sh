@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine for the test suite: a prefix inside the build tree, no
+# debugger on crashes, and Wine's services started with their output detached so they do
+# not hold the caller's pipes open.
+set -u
+export WINEPREFIX="${WINEPREFIX:-${VELLUMINE_WINEPREFIX:-$PWD/.wine}}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+if [ ! -d "$WINEPREFIX" ]; then
+  wineboot -i >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
+fi
+wineserver -p >/dev/null 2>&1 </dev/null
+exec wine "$@"
