@@ -1,0 +1,31 @@
+-- First Ardour run: a new session with one stereo track carrying the impulse probe and the
+-- plug-in, parameters set as asked, saved. Export happens in a second run because Debian's
+-- Ardour 7.3 sometimes crashes when one run both saves and exports.
+local dir, id, settings = os.getenv ("SESSION_DIR"), os.getenv ("PLUGIN_ID"), os.getenv ("SETTINGS")
+
+assert (create_session (dir, "render", 44100), "could not create the session")
+local track = Session:new_audio_track (2, 2, nil, 1, "Probe", ARDOUR.PresentationInfo.max_order,
+                                       ARDOUR.TrackMode.Normal, true):front ()
+
+local probe = ARDOUR.LuaAPI.new_luaproc (Session, "Impulse Probe")
+assert (not probe:isnil (), "the impulse probe script was not found")
+track:add_processor_by_index (probe, 0, nil, true)
+
+local plugin = ARDOUR.LuaAPI.new_plugin (Session, id, ARDOUR.PluginType.LXVST, "")
+assert (not plugin:isnil (), "Ardour could not instantiate plug-in " .. id)
+track:add_processor_by_index (plugin, 1, nil, true)
+
+local count = plugin:to_insert ():plugin (0):parameter_count ()
+for index, value in settings:gmatch ("(%d+)=([^%s]+)") do
+	-- Some plug-ins crash the host when asked for a parameter they do not have.
+	if tonumber (index) >= count then
+		print ("REPORT skipped " .. index .. "=" .. value .. ": the plug-in has " .. count .. " parameters")
+	elseif not ARDOUR.LuaAPI.set_processor_param (plugin, tonumber (index), tonumber (value)) then
+		print ("REPORT could not set parameter " .. index .. " to " .. value)
+	end
+end
+
+assert (Session:save_state ("", false, false, false, false, false) == 0, "save failed")
+print ("SAVED")
+-- Leave before Ardour's own shutdown, where the crashes happen.
+os.exit (0)
