@@ -1,8 +1,32 @@
 #include "engine/delay_plugin.h"
 
-DelayPlugin::DelayPlugin(audioMasterCallback host) : DelayEffect(host) { setUniqueId(fourCharCode("QvRk")); }
+#include <new>
+
+#include "host/plugin_entry.h"
+
+#ifdef VELLUMINE_WITH_EDITOR
+#include "editor/delay_editor.h"
+#include "editor/editor_platform.h"
+#endif
+
+DelayPlugin::DelayPlugin(audioMasterCallback host) : DelayEffect(host) {
+    setUniqueId(fourCharCode("QvRk"));
+#ifdef VELLUMINE_WITH_EDITOR
+    ensureEditorPlatform();
+    // The editor attaches itself to this effect as it is constructed.
+    delayEditor = new (std::nothrow) DelayEditor(this);
+    if (!delayEditor) editorCreationFailed = true;
+#endif
+}
 
 DelayPlugin::~DelayPlugin() = default;
+
+void DelayPlugin::setParameter(VstInt32 index, float value) {
+    DelayEffect::setParameter(index, value);
+#ifdef VELLUMINE_WITH_EDITOR
+    if (delayEditor) delayEditor->setParameter(index, value);
+#endif
+}
 
 // Hosts list the plug-in under an empty effect name and product string.
 bool DelayPlugin::getEffectName(char* text) {

@@ -15,10 +15,8 @@ VstInt32 EditorBase::open(void* parent) {
 void EditorBase::close() {}
 
 void EditorBase::idle() {
-    if (updatePending) {
-        updatePending = 0;
-        update();
-    }
+    // Taken in one step, so that a change posted meanwhile waits for the next idle.
+    if (updatePending.exchange(0)) update();
 }
 
 void EditorBase::update() {}

@@ -2,6 +2,8 @@
 // parameter changes raise and the editor idle consumes.
 #pragma once
 
+#include <atomic>
+
 #include "host/aeffect.h"
 
 class EffectBase;
@@ -30,5 +32,6 @@ public:
 protected:
     EffectBase* effect;
     void* parentWindow = nullptr;
-    VstInt32 updatePending = 0;
+    // Raised by parameter changes on any thread, taken by the idle on the window thread.
+    std::atomic<VstInt32> updatePending{0};
 };

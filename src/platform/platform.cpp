@@ -8,6 +8,8 @@ Services* installed = nullptr;
 
 Services& services() { return *installed; }
 
+Services* installedServices() { return installed; }
+
 Services* installServices(Services* backend) {
     Services* previous = installed;
     installed = backend;

@@ -182,6 +182,8 @@ public:
 };
 
 Services& services();
+// The installed backend, or null before the first installation.
+Services* installedServices();
 // Installs the process's backend; returns the one it replaces.
 Services* installServices(Services* backend);
 

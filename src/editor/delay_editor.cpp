@@ -1,0 +1,182 @@
+#include "editor/delay_editor.h"
+
+#include <new>
+
+#include "editor/about_text.h"
+#include "editor/editor_layout.h"
+#include "editor/typed_value.h"
+#include "engine/delay_effect.h"
+#include "gui/frame_switch.h"
+#include "gui/knob.h"
+#include "gui/text_field.h"
+
+using namespace editorlayout;
+
+namespace {
+
+constexpr int kFontSmall = 6;  // Arial, 9 pixels
+constexpr int kCentred = 1;
+constexpr int kCaptionStyle = 0;
+// Selects none of the text field's drawing or editing styles: a plain box.
+constexpr int kValueBoxStyle = 0x58;
+constexpr Colour kCaptionBack = colourGrey;
+constexpr Colour kCaptionText = colourWhite;
+constexpr Colour kCaptionFrame = colourGrey;
+constexpr Colour kValueBoxFrame = colourGrey;
+constexpr Colour kValueBoxText = colourWhite;
+constexpr Colour kValueBoxBack = colourBlack;
+constexpr int kTextBufferSize = 256;
+
+const CellLayout& layoutOf(VstInt32 index) { return kCells[static_cast<std::size_t>(index)]; }
+
+}  // namespace
+
+DelayEditor::DelayEditor(DelayEffect* effect)
+    : GuiEditorBase(effect), delayEffect(effect), background(new ResourceBitmap(kBackgroundBitmap)) {
+    rect = {0, 0, static_cast<std::int16_t>(background->getHeight()), static_cast<std::int16_t>(background->getWidth())};
+}
+
+DelayEditor::~DelayEditor() {
+    // The effect around this editor is already being destroyed: a text edit ended by the
+    // teardown must not reach it.
+    delayEffect = nullptr;
+    close();
+    background->release();
+}
+
+VstInt32 DelayEditor::open(void* parent) {
+    if (frame) close();  // a second open without close starts afresh instead of leaking
+    GuiEditorBase::open(parent);
+    auto* switchStrip = new ResourceBitmap(kSwitchBitmap);
+    auto* knobBody = new ResourceBitmap(kKnobBitmap);
+    auto* knobHandle = new ResourceBitmap(kHandleBitmap);
+
+    frame = new EditorFrame({0, 0, background->getWidth(), background->getHeight()}, parent, this);
+    frame->setBackground(background);
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) addCell(index, switchStrip, knobBody, knobHandle);
+    aboutArea = new ToggleButton(kAboutArea, this, kAboutTag, nullptr);
+    frame->addView(aboutArea);
+
+    // The controls hold their own references now.
+    switchStrip->release();
+    knobBody->release();
+    knobHandle->release();
+    opened = true;
+    return 1;
+}
+
+void DelayEditor::addCell(VstInt32 index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
+                          ResourceBitmap* knobHandle) {
+    Cell& c = cells[static_cast<std::size_t>(index)];
+    c.caption = addCaption(index);
+    c.control = addControl(index, switchStrip, knobBody, knobHandle);
+    c.valueBox = addValueBox(index);
+}
+
+// White text straight on the background: neither back colour nor frame is painted.
+TextField* DelayEditor::addCaption(VstInt32 index) {
+    auto* caption = new TextField(captionRect(layoutOf(index)), this, index, nullptr, nullptr, kCaptionStyle);
+    caption->setFont(kFontSmall);
+    caption->setFrameColour(kCaptionFrame);
+    caption->setTextColour(kCaptionText);
+    caption->setBackColour(kCaptionBack);
+    caption->setAlignment(kCentred);
+    caption->setMouseEnabled(false);
+    caption->setTransparent(true);
+    frame->addView(caption);
+    char name[kTextBufferSize] = {};
+    delayEffect->getParameterName(index, name);
+    caption->setText(name);
+    return caption;
+}
+
+Control* DelayEditor::addControl(VstInt32 index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
+                                 ResourceBitmap* knobHandle) {
+    const CellLayout& layout = layoutOf(index);
+    Control* control = nullptr;
+    if (layout.switchPositions == 0) {
+        control = new Knob(controlRect(layout), this, index, knobBody, knobHandle, {0, 0});
+    } else {
+        control = FrameSwitch::create(controlRect(layout), this, index, layout.switchPositions, kSwitchFrameHeight,
+                                      layout.switchPositions, switchStrip, {0, 0});
+        if (!control) return nullptr;
+    }
+    control->setTransparent(true);
+    control->setValue(delayEffect->getParameter(index));
+    frame->addView(control);
+    return control;
+}
+
+// A black box with a grey frame and white centred text; only knob parameters' boxes take input.
+TextField* DelayEditor::addValueBox(VstInt32 index) {
+    const CellLayout& layout = layoutOf(index);
+    auto* box = new TextField(valueBoxRect(layout), this, layout.valueBoxTag, nullptr, nullptr, kValueBoxStyle);
+    box->setFont(kFontSmall);
+    box->setFrameColour(kValueBoxFrame);
+    box->setTextColour(kValueBoxText);
+    box->setBackColour(kValueBoxBack);
+    box->setAlignment(kCentred);
+    box->setMouseEnabled(isEditableBoxTag(layout.valueBoxTag));
+    frame->addView(box);
+    char text[kTextBufferSize] = {};
+    delayEffect->getParameterDisplay(index, text);
+    box->setText(text);
+    return box;
+}
+
+void DelayEditor::close() {
+    opened = false;
+    if (!frame) return;
+    // The frame releases every view; a value being typed is committed on the way.
+    frame->release();
+    frame = nullptr;
+    aboutArea = nullptr;
+    cells = {};
+}
+
+void DelayEditor::setParameter(VstInt32 index, float) {
+    changes.mark(index);
+    postUpdate();
+}
+
+void DelayEditor::update() {
+    const std::uint32_t changed = changes.take();
+    if (!opened) return;  // the next open reads every value afresh
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index)
+        if (changed & (std::uint32_t{1} << index)) showParameter(index);
+}
+
+void DelayEditor::showParameter(VstInt32 index) {
+    Cell& c = cells[static_cast<std::size_t>(index)];
+    if (!c.control) return;
+    c.control->setValue(delayEffect->getParameter(index));
+    char text[kTextBufferSize] = {};
+    delayEffect->getParameterDisplay(index, text);
+    if (c.valueBox) c.valueBox->setText(text);
+}
+
+void DelayEditor::controlChanged(PaintContext*, Control* control) {
+    if (!delayEffect) return;
+    const std::int32_t tag = control->getTag();
+    if (tag == kAboutTag) {
+        // Every click shows the box, whichever way the area's own value just flipped.
+        platform::services().messageBox(abouttext::kText, abouttext::kTitle);
+    } else if (isEditableBoxTag(tag)) {
+        applyTypedValue(tag);
+    } else {
+        delayEffect->automateParameter(tag, control->getValue());
+    }
+}
+
+// Set without telling the host; the box then shows the effect's own text again, also when
+// the number was refused.
+void DelayEditor::applyTypedValue(std::int32_t tag) {
+    const VstInt32 index = parameterOfValueBox(tag);
+    TextField* box = cells[static_cast<std::size_t>(index)].valueBox;
+    if (!box) return;
+    char text[kTextBufferSize] = {};
+    box->getText(text);
+    const float typed = delayEffect->parseNumber(text);
+    const std::optional<float> value = typedvalue::toNormalized(typed, typedvalue::fullScale(*delayEffect, index));
+    delayEffect->setParameter(index, value ? *value : delayEffect->getParameter(index));
+}
