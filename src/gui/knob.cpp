@@ -9,9 +9,11 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kTwoPi = 2.0f * kPi;
-// Minimum at 7:30, turning clockwise through the top to the maximum at 4:30.
-constexpr float kDefaultSweepStart = 1.25f * kPi;
-constexpr float kDefaultSweepAngle = -1.5f * kPi;
+// Minimum at 7:30, turning clockwise through the top to the maximum at 4:30. Each angle is
+// the float nearest its exact value: 1.25f * kPi would be one step above 5/4 pi, which moves
+// the handle of a 45-pixel knob at 0.5 a pixel left of straight up.
+constexpr float kDefaultSweepStart = static_cast<float>(1.25 * std::numbers::pi);
+constexpr float kDefaultSweepAngle = static_cast<float>(-1.5 * std::numbers::pi);
 constexpr float kLinearPixels = 200.0f;
 constexpr float kFineStep = 0.1f;
 constexpr int kLinearKnobMode = 2;

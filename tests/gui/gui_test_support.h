@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gui/editor_frame.h"
 #include "platform/software/software_platform.h"
+
+inline void PrintTo(const Point& p, std::ostream* out) { *out << "(" << p.x << ", " << p.y << ")"; }
 
 namespace guitest {
 
@@ -17,7 +21,7 @@ using platform::software::SoftwareWindow;
 
 constexpr int kStripId = 100;       // 3 x 15: red, green, blue, yellow, magenta frames of 3 rows
 constexpr int kBackgroundId = 101;  // 40 x 30: pixel (x, y) is (6x, 8y, 100)
-constexpr int kHandleId = 102;      // 6 x 6: white corners, blue 2 x 2 centre, red elsewhere
+constexpr int kHandleId = 102;      // 6 x 6: white corners, blue 2 x 2 centre, red (200) elsewhere
 
 inline const InputState kLeft{.left = true};
 inline const InputState kUp{};
@@ -40,9 +44,61 @@ struct RecordingListener : ControlListener {
     void paintControl(PaintContext*, Control*) override {}
 };
 
+// A view that logs what reaches it ("A click", "A key", ...) and answers as told.
+class ProbeView : public View {
+public:
+    ProbeView(const Rect& r, std::string viewName, std::vector<std::string>& eventLog)
+        : View(r), name(std::move(viewName)), log(eventLog) {}
+
+    int keyAnswer = -1;
+    bool acceptsDrops = false;
+    Point lastWhere{-1, -1};
+    int lastButtons = 0;
+    View* focusWhenLost = nullptr;
+
+    void draw(PaintContext* context) override {
+        log.push_back(name + " draw");
+        View::draw(context);
+    }
+    void onMouseDown(PaintContext* context, Point where) override {
+        log.push_back(name + " click");
+        lastWhere = where;
+        lastButtons = context->mouseButtons();
+    }
+    int handleKeyDown(VstKeyCode&) override {
+        log.push_back(name + " key");
+        return keyAnswer;
+    }
+    int handleKeyUp(VstKeyCode&) override {
+        log.push_back(name + " keyup");
+        return keyAnswer;
+    }
+    bool acceptDrop(char**, int, int, Point where) override {
+        log.push_back(name + " drop");
+        lastWhere = where;
+        return acceptsDrops;
+    }
+    bool handleWheel(PaintContext*, Point where, float) override {
+        log.push_back(name + " wheel");
+        lastWhere = where;
+        return true;
+    }
+    void loseFocus(PaintContext*) override {
+        log.push_back(name + " loseFocus");
+        focusWhenLost = frame->getFocusView();
+    }
+
+private:
+    std::string name;
+    std::vector<std::string>& log;
+};
+
 class GuiTest : public ::testing::Test {
 protected:
-    GuiTest() : previous(platform::installServices(&system)) { knobMode = 0; }
+    GuiTest() : previous(platform::installServices(&system)) {
+        knobMode = 0;
+        buttonsSwapped = false;
+    }
     ~GuiTest() override {
         if (frame) frame->release();
         platform::installServices(previous);

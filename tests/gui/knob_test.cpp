@@ -1,5 +1,7 @@
 #include "gui/knob.h"
 
+#include <numbers>
+
 #include "gui_test_support.h"
 
 using namespace guitest;
@@ -29,11 +31,28 @@ TEST_F(KnobTest, HandlePointsOfA45PixelKnobWithTheSixPixelHandle) {
     handle->release();
     frame->addView(k);
     EXPECT_EQ(k->getHandleInset(), 5);
-    // radius 22.5, handle 17.5 from the centre: 7:30 at value 0, 4:30 at 1.
+    // Radius 22.5, handle 17.5 from the centre; the angle runs from 5/4 pi at 0 down to
+    // -1/4 pi at 1. Where a sum lands on a whole number, the float arithmetic of the mapping
+    // decides which side it falls on.
     const struct {
         float value;
         Point expected;
-    } cases[] = {{0.0f, {10, 35}}, {1.0f, {35, 35}}};
+    } cases[] = {
+        {0.0f, {10, 35}},   // 7:30: 22.5 -+ 12.37 + 0.5
+        {1.0f, {35, 35}},   // 4:30
+        {0.25f, {6, 16}},   // 7/8 pi: 22.5 - 16.17 + 0.5, 22.5 - 6.70 + 0.5
+        {0.75f, {39, 16}},  // 1/8 pi
+        // Straight up: cos(pi/2) = 0 gives 22.5 + 0.5 = 23 exactly; the angle constants are
+        // the floats nearest 5/4 pi and -3/2 pi, and with them 0.5 maps onto the float just
+        // below pi/2, whose cosine is positive.
+        {0.5f, {23, 5}},
+        // 9 o'clock: the float of 1/6 lies above 1/6, so the angle is a hair below pi and the
+        // handle a hair above the horizontal: 23 - 0.0000026 truncates to 22.
+        {1.0f / 6.0f, {5, 22}},
+        // 3 o'clock: the float of 5/6 equals the stored value at angle zero, so the angle is
+        // exactly 0 and y is 22.5 + 0.5.
+        {5.0f / 6.0f, {40, 23}},
+    };
     for (const auto& c : cases) {
         k->setValue(c.value);
         Point p;
@@ -55,6 +74,26 @@ TEST_F(KnobTest, ValueForPointAroundTheCircleAndTheDeadSectorSplit) {
         {{19, 40}, 0.0f},         // dead sector, minimum half
         {{21, 40}, 1.0f},         // dead sector, maximum half
         {{40, 40}, 1.0f},         // the maximum end
+    };
+    for (const auto& c : cases) EXPECT_NEAR(knob->valueForPoint(c.p), c.expected, 1e-5f) << c.p.x << "," << c.p.y;
+}
+
+TEST_F(KnobTest, ValueForPointOfACounterClockwiseSweep) {
+    addKnob();
+    // Minimum at 4:30, turning counter-clockwise through the top to the maximum at 7:30.
+    knob->setSweepStart(-0.25f * std::numbers::pi_v<float>);
+    knob->setSweepAngle(1.5f * std::numbers::pi_v<float>);
+    const struct {
+        Point p;
+        float expected;
+    } cases[] = {
+        {{40, 20}, 1.0f / 6.0f},  // 3 o'clock, 45 degrees after the minimum
+        {{20, 0}, 0.5f},          // straight up
+        {{0, 20}, 5.0f / 6.0f},   // 9 o'clock
+        {{40, 40}, 0.0f},         // the minimum end
+        {{0, 40}, 1.0f},          // the maximum end
+        {{19, 40}, 1.0f},         // dead sector, the half next to the maximum
+        {{21, 40}, 0.0f},         // dead sector, the half next to the minimum
     };
     for (const auto& c : cases) EXPECT_NEAR(knob->valueForPoint(c.p), c.expected, 1e-5f) << c.p.x << "," << c.p.y;
 }

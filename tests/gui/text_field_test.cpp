@@ -63,6 +63,28 @@ TEST_F(TextFieldTest, AClickElsewhereEndsTheEditFirstAndAClickInsideDoesNot) {
     EXPECT_FLOAT_EQ(listener.values[1], 1.0f);
 }
 
+TEST_F(TextFieldTest, WithEditOnDoubleClickOnlyASecondClickInTimeStartsTheEdit) {
+    system.setDoubleClickTime(100);  // raised to 250 by the controls
+    addField("abc", editOnDoubleClick);
+    paint();
+    const struct {
+        std::uint32_t after;
+        bool edits;
+    } clicks[] = {
+        {0, false},    // the first click ever, whatever the tick count
+        {200, true},   // within 250 ms
+        {10, false},   // a third click starts a new pair
+        {300, false},  // too late for that pair; starts another
+        {249, true},
+    };
+    for (const auto& click : clicks) {
+        system.advanceClock(click.after);
+        press({20, 20});
+        EXPECT_EQ(activeEditor() != nullptr, click.edits) << click.after;
+        if (activeEditor()) activeEditor()->pressReturn();
+    }
+}
+
 TEST_F(TextFieldTest, TextsAreCutTo255Characters) {
     const std::string longText(300, 'q');
     TextField* field = addField(longText.c_str());

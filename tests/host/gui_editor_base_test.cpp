@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "gui/knob.h"
 #include "host/effect_base_ex.h"
 #include "platform/software/software_platform.h"
 
@@ -38,6 +40,19 @@ struct CountingEditor : GuiEditorBase {
     }
     int updates = 0;
     void update() override { ++updates; }
+
+    // A 40-pixel knob with tag 5 at the frame's top-left corner.
+    Knob* openWithKnob(void* parent) {
+        GuiEditorBase::open(parent);
+        frame = new EditorFrame({0, 0, 60, 50}, parent, this);
+        auto* knob = new Knob({0, 0, 40, 40}, nullptr, 5, nullptr, nullptr, {0, 0});
+        frame->addView(knob);
+        return knob;
+    }
+    void close() override {
+        if (frame) frame->release();
+        frame = nullptr;
+    }
 };
 
 class GuiEditorBaseTest : public ::testing::Test {
@@ -142,4 +157,43 @@ TEST_F(GuiEditorBaseTest, EditGesturesReachTheHostWithTheTag) {
     ASSERT_GE(log.calls.size(), 2u);
     EXPECT_EQ(log.calls[log.calls.size() - 2], (std::pair<VstInt32, VstInt32>{audioMasterBeginEdit, 12}));
     EXPECT_EQ(log.calls.back(), (std::pair<VstInt32, VstInt32>{audioMasterEndEdit, 12}));
+}
+
+TEST_F(GuiEditorBaseTest, AKnobDragReachesTheHostAsOneGestureWithTheTag) {
+    platform::software::ParentWindow parent{{100, 100}};
+    editor->openWithKnob(&parent);
+    auto& window = *static_cast<platform::software::SoftwareWindow*>(editor->getFrame()->window());
+    system.queueStep({120, 105}, {.left = true});
+    system.queueStep({120, 105}, {});
+    log.calls.clear();
+    system.press(window, {30, 35}, {.left = true});
+
+    // Begin before anything else, end last; the idle work in between serves the host.
+    std::vector<VstInt32> opcodes;
+    for (const auto& call : log.calls) opcodes.push_back(call.first);
+    ASSERT_GE(log.calls.size(), 3u);
+    EXPECT_EQ(log.calls.front(), (std::pair<VstInt32, VstInt32>{audioMasterBeginEdit, 5}));
+    EXPECT_EQ(log.calls.back(), (std::pair<VstInt32, VstInt32>{audioMasterEndEdit, 5}));
+    EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), audioMasterBeginEdit), 1);
+    EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), audioMasterIdle), 1);
+    dispatch(effEditClose);
+}
+
+TEST_F(GuiEditorBaseTest, KeysAndTheWheelReachTheOpenFrame) {
+    platform::software::ParentWindow parent{{100, 100}};
+    Knob* knob = editor->openWithKnob(&parent);
+    knob->setValue(0.5f);
+    // effEditKeyDown: the character in index, the virtual key in value, modifiers in opt.
+    EXPECT_EQ(dispatch(effEditKeyDown, 0, 12), 1);  // up arrow
+    EXPECT_NEAR(knob->getValue(), 0.6f, 1e-6f);
+    EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0), -1);
+    EXPECT_EQ(dispatch(effEditKeyUp, 0, 12), -1);
+
+    system.setInput({110, 110}, {});
+    EXPECT_TRUE(editor->onWheel(-2.0f));
+    EXPECT_NEAR(knob->getValue(), 0.4f, 1e-6f);
+    system.setInput({150, 110}, {});  // over the frame but no view
+    EXPECT_FALSE(editor->onWheel(1.0f));
+    dispatch(effEditClose);
+    EXPECT_EQ(dispatch(effEditKeyDown, 0, 12), -1);
 }
