@@ -1,0 +1,176 @@
+#include <cmath>
+#include <sstream>
+
+#include "editor_test_support.h"
+
+namespace editortest {
+namespace {
+
+using Calls = std::vector<std::pair<VstInt32, VstInt32>>;
+
+TEST_F(EditorTest, TypedNumbersAreReadInTheBoxsOwnUnits) {
+    // start: the value set before typing. Full scales: 200 for the mixes, 8000 for the cutoffs,
+    // 100 for the rates and percentages, 10000 for the delay.
+    const struct {
+        VstInt32 index;
+        float start;
+        const char* typed;
+        float expected;
+        const char* text;
+    } cases[] = {
+        {0, 0.5f, "150", 0.75f, "150.0000%"},
+        {0, 0.5f, "200", 1.0f, "200.0000%"},
+        {0, 0.5f, "201", 0.5f, "100.0000%"},  // above full scale: refused, text restored
+        {2, 1.0f, "8001", 1.0f, "8000.000"},
+        {2, 1.0f, "4000", 0.5f, "4000.000"},
+        {11, 0.0f, "5000", 0.5f, "5000.000"},
+        {11, 0.5f, "letters", 0.0f, "0.000000"},
+        {3, 0.0f, "50%", 0.5f, "50.00000%"},   // reading stops at the sign
+        {3, 0.5f, "-20", 0.0f, "0.000000%"},   // below zero: held at 0
+        {5, 1.0f, "25", 0.25f, "25.00000"},
+        {10, 0.0f, "1e2", 0.5f, "100.0000%"},
+        {12, 0.3f, "nan", 0.0f, "0.000000%"},
+        {12, 0.3f, "inf", 0.3f, "30.00000%"},
+        {20, 1.0f, "  12.5", 0.125f, "12.50000"},
+    };
+    open();
+    for (const auto& c : cases) {
+        set(c.index, c.start);
+        idle();
+        host.calls.clear();
+        typeInto(c.index, c.typed);
+        EXPECT_EQ(get(c.index), c.expected) << c.typed;
+        idle();
+        EXPECT_EQ(boxText(c.index), c.text) << c.typed;
+        EXPECT_EQ(control(c.index)->getValue(), c.expected) << c.typed;
+        EXPECT_TRUE(gestureCalls().empty()) << "typed values are not reported: " << c.typed;
+    }
+}
+
+TEST_F(EditorTest, ConfirmingUnchangedTextSetsNothing) {
+    open();
+    // The box still reads "100.0000%" (0.5) while the effect already holds 0.25: converting
+    // the unchanged text would set 0.5 again.
+    set(0, 0.25f);
+    typeInto(0, "");
+    EXPECT_EQ(get(0), 0.25f);
+}
+
+TEST_F(EditorTest, ATypedValueIsCommittedWhenTheHostClosesTheEditorMidEdit) {
+    open();
+    Rect r;
+    editor->cell(0).valueBox->getBounds(r);
+    press({r.left + 5, r.top + 5});
+    window().activeEditor()->type("150");
+    dispatch(effEditClose);
+    EXPECT_EQ(get(0), 0.75f);
+}
+
+TEST_F(EditorTest, TheEffectDestroyedMidEditIsNotWrittenTo) {
+    open();
+    Rect r;
+    editor->cell(2).valueBox->getBounds(r);
+    press({r.left + 5, r.top + 5});
+    window().activeEditor()->type("4000");
+    dispatch(effClose);  // no editor close first: the edit ends inside the teardown
+    effect = nullptr;
+    EXPECT_TRUE(system.openWindows().empty());
+}
+
+TEST_F(EditorTest, KnobDragIsOneGestureWithAnAutomationPerChange) {
+    dispatch(effSetEditKnobMode, 0, 2);  // linear: 200 pixels for the whole range
+    set(2, 0.5f);
+    open();
+    idle();
+    host.calls.clear();
+    step({160, 110});       // 50 pixels up: 0.75
+    step({160, 60});        // 100 pixels up: 1.0
+    step({160, 60}, kUp);
+    press({160, 160});
+    const Calls expected = {{audioMasterBeginEdit, 2}, {audioMasterAutomate, 2}, {audioMasterAutomate, 2},
+                            {audioMasterEndEdit, 2}};
+    EXPECT_EQ(gestureCalls(), expected);
+    std::vector<float> automated;
+    for (const HostCall& call : host.calls)
+        if (call.opcode == audioMasterAutomate) automated.push_back(call.opt);
+    EXPECT_EQ(automated, (std::vector<float>{0.75f, 1.0f}));
+    EXPECT_EQ(get(2), 1.0f);
+    idle();
+    EXPECT_EQ(boxText(2), "8000.000");
+}
+
+TEST_F(EditorTest, SwitchClickSelectsThePositionUnderTheMouse) {
+    // Five positions over 45 pixels: 9 pixels each; y 30 below the top is position 3.
+    open();
+    idle();
+    host.calls.clear();
+    step({79, 253}, kUp);
+    press({79, 253});
+    const Calls expected = {{audioMasterBeginEdit, 4}, {audioMasterAutomate, 4}, {audioMasterEndEdit, 4}};
+    EXPECT_EQ(gestureCalls(), expected);
+    EXPECT_EQ(get(4), 0.75f);
+    idle();
+    EXPECT_EQ(boxText(4), "Square");
+}
+
+TEST_F(EditorTest, ProgramChangeMovesAllTwentyTwoControlsAndRewritesTheBoxes) {
+    // Program 5 holds 1/3 for the filter types, 0.25 for everything else.
+    const char* const texts[22] = {
+        "50.00000%", "High",      "2000.000",  "25.00000%", "Sawtooth", "25.00000",  "25.00000%", "Sawtooth",
+        "25.00000",  "25.00000%", "50.00000%", "2500.000",  "25.00000%", "High",     "2000.000",  "25.00000%",
+        "Sawtooth",  "25.00000",  "25.00000%", "Sawtooth",  "25.00000",  "25.00000%",
+    };
+    dispatch(effSetProgram, 0, 5);
+    for (VstInt32 index = 0; index < 22; ++index) set(index, index == 1 || index == 13 ? 1.0f / 3.0f : 0.25f);
+    dispatch(effSetProgram, 0, 0);
+    open();
+    idle();
+    dispatch(effSetProgram, 0, 5);
+    idle();
+    for (VstInt32 index = 0; index < 22; ++index) {
+        EXPECT_EQ(control(index)->getValue(), index == 1 || index == 13 ? 1.0f / 3.0f : 0.25f) << index;
+        EXPECT_EQ(boxText(index), texts[index]) << index;
+    }
+}
+
+TEST_F(EditorTest, HostChangesReachTheControlsAtTheNextIdleHeldToTheRange) {
+    open();
+    set(12, 0.6f);
+    set(11, 1.5f);  // the effect holds it at 1.0
+    EXPECT_EQ(control(12)->getValue(), 0.0f);
+    idle();
+    EXPECT_EQ(control(12)->getValue(), 0.6f);
+    EXPECT_EQ(boxText(12), "60.00000%");
+    EXPECT_EQ(control(11)->getValue(), 1.0f);
+    EXPECT_EQ(boxText(11), "10000.00");
+    set(30, 0.7f);  // an inert index changes no control
+    idle();
+    EXPECT_EQ(control(12)->getValue(), 0.6f);
+}
+
+TEST_F(EditorTest, EveryClickOnTheAboutAreaShowsTheBox) {
+    open();
+    for (int click = 0; click < 3; ++click) press({317, 200});
+    ASSERT_EQ(system.messageBoxes().size(), 3u);
+    const std::string shown = system.messageBoxes()[2];
+    ASSERT_EQ(shown.rfind("About: ", 0), 0u);
+    const std::string text = shown.substr(7);
+    EXPECT_LE(text.size(), 255u);
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(text.back() == '\n', false);
+    EXPECT_EQ(lines[0], "Vellumine");
+    EXPECT_EQ(lines[1], "Version 1.1");
+    EXPECT_EQ(lines[2], "");
+    EXPECT_FALSE(lines[3].empty());
+    EXPECT_FALSE(lines[4].empty());
+    EXPECT_EQ(lines[5], "");
+    EXPECT_EQ(lines[6], "VST is a trademark of Steinberg Media AG.");
+    EXPECT_FALSE(lines[7].empty());
+    EXPECT_TRUE(gestureCalls().empty());
+}
+
+}  // namespace
+}  // namespace editortest
