@@ -1,0 +1,119 @@
+// Polled input through the Win32 backend: a second thread injects a real drag with SetCursorPos
+// and SendInput while the window's button-down handler polls, as the toolkit's controls do.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/win32_platform.h"
+#include "test_windows.h"
+
+using namespace platform;
+using namespace platform::win32;
+using win32test::HostWindow;
+using win32test::pumpMessages;
+
+namespace {
+
+// Generous bounds on the waits, so that a broken backend fails instead of hanging.
+constexpr int kMaxWaitMs = 10000;
+
+template <typename Condition>
+bool waitFor(Condition done) {
+    for (int waited = 0; waited < kMaxWaitMs; ++waited) {
+        if (done()) return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+void sendMouseButton(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+void sendKey(WORD key, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// Follows the drag inside the button-down message until the left button is up, publishing
+// what it polls so that the injecting thread can wait for each step to be seen.
+struct DragHandler : WindowHandler {
+    void windowPaint(Surface&, const PixelRect&) override {}
+    void windowButtonDown(Surface&, PixelPoint where) override {
+        down = where;
+        Services& system = services();
+        for (int pass = 0; pass < kMaxWaitMs; ++pass) {
+            const PixelPoint cursor = system.cursorPosition();
+            const InputState state = system.inputState();
+            cursorX = cursor.x;
+            shiftSeen = shiftSeen || state.shift;
+            if (cursor.x == 170) shiftAtMove = state.shift;
+            if (!state.left) break;
+            ++passes;
+            system.sleep(1);
+        }
+        finished = true;
+    }
+    void windowDestroyed() override {}
+    void windowDrop(char**, int, int) override {}
+
+    PixelPoint down{-1, -1};
+    std::atomic<int> passes{0};
+    std::atomic<int> cursorX{0};
+    std::atomic<bool> shiftSeen{false};
+    bool shiftAtMove = true;
+    std::atomic<bool> finished{false};
+};
+
+}  // namespace
+
+TEST(Win32Input, ADragInjectedFromAnotherThreadIsFollowedByPolling) {
+    Win32Platform backend(GetModuleHandleA(nullptr));
+    Services* previous = installServices(&backend);
+    backend.registerWindowClass("VellumineDragTest");
+    {
+        HostWindow host(100, 100, 300, 200);
+        DragHandler handler;
+        auto window = backend.createChildWindow("VellumineDragTest", host.handle(), 200, 100, handler);
+        ASSERT_TRUE(window);
+        pumpMessages();
+
+        std::atomic<bool> injected{false};
+        std::thread user([&] {
+            SetCursorPos(150, 140);
+            sendMouseButton(MOUSEEVENTF_LEFTDOWN);
+            if (waitFor([&] { return handler.passes > 0; })) {
+                SetCursorPos(170, 140);
+                waitFor([&] { return handler.cursorX == 170; });
+                sendKey(VK_SHIFT, 0);
+                waitFor([&] { return handler.shiftSeen.load(); });
+            }
+            sendMouseButton(MOUSEEVENTF_LEFTUP);
+            sendKey(VK_SHIFT, KEYEVENTF_KEYUP);
+            injected = true;
+        });
+        // The button-down message arrives through this thread's queue.
+        waitFor([&] {
+            pumpMessages();
+            return handler.finished && injected;
+        });
+        user.join();
+
+        EXPECT_EQ(handler.down, (PixelPoint{50, 40}));
+        EXPECT_FALSE(handler.shiftAtMove);
+        EXPECT_TRUE(handler.shiftSeen);
+        EXPECT_EQ(handler.cursorX, 170);
+        EXPECT_TRUE(handler.finished);
+        EXPECT_FALSE(backend.inputState().left);
+    }
+    backend.unregisterWindowClass("VellumineDragTest");
+    installServices(previous);
+}
