@@ -289,20 +289,29 @@ std::vector<Check> allChecks() {
 
 }  // namespace
 
+void runOneCheck(const PluginModule& module, const CheckOptions& options, std::size_t number, Findings& findings) {
+    const std::vector<Check> checks = allChecks();
+    if (number >= checks.size()) {
+        findings.add("no check number " + std::to_string(number));
+        return;
+    }
+    CheckContext context{module, options, Host(), findings};
+    checks[number].body(context);
+}
+
 CheckSummary runChecks(const PluginModule& module, const CheckOptions& options, std::ostream& out) {
     CheckSummary summary;
-    for (const Check& check : allChecks()) {
+    const std::vector<Check> checks = allChecks();
+    for (std::size_t number = 0; number < checks.size(); ++number) {
+        const Check& check = checks[number];
         if (check.skipReason) {
             ++summary.skipped;
             if (options.verbose) out << "skip " << check.name << ": " << check.skipReason << "\n";
             continue;
         }
         const IsolatedOutcome outcome = runIsolated(
-            [&](Findings& findings) {
-                CheckContext context{module, options, Host(), findings};
-                check.body(context);
-            },
-            options.timeLimitSeconds);
+            [&](Findings& findings) { runOneCheck(module, options, number, findings); },
+            {module.path(), std::to_string(number), std::to_string(options.seed)}, options.timeLimitSeconds);
         const auto& found = outcome.findings;
         for (std::size_t i = 0; i < found.size() && i < kFindingsPerCheck; ++i) {
             out << "FAIL " << check.name << ": " << found[i] << "\n";

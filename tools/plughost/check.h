@@ -28,6 +28,10 @@ struct CheckSummary {
 // closing "N passed, M failed" line.
 CheckSummary runChecks(const PluginModule& module, const CheckOptions& options, std::ostream& out);
 
+// One check by its number in the list, as an isolated child runs it. The arguments the
+// child is started with are the module's path, the number and the seed (see isolation.h).
+void runOneCheck(const PluginModule& module, const CheckOptions& options, std::size_t number, Findings& findings);
+
 // The opcode probes, one per dispatcher opcode from -1 to 80 (check_opcodes.cpp).
 constexpr VstInt32 kFirstProbedOpcode = -1;
 constexpr VstInt32 kLastProbedOpcode = 80;

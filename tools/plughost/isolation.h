@@ -1,6 +1,6 @@
-// Running one check where a crash cannot take the validator down with it: a child process
-// on POSIX systems. Findings travel back line by line as they are made, so a crash keeps
-// the findings made before it.
+// Running one check where a crash cannot take the validator down with it: a child process.
+// Findings travel back line by line as they are made, so a crash keeps the findings made
+// before it.
 #pragma once
 
 #include <functional>
@@ -24,6 +24,16 @@ struct IsolatedOutcome {
     std::vector<std::string> findings;  // including one for a crash or a time-out
 };
 
-IsolatedOutcome runIsolated(const std::function<void(Findings&)>& body, unsigned timeLimitSeconds);
+// POSIX forks and runs body in the child. Windows cannot fork: it starts this program again
+// with kIsolatedChild, a channel and childArguments, and that process's main must run the
+// same body through serveIsolated.
+IsolatedOutcome runIsolated(const std::function<void(Findings&)>& body, const std::vector<std::string>& childArguments,
+                            unsigned timeLimitSeconds);
+
+#ifdef _WIN32
+constexpr const char* kIsolatedChild = "--isolated-child";
+// In the started process: runs body with its findings going to the channel; the exit code.
+int serveIsolated(const std::string& channel, const std::function<void(Findings&)>& body);
+#endif
 
 }  // namespace plughost

@@ -56,7 +56,8 @@ void Findings::add(const std::string& finding) {
     else kept.push_back(finding);
 }
 
-IsolatedOutcome runIsolated(const std::function<void(Findings&)>& body, unsigned timeLimitSeconds) {
+IsolatedOutcome runIsolated(const std::function<void(Findings&)>& body, const std::vector<std::string>&,
+                            unsigned timeLimitSeconds) {
     int channel[2];
     if (pipe(channel) != 0) return {{"could not create a pipe for the check"}};
     std::cout.flush();

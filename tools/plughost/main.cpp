@@ -264,6 +264,26 @@ int runCheck(CommandLine& args) {
     return summary.failed == 0 ? 0 : 1;
 }
 
+#ifdef _WIN32
+// A check that runIsolated started as a process of its own: CHANNEL PLUGIN NUMBER SEED.
+int runIsolatedCheck(CommandLine& args) {
+    std::string channel, path;
+    int number = 0, seed = 0;
+    std::string error;
+    if (!args.value("channel", channel, error) || !args.value("plug-in", path, error) ||
+        !args.whole("number", number, error) || !args.whole("seed", seed, error)) {
+        return fail(error);
+    }
+    auto module = loadModule(path, error);
+    if (!module) return fail(error);
+    CheckOptions options;
+    options.seed = static_cast<unsigned>(seed);
+    return serveIsolated(channel, [&](Findings& findings) {
+        runOneCheck(*module, options, static_cast<std::size_t>(number), findings);
+    });
+}
+#endif
+
 int run(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << kUsage;
@@ -275,6 +295,9 @@ int run(int argc, char** argv) {
     if (command == "render") return runRender(args);
     if (command == "bench") return runBench(args);
     if (command == "check") return runCheck(args);
+#ifdef _WIN32
+    if (command == kIsolatedChild) return runIsolatedCheck(args);
+#endif
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
         return 0;

@@ -1,13 +1,11 @@
 #include "plughost/plot.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 #include "plughost/bitmap_font.h"
+#include "plughost/png_file.h"
 
 namespace plughost {
 namespace {
@@ -123,29 +121,8 @@ void Image::drawText(int x, int y, const std::string& text, Colour c, int scale)
 }
 
 bool Image::writePng(const std::string& path, std::string& error) const {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        error = path + ": cannot create the file";
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        error = path + ": libpng failed to write the image";
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
     static_assert(sizeof(Colour) == 3);
-    for (int y = 0; y < h; ++y) {
-        png_write_row(png, reinterpret_cast<png_const_bytep>(&pixels[index(0, y)]));
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    return writeRgbPng(path, w, h, reinterpret_cast<const std::uint8_t*>(pixels.data()), error);
 }
 
 Image plotWaveforms(const std::string& title, const std::vector<PlotLane>& lanes, double sampleRate) {
