@@ -1,4 +1,4 @@
-// The plug-in against a plain model of the documented arithmetic, written out step by step
+// The plug-in against a plain model of its arithmetic, written out step by step
 // without any of the engine's classes, over random settings, blocks and transport changes.
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
