@@ -12,6 +12,7 @@
 #include "plughost/check.h"
 #include "plughost/command_line.h"
 #include "plughost/default_signal.h"
+#include "plughost/editor_capture.h"
 #include "plughost/info.h"
 #include "plughost/plot.h"
 #include "plughost/render.h"
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
     "  plughost bench PLUGIN [--as LABEL] [--set NAME|INDEX=VALUE ...] [PLUGIN ...]\n"
     "                 [--seconds S] [--block N] [--runs N] [--markdown]\n"
     "  plughost check PLUGIN [--verbose]\n"
+#ifdef _WIN32
+    "  plughost snapshot PLUGIN -o OUT.png [--program N] [--set NAME|INDEX=VALUE ...]\n"
+#endif
     "Without -i, render uses a built-in phrase of plucked notes and a hit, then silence.\n"
     "An automation file has one change per line: TIME NAME|INDEX=VALUE, TIME in frames or\n"
     "seconds ('1.5s'). --set and automation values are normalized (0 to 1).\n";
@@ -265,6 +269,37 @@ int runCheck(CommandLine& args) {
 }
 
 #ifdef _WIN32
+int runSnapshot(CommandLine& args) {
+    if (args.done()) return fail("snapshot needs a plug-in file");
+    const std::string path = args.next();
+    std::string output, error;
+    SnapshotOptions options;
+    while (!args.done()) {
+        const std::string option = args.next();
+        ParameterSetting setting;
+        std::string text;
+        int program = 0;
+        if (option == "-o") {
+            if (!args.value(option, output, error)) return fail(error);
+        } else if (option == "--program") {
+            if (!args.whole(option, program, error)) return fail(error);
+            options.program = program;
+        } else if (option == "--set") {
+            if (!args.value(option, text, error) || !parseSetting(text, setting, error)) return fail(error);
+            options.settings.push_back(setting);
+        } else {
+            return fail("unknown option " + option);
+        }
+    }
+    if (output.empty()) return fail("snapshot needs -o OUT.png");
+    auto module = loadModule(path, error);
+    if (!module) return fail(error);
+    const std::optional<Image> image = captureEditor(*module, options, error);
+    if (!image || !image->writePng(output, error)) return fail(error);
+    std::cout << "Wrote " << output << " (" << image->width() << " x " << image->height() << ")\n";
+    return 0;
+}
+
 // A check that runIsolated started as a process of its own: CHANNEL PLUGIN NUMBER SEED.
 int runIsolatedCheck(CommandLine& args) {
     std::string channel, path;
@@ -296,6 +331,7 @@ int run(int argc, char** argv) {
     if (command == "bench") return runBench(args);
     if (command == "check") return runCheck(args);
 #ifdef _WIN32
+    if (command == "snapshot") return runSnapshot(args);
     if (command == kIsolatedChild) return runIsolatedCheck(args);
 #endif
     if (command == "help" || command == "--help" || command == "-h") {
