@@ -2,18 +2,20 @@
 
 #include <mutex>
 
-#include "platform/software/software_platform.h"
+#include "platform/x11/x11_platform.h"
 
 namespace {
 
-// The software backend as a host's child: the host's window handle (an X11 window id in a
-// Linux host) means nothing to it, so it is never read; the framebuffer stands at the
-// screen's origin.
-class HostedSoftwarePlatform : public platform::software::SoftwarePlatform {
+// The X11 backend as a host's child. Where no display can be opened when the editor opens,
+// or the host's window is no window of it, the editor draws into memory as on the software
+// backend: the host's handle is never read then, and the framebuffer stands at the screen's
+// origin.
+class HostedPlatform : public platform::x11::X11Platform {
 public:
     std::unique_ptr<platform::Window> createChildWindow(const std::string& className, void* parent, int width,
                                                         int height, platform::WindowHandler& handler) override {
         if (!parent) return nullptr;
+        if (auto window = X11Platform::createChildWindow(className, parent, width, height, handler)) return window;
         return SoftwarePlatform::createChildWindow(className, &origin, width, height, handler);
     }
 
@@ -29,6 +31,6 @@ void ensureEditorPlatform() {
     static std::mutex installing;
     const std::lock_guard lock(installing);
     if (platform::installedServices()) return;
-    static HostedSoftwarePlatform backend;
+    static HostedPlatform backend;
     platform::installServices(&backend);
 }

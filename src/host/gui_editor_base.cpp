@@ -37,6 +37,7 @@ VstInt32 GuiEditorBase::open(void* parent) {
 
 void GuiEditorBase::idle() {
     if (inIdle) return;
+    platform::services().dispatchPendingEvents();
     EditorBase::idle();
     if (frame) frame->idleRedraw();
 }

@@ -2,7 +2,8 @@
 // needs (a child window, a surface to draw on, polled input, time, bitmap resources, a text
 // editor over a field, a message box, drop registration), not how a system provides it. Each
 // call maps onto one call, or one short fixed sequence of calls, of a native window system.
-// Backends: src/platform/software (a framebuffer with scripted input and a virtual clock).
+// Backends: src/platform/software (a framebuffer with scripted input and a virtual clock),
+// src/platform/x11 (the software drawing presented in X11 windows).
 #pragma once
 
 #include <cstdint>
@@ -170,6 +171,10 @@ public:
     virtual std::uint32_t tickCount() = 0;
     virtual void sleep(std::uint32_t milliseconds) = 0;
     virtual bool dispatchOnePendingPaint() = 0;
+    // Delivers the window-system events that have arrived, where the host does not deliver
+    // them itself (X11: the plug-in reads its own connection); the host's editor idle calls it.
+    // Does nothing where the host's message loop delivers them.
+    virtual void dispatchPendingEvents() {}
 
     virtual std::unique_ptr<Image> loadBitmap(int resourceId) = 0;
     // Whether a direct colour-keyed blit exists; without one the toolkit masks.
