@@ -12,6 +12,7 @@
 #include "plughost/check.h"
 #include "plughost/command_line.h"
 #include "plughost/default_signal.h"
+#include "plughost/edit.h"
 #include "plughost/editor_capture.h"
 #include "plughost/info.h"
 #include "plughost/plot.h"
@@ -31,10 +32,17 @@ constexpr const char* kUsage =
     "  plughost check PLUGIN [--verbose]\n"
 #ifdef _WIN32
     "  plughost snapshot PLUGIN -o OUT.png [--program N] [--set NAME|INDEX=VALUE ...]\n"
+#else
+    "  plughost edit PLUGIN [--seconds S]\n"
 #endif
     "Without -i, render uses a built-in phrase of plucked notes and a hit, then silence.\n"
     "An automation file has one change per line: TIME NAME|INDEX=VALUE, TIME in frames or\n"
-    "seconds ('1.5s'). --set and automation values are normalized (0 to 1).\n";
+    "seconds ('1.5s'). --set and automation values are normalized (0 to 1).\n"
+#ifndef _WIN32
+    "edit shows the editor in a window of its own on the X display until the window is closed\n"
+    "(or for S seconds).\n"
+#endif
+    ;
 
 int fail(const std::string& error) {
     std::cerr << "plughost: " << error << "\n";
@@ -319,6 +327,24 @@ int runIsolatedCheck(CommandLine& args) {
 }
 #endif
 
+#ifndef _WIN32
+int runEdit(CommandLine& args) {
+    if (args.done()) return fail("edit needs a plug-in file");
+    const std::string path = args.next();
+    EditOptions options;
+    std::string error;
+    while (!args.done()) {
+        const std::string option = args.next();
+        if (option != "--seconds") return fail("unknown option " + option);
+        if (!args.number(option, options.seconds, error)) return fail(error);
+    }
+    if (options.seconds < 0.0) return fail("--seconds must not be negative");
+    auto module = loadModule(path, error);
+    if (!module || !runEditor(*module, options, error)) return fail(error);
+    return 0;
+}
+#endif
+
 int run(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << kUsage;
@@ -333,6 +359,8 @@ int run(int argc, char** argv) {
 #ifdef _WIN32
     if (command == "snapshot") return runSnapshot(args);
     if (command == kIsolatedChild) return runIsolatedCheck(args);
+#else
+    if (command == "edit") return runEdit(args);
 #endif
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
