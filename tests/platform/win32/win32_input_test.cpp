@@ -55,7 +55,11 @@ struct DragHandler : WindowHandler {
             const InputState state = system.inputState();
             cursorX = cursor.x;
             shiftSeen = shiftSeen || state.shift;
-            if (cursor.x == 170) shiftAtMove = state.shift;
+            // The state of the first poll that sees the move: Shift is pressed only after it.
+            if (cursor.x == 170 && !moveSeen) {
+                shiftAtMove = state.shift;
+                moveSeen = true;
+            }
             if (!state.left) break;
             ++passes;
             system.sleep(1);
@@ -70,6 +74,7 @@ struct DragHandler : WindowHandler {
     std::atomic<int> cursorX{0};
     std::atomic<bool> shiftSeen{false};
     bool shiftAtMove = true;
+    bool moveSeen = false;
     std::atomic<bool> finished{false};
 };
 
