@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/denormal_guard.h"
 #include "host/bounded_text.h"
@@ -263,28 +264,35 @@ void DelayEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleF
     FilterUnit::Runner delayPathRight = units[3]->runner();
     VstInt32 w = writePosition;
 
-    for (VstInt32 n = 0; n < sampleFrames; ++n) {
-        // Inputs are read before outputs are written: hosts may process in place.
-        const float inL = inLeft[n];
-        const float inR = inRight[n];
-        const float wetL = delayPathLeft.step(inL);
-        const float wetR = delayPathRight.step(inR);
-        const float oldL = lineLeft[w];
-        const float oldR = lineRight[w];
-        lineLeft[w] = oldL * gain + wetL;
-        lineRight[w] = oldR * gain + wetR;
-        ++w;
-        if (static_cast<float>(w) >= length) w = 0;
-        const float dryL = originLeft.step(inL);
-        const float dryR = originRight.step(inR);
-        if constexpr (Accumulate) {
-            outLeft[n] = outLeft[n] + oldL + dryL;
-            outRight[n] = outRight[n] + oldR + dryR;
-        } else {
-            outLeft[n] = oldL + dryL;
-            outRight[n] = oldR + dryR;
+    auto run = [&](auto mayModulate) {
+        constexpr bool Modulated = decltype(mayModulate)::value;
+        for (VstInt32 n = 0; n < sampleFrames; ++n) {
+            // Inputs are read before outputs are written: hosts may process in place.
+            const float inL = inLeft[n];
+            const float inR = inRight[n];
+            const float wetL = delayPathLeft.step<Modulated>(inL);
+            const float wetR = delayPathRight.step<Modulated>(inR);
+            const float oldL = lineLeft[w];
+            const float oldR = lineRight[w];
+            lineLeft[w] = oldL * gain + wetL;
+            lineRight[w] = oldR * gain + wetR;
+            ++w;
+            if (static_cast<float>(w) >= length) w = 0;
+            const float dryL = originLeft.step<Modulated>(inL);
+            const float dryR = originRight.step<Modulated>(inR);
+            if constexpr (Accumulate) {
+                outLeft[n] = outLeft[n] + oldL + dryL;
+                outRight[n] = outRight[n] + oldR + dryR;
+            } else {
+                outLeft[n] = oldL + dryL;
+                outRight[n] = oldR + dryR;
+            }
         }
-    }
+    };
+    if (originLeft.modulated() || originRight.modulated() || delayPathLeft.modulated() || delayPathRight.modulated())
+        run(std::true_type{});
+    else
+        run(std::false_type{});
 
     units[0]->store(originLeft);
     units[1]->store(originRight);

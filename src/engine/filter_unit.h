@@ -33,9 +33,14 @@ public:
         bool filterModulated, volumeModulated;
         Lfo::Cursor filterCursor, volumeCursor;
 
+        bool modulated() const { return filterModulated || volumeModulated; }
+
+        // MayModulate false is for blocks where no LFO of any unit runs: the loop then
+        // carries no depth tests at all.
+        template <bool MayModulate = true>
         float step(float in) {
             float fc = f;
-            if (filterModulated) {
+            if (MayModulate && filterModulated) {
                 const float m = filterCursor.tick();
                 fc = f - m * f;
             }
@@ -44,7 +49,7 @@ public:
             band = band + fc * high;
             notch = low + high;
             const float y = mode == ModeLow ? low : mode == ModeHigh ? high : mode == ModeBand ? band : notch;
-            if (!volumeModulated) return y * gainOut;
+            if (!MayModulate || !volumeModulated) return y * gainOut;
             const float m2 = volumeCursor.tick();
             return (y - m2 * y) * gainOut;
         }
