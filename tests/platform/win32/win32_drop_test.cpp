@@ -1,0 +1,241 @@
+// The Win32 drop target, driven directly through its IDropTarget methods with a data object
+// of our own: text before file lists, file names in order, and the drag feedback.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_drop_target.h"
+
+using namespace platform;
+using namespace platform::win32;
+
+namespace {
+
+constexpr int kFilesKind = 0;
+constexpr int kTextKind = 1;
+
+struct Delivery {
+    int kind;
+    int count;
+    std::vector<std::string> items;
+};
+
+struct RecordingHandler : WindowHandler {
+    void windowPaint(Surface&, const PixelRect&) override {}
+    void windowButtonDown(Surface&, PixelPoint) override {}
+    void windowDestroyed() override {}
+    // The items are only valid during the call, so they are copied here.
+    void windowDrop(char** items, int count, int kind) override {
+        Delivery delivery{kind, count, {}};
+        const int listed = kind == kTextKind ? 1 : count;
+        for (int i = 0; i < listed; ++i) delivery.items.emplace_back(items[i]);
+        deliveries.push_back(delivery);
+    }
+
+    std::vector<Delivery> deliveries;
+};
+
+// Offers ANSI text and/or a file list in global memory; everything else is not implemented.
+class TestDataObject : public IDataObject {
+public:
+    // The text block holds exactly these bytes, with no terminator unless the caller adds one.
+    void offerText(const std::string& bytes) {
+        text = bytes;
+        hasText = true;
+    }
+    void offerFiles(const std::vector<std::string>& names) {
+        files = names;
+        hasFiles = true;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDataObject)) {
+            *object = static_cast<IDataObject*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        HGLOBAL block = format->cfFormat == CF_TEXT ? textBlock() : fileBlock();
+        if (!block) return E_OUTOFMEMORY;
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = block;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        if (!(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT) return DV_E_FORMATETC;
+        if (format->cfFormat == CF_TEXT && hasText) return S_OK;
+        if (format->cfFormat == CF_HDROP && hasFiles) return S_OK;
+        return DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+private:
+    static HGLOBAL blockOf(const std::vector<char>& bytes) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        if (!block) return nullptr;
+        std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+        GlobalUnlock(block);
+        return block;
+    }
+    HGLOBAL textBlock() const { return blockOf(std::vector<char>(text.begin(), text.end())); }
+    // A DROPFILES header followed by the ANSI names, each terminated, and a final terminator.
+    HGLOBAL fileBlock() const {
+        DROPFILES header{};
+        header.pFiles = sizeof(DROPFILES);
+        header.fWide = FALSE;
+        std::vector<char> bytes(sizeof header);
+        std::memcpy(bytes.data(), &header, sizeof header);
+        for (const auto& name : files) {
+            bytes.insert(bytes.end(), name.begin(), name.end());
+            bytes.push_back('\0');
+        }
+        bytes.push_back('\0');
+        return blockOf(bytes);
+    }
+
+    std::string text;
+    std::vector<std::string> files;
+    bool hasText = false;
+    bool hasFiles = false;
+};
+
+constexpr DWORD kSentinel = 0x5A5A;
+
+class DropTargetTest : public ::testing::Test {
+protected:
+    // The target lives on the stack: it is never released, so it never deletes itself.
+    RecordingHandler handler;
+    Win32DropTarget target{handler};
+    TestDataObject data;
+    POINTL point{10, 20};
+};
+
+TEST_F(DropTargetTest, TextIsDeliveredAsOneTerminatedItemCountedByBlockSize) {
+    data.offerText("hello");  // five bytes, no terminator in the block
+
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+
+    ASSERT_EQ(handler.deliveries.size(), 1u);
+    EXPECT_EQ(handler.deliveries[0].kind, kTextKind);
+    EXPECT_EQ(handler.deliveries[0].count, 5);
+    ASSERT_EQ(handler.deliveries[0].items.size(), 1u);
+    EXPECT_EQ(handler.deliveries[0].items[0], "hello");
+    EXPECT_EQ(effect, kSentinel);  // the drop leaves the effect as the last drag-over gave it
+}
+
+TEST_F(DropTargetTest, TextCountIsTheBlockSizeNotTheTextLength) {
+    data.offerText(std::string("ab\0", 3));
+
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+
+    ASSERT_EQ(handler.deliveries.size(), 1u);
+    EXPECT_EQ(handler.deliveries[0].count, 3);
+    EXPECT_EQ(handler.deliveries[0].items[0], "ab");
+}
+
+TEST_F(DropTargetTest, FileListIsDeliveredAsNamesInOrder) {
+    data.offerFiles({"C:\\audio\\first take.wav", "D:\\loops\\second.aif"});
+
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+
+    ASSERT_EQ(handler.deliveries.size(), 1u);
+    EXPECT_EQ(handler.deliveries[0].kind, kFilesKind);
+    EXPECT_EQ(handler.deliveries[0].count, 2);
+    ASSERT_EQ(handler.deliveries[0].items.size(), 2u);
+    EXPECT_EQ(handler.deliveries[0].items[0], "C:\\audio\\first take.wav");
+    EXPECT_EQ(handler.deliveries[0].items[1], "D:\\loops\\second.aif");
+}
+
+TEST_F(DropTargetTest, TextWinsWhenBothAreOffered) {
+    data.offerFiles({"C:\\audio\\ignored.wav"});
+    data.offerText(std::string("dropped words\0", 14));
+
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+
+    ASSERT_EQ(handler.deliveries.size(), 1u);
+    EXPECT_EQ(handler.deliveries[0].kind, kTextKind);
+    EXPECT_EQ(handler.deliveries[0].count, 14);
+    EXPECT_EQ(handler.deliveries[0].items[0], "dropped words");
+}
+
+TEST_F(DropTargetTest, TextDragMovesAndCopiesWithControl) {
+    data.offerText(std::string("x\0", 2));
+
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.DragEnter(&data, 0, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+    effect = kSentinel;
+    ASSERT_EQ(target.DragOver(MK_CONTROL, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    effect = kSentinel;
+    ASSERT_EQ(target.DragOver(MK_LBUTTON, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+    EXPECT_EQ(target.DragLeave(), S_OK);
+
+    effect = kSentinel;
+    ASSERT_EQ(target.DragEnter(&data, MK_CONTROL | MK_LBUTTON, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_TRUE(handler.deliveries.empty());
+}
+
+TEST_F(DropTargetTest, FileDragIsAcceptedWithTheSameFeedback) {
+    data.offerFiles({"C:\\audio\\one.wav"});
+
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.DragEnter(&data, 0, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+    effect = kSentinel;
+    ASSERT_EQ(target.DragOver(MK_CONTROL, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+}
+
+TEST_F(DropTargetTest, NothingUsableGivesNoEffectAndNoDelivery) {
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.DragEnter(&data, 0, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    effect = kSentinel;
+    ASSERT_EQ(target.DragOver(MK_CONTROL, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+
+    effect = kSentinel;
+    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+    EXPECT_TRUE(handler.deliveries.empty());
+    EXPECT_EQ(effect, kSentinel);
+}
+
+TEST_F(DropTargetTest, AnUnusableDragAfterAUsableOneGivesNoEffect) {
+    TestDataObject text;
+    text.offerText(std::string("x\0", 2));
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.DragEnter(&text, 0, point, &effect), S_OK);
+    ASSERT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+    target.DragLeave();
+
+    effect = kSentinel;
+    ASSERT_EQ(target.DragEnter(&data, 0, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+}  // namespace
