@@ -66,14 +66,6 @@ TEST(SoftwarePlatform, NewWindowsWaitForOnePaintOfTheirWholeArea) {
     EXPECT_EQ(handler.paints, 1);
 }
 
-TEST(SoftwarePlatform, LoadsEmbeddedBitmapsByTheLow16BitsOfTheId) {
-    SoftwarePlatform system;
-    const auto strip = system.loadBitmap(0x10000 + 100);
-    ASSERT_TRUE(strip);
-    EXPECT_EQ(strip->height(), 15);
-    EXPECT_FALSE(system.loadBitmap(999));
-}
-
 TEST(PngWriter, WritesSignatureAndSize) {
     SoftwareImage image(7, 5, false, makeColourRef(1, 2, 3));
     const std::string path = std::string(VELLUMINE_SNAPSHOT_DIR) + "/png_writer_test.png";
