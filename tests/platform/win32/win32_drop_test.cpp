@@ -1,9 +1,11 @@
 // The Win32 drop target, driven directly through its IDropTarget methods with a data object
-// of our own: text before file lists, file names in order, and the drag feedback.
+// of our own: text before file lists, file names in order, shortcuts resolved, and the drag
+// feedback.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstring>
 #include <string>
@@ -236,6 +238,103 @@ TEST_F(DropTargetTest, AnUnusableDragAfterAUsableOneGivesNoEffect) {
     effect = kSentinel;
     ASSERT_EQ(target.DragEnter(&data, 0, point, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+std::wstring wide(const std::string& text) {
+    wchar_t buffer[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer, MAX_PATH);
+    return buffer;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                          written == bytes.size();
+    CloseHandle(file);
+    return complete;
+}
+
+// A shortcut to `target` made with the shell's own link object, as Explorer makes one.
+bool saveShortcut(const std::string& path, const std::string& target) {
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    const bool saved = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                                  reinterpret_cast<void**>(&link))) &&
+                       SUCCEEDED(link->SetPath(target.c_str())) &&
+                       SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+                       SUCCEEDED(file->Save(wide(path).c_str(), TRUE));
+    if (file) file->Release();
+    if (link) link->Release();
+    return saved;
+}
+
+std::string shortPathOf(const std::string& path) {
+    char buffer[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? buffer : "";
+}
+
+// Real files in a folder of this test's own under the temporary directory, removed at the end.
+class ShortcutDropTest : public DropTargetTest {
+protected:
+    void SetUp() override {
+        // The link object is a COM object: this thread needs COM, as the editor's thread has it.
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        comStarted = true;
+        char temp[MAX_PATH] = {};
+        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+        folder = std::string(temp) + "vellumine drop test " + std::to_string(GetCurrentProcessId());
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    }
+    void TearDown() override {
+        for (const auto& name : created) DeleteFileA(name.c_str());
+        if (!folder.empty()) RemoveDirectoryA(folder.c_str());
+        if (comStarted) CoUninitialize();
+    }
+
+    std::string file(const char* name, const std::string& bytes) {
+        const std::string path = folder + "\\" + name;
+        created.push_back(path);
+        EXPECT_TRUE(writeFile(path, bytes)) << path;
+        return path;
+    }
+    std::string shortcut(const char* name, const std::string& target) {
+        const std::string path = folder + "\\" + name;
+        created.push_back(path);
+        EXPECT_TRUE(saveShortcut(path, target)) << path;
+        return path;
+    }
+
+    std::string folder;
+    std::vector<std::string> created;
+    bool comStarted = false;
+};
+
+// The drop target asks for the target's short path. Wine's link object gives back the path
+// as it was set, whatever form is asked for, so the shortcuts are made to the short path,
+// which Windows and Wine both return. Wine's Resolve also succeeds, without any UI, for a
+// shortcut whose target has been deleted (the missing path comes back), where Windows may
+// search for the target first: such a shortcut is left out, and the broken case here is a
+// file that holds no shortcut at all.
+TEST_F(ShortcutDropTest, ShortcutsAreReplacedByTheirTargetsAndOtherNamesStayInOrder) {
+    const std::string take = file("first take.wav", "RIFF");
+    const std::string ordinary = file("loop.wav", "RIFF");
+    const std::string link = shortcut("target.lnk", shortPathOf(take));
+    const std::string upperCase = shortcut("TARGET COPY.LNK", shortPathOf(take));
+    // Named like a shortcut but no shortcut inside: the link object cannot load it.
+    const std::string broken = file("broken.lnk", "not a shell link");
+    data.offerFiles({link, ordinary, broken, upperCase});
+
+    DWORD effect = kSentinel;
+    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+
+    ASSERT_EQ(handler.deliveries.size(), 1u);
+    EXPECT_EQ(handler.deliveries[0].kind, kFilesKind);
+    EXPECT_EQ(handler.deliveries[0].count, 4);
+    const std::vector<std::string> expected = {shortPathOf(take), ordinary, broken, shortPathOf(take)};
+    EXPECT_EQ(handler.deliveries[0].items, expected);
 }
 
 }  // namespace
