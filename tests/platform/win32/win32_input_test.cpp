@@ -7,41 +7,19 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "test_input.h"
 #include "test_windows.h"
 
 using namespace platform;
 using namespace platform::win32;
 using win32test::HostWindow;
+using win32test::kMaxWaitMs;
 using win32test::pumpMessages;
+using win32test::sendKey;
+using win32test::sendMouseButton;
+using win32test::waitFor;
 
 namespace {
-
-// Generous bounds on the waits, so that a broken backend fails instead of hanging.
-constexpr int kMaxWaitMs = 10000;
-
-template <typename Condition>
-bool waitFor(Condition done) {
-    for (int waited = 0; waited < kMaxWaitMs; ++waited) {
-        if (done()) return true;
-        Sleep(1);
-    }
-    return false;
-}
-
-void sendMouseButton(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
-void sendKey(WORD key, DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
 
 // Follows the drag inside the button-down message until the left button is up, publishing
 // what it polls so that the injecting thread can wait for each step to be seen.
