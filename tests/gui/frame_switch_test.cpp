@@ -65,7 +65,7 @@ TEST_F(SwitchTest, ModifierChangeEndsTheDragAndControlClickSetsZero) {
     press({1, 0});
     EXPECT_FLOAT_EQ(control->getValue(), 0.5f);
     EXPECT_EQ(editor.calls, (std::vector<std::string>{"begin 4", "end 4"}));
-    EXPECT_EQ(system.stepsLeft(), 1u);
+    EXPECT_EQ(backend.stepsLeft(), 1u);
 
     control->setValue(0.75f);
     press({1, 30}, {.left = true, .control = true});

@@ -1,5 +1,5 @@
-// A software platform installed for one test, a parent window, and recording stand-ins for
-// the editor and the control listener.
+// The backend of the build installed for one test with a host window (gui_test_backend.h),
+// and recording stand-ins for the editor and the control listener.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,14 +10,13 @@
 #include <vector>
 
 #include "gui/editor_frame.h"
-#include "platform/software/software_platform.h"
+#include "gui_test_backend.h"
 
 inline void PrintTo(const Point& p, std::ostream* out) { *out << "(" << p.x << ", " << p.y << ")"; }
 
 namespace guitest {
 
 using platform::InputState;
-using platform::software::SoftwareWindow;
 
 constexpr int kStripId = 100;       // 3 x 15: red, green, blue, yellow, magenta frames of 3 rows
 constexpr int kBackgroundId = 101;  // 40 x 30: pixel (x, y) is (6x, 8y, 100)
@@ -95,30 +94,27 @@ private:
 
 class GuiTest : public ::testing::Test {
 protected:
-    GuiTest() : previous(platform::installServices(&system)) {
+    GuiTest() {
         knobMode = 0;
         buttonsSwapped = false;
     }
     ~GuiTest() override {
         if (frame) frame->release();
-        platform::installServices(previous);
     }
 
     EditorFrame* openFrame(Rect bounds = {0, 0, 60, 50}) {
-        frame = new EditorFrame(bounds, &parent, &editor);
+        frame = new EditorFrame(bounds, backend.parentWindow(), &editor);
         return frame;
     }
-    SoftwareWindow& window() { return *static_cast<SoftwareWindow*>(frame->window()); }
-    void paint() { system.dispatchOnePendingPaint(); }
-    platform::ColourRef pixel(int x, int y) { return window().pixels().at(x, y); }
-    platform::PixelPoint screen(Point p) { return {p.x + parent.screenOrigin.x, p.y + parent.screenOrigin.y}; }
-    void press(Point where, InputState state = kLeft) { system.press(window(), {where.x, where.y}, state); }
-    void step(Point where, InputState state = kLeft) { system.queueStep(screen(where), state); }
-    void pointAt(Point where, InputState state = kUp) { system.setInput(screen(where), state); }
+    platform::Window& window() { return *frame->window(); }
+    void paint() { backend.paint(); }
+    platform::ColourRef pixel(int x, int y) { return backend.pixel(window(), x, y); }
+    platform::PixelPoint screen(Point p) { return backend.screen(p.x, p.y); }
+    void press(Point where, InputState state = kLeft) { backend.press(window(), {where.x, where.y}, state); }
+    void step(Point where, InputState state = kLeft) { backend.queueStep(screen(where), state); }
+    void pointAt(Point where, InputState state = kUp) { backend.setInput(screen(where), state); }
 
-    platform::software::SoftwarePlatform system;
-    platform::Services* previous;
-    platform::software::ParentWindow parent{{200, 100}};
+    GuiTestBackend backend;
     RecordingEditor editor;
     RecordingListener listener;
     EditorFrame* frame = nullptr;

@@ -6,8 +6,9 @@
 
 #include "gui/frame_switch.h"
 #include "gui/knob.h"
+#include "forwarding_services.h"
 #include "gui_test_support.h"
-#include "platform/software/software_surface.h"
+#include "pixel_canvas.h"
 
 using namespace guitest;
 
@@ -50,32 +51,17 @@ using Pixels = std::set<std::pair<int, int>>;
 
 constexpr platform::ColourRef kPaper = platform::makeColourRef(10, 20, 30);
 
-// A 40 x 30 framebuffer with a context over it, no frame and no window.
+// A 40 x 30 surface of the backend with a context over it, no frame and no window.
 struct Canvas {
-    platform::software::TextRenderer text{VELLUMINE_FONT_DIR};
-    platform::software::SoftwareImage image{40, 30, false, kPaper};
-    platform::software::SoftwareSurface surface{image, text};
+    std::unique_ptr<pixelcanvas::Canvas> pixels = pixelcanvas::makeCanvas(40, 30, kPaper);
+    platform::Surface& surface = pixels->surface();
     PaintContext context{nullptr, &surface, nullptr};
 
-    Pixels pixelsOf(Colour colour) const {
-        Pixels found;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.at(x, y) == colour.ref()) found.insert({x, y});
-        return found;
-    }
+    Pixels pixelsOf(Colour colour) const { return pixelcanvas::pixelsOf(*pixels, colour.ref()); }
     // Left, top, right and bottom of every pixel that is not paper; all -1 without ink.
     Rect ink() const {
-        Rect box{-1, -1, -1, -1};
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.at(x, y) != kPaper) {
-                    box.left = box.left < 0 ? x : std::min(box.left, x);
-                    box.top = box.top < 0 ? y : box.top;
-                    box.right = std::max(box.right, x);
-                    box.bottom = y;
-                }
-        return box;
+        const pixelcanvas::Box box = pixelcanvas::inkBox(*pixels, kPaper);
+        return {box.left, box.top, box.right, box.bottom};
     }
 };
 
@@ -134,10 +120,8 @@ TEST(PaintContext, SetFontFallsBackToIdZeroAndAppliesTheStyleBits) {
     }
 }
 
-TEST(PaintContext, WithoutASurfaceDrawingDoesNothingAndTheStateIsStillKept) {
-    platform::software::SoftwarePlatform system;
-    platform::Services* previous = platform::installServices(&system);
-    system.setInput({7, 9}, {.left = true});
+TEST_F(GuiTest, PaintContextWithoutASurfaceDrawsNothingAndStillKeepsItsState) {
+    backend.setInput({7, 9}, {.left = true});
     {
         PaintContext context(nullptr, nullptr, nullptr);
         context.setLineColour(colourRed);
@@ -156,7 +140,6 @@ TEST(PaintContext, WithoutASurfaceDrawingDoesNothingAndTheStateIsStillKept) {
         context.mouseLocation(p);
         EXPECT_EQ(p, (Point{7, 9}));  // no window: screen coordinates
     }
-    platform::installServices(previous);
 }
 
 TEST(PaintContext, FillAndOutlineOfOneRectTouchEveryPixelOfItExactlyOnce) {
@@ -227,7 +210,7 @@ TEST_F(GuiTest, SwappedButtonsReportThePhysicalLeftAsRight) {
         {true, {.middle = true, .shift = true, .alt = true}, buttonMiddle | modShift | modAlt},
     };
     for (const auto& c : cases) {
-        system.setButtonsSwapped(c.swapped);  // recorded when the window class is registered
+        backend.setButtonsSwapped(c.swapped);  // recorded when the window class is registered
         openFrame();
         std::vector<std::string> log;
         auto* probe = new ProbeView({0, 0, 10, 10}, "P", log);
@@ -239,7 +222,7 @@ TEST_F(GuiTest, SwappedButtonsReportThePhysicalLeftAsRight) {
     }
 
     // A control takes the swapped physical left click for a right click and ignores it.
-    system.setButtonsSwapped(true);
+    backend.setButtonsSwapped(true);
     openFrame();
     auto* knob = new Knob({0, 0, 40, 40}, &listener, 3, nullptr, nullptr, {0, 0});
     knob->setValue(0.2f);
@@ -261,18 +244,21 @@ struct CountedImage : platform::Image {
     int& destroyed;
 };
 
-struct CountingPlatform : platform::software::SoftwarePlatform {
+struct CountingServices : ForwardingServices {
+    using ForwardingServices::ForwardingServices;
     int destroyedImages = 0;
     std::unique_ptr<platform::Image> loadBitmap(int) override {
         return std::make_unique<CountedImage>(destroyedImages);
     }
 };
 
+// The backend of the build with its bitmap loading counted.
 class BitmapCountTest : public ::testing::Test {
 protected:
     BitmapCountTest() : previous(platform::installServices(&system)) {}
     ~BitmapCountTest() override { platform::installServices(previous); }
-    CountingPlatform system;
+    GuiTestBackend backend;
+    CountingServices system{platform::services()};
     platform::Services* previous;
 };
 
@@ -317,7 +303,7 @@ TEST_F(GuiTest, ColourKeyedBitmapsGiveTheSamePixelsOnBothPaths) {
     // The 6 x 6 handle: white corners, a blue 2 x 2 centre, red (200, 0, 0) elsewhere.
     std::vector<platform::ColourRef> results[2];
     for (const bool direct : {true, false}) {
-        system.setTransparentBlitPresent(direct);  // bound by each frame at construction
+        backend.setTransparentBlitPresent(direct);  // bound by each frame at construction
         openFrame();
         paint();
         auto* handle = new ResourceBitmap(kHandleId);

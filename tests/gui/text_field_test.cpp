@@ -5,7 +5,6 @@
 #include "gui/frame_switch.h"
 #include "gui/knob.h"
 #include "gui_test_support.h"
-#include "platform/software/png_writer.h"
 
 using namespace guitest;
 
@@ -24,7 +23,9 @@ protected:
         field->getText(out);
         return out;
     }
-    platform::software::SoftwareTextEditor* activeEditor() { return window().activeEditor(); }
+    bool editing() { return backend.editorPlacement(window()).has_value(); }
+    void type(const std::string& keys) { backend.type(window(), keys); }
+    void pressReturn() { backend.pressReturn(window()); }
 };
 
 }  // namespace
@@ -33,15 +34,15 @@ TEST_F(TextFieldTest, EditingEndsOnReturnAndNotifiesOnlyWhenTheTextChanged) {
     TextField* field = addField("0.50");
     paint();
     press({20, 20});
-    ASSERT_NE(activeEditor(), nullptr);
-    EXPECT_EQ(activeEditor()->placement(), (platform::PixelRect{10, 10, 51, 31}));
-    activeEditor()->pressReturn();
-    EXPECT_EQ(activeEditor(), nullptr);
+    ASSERT_TRUE(editing());
+    EXPECT_EQ(backend.editorPlacement(window()), (platform::PixelRect{10, 10, 51, 31}));
+    pressReturn();
+    EXPECT_FALSE(editing());
     EXPECT_TRUE(listener.values.empty());
 
     press({20, 20});
-    activeEditor()->type("7");
-    activeEditor()->pressReturn();
+    type("7");
+    pressReturn();
     EXPECT_EQ(textOf(field), "7");
     EXPECT_EQ(listener.values.size(), 1u);
     EXPECT_TRUE(field->wasReturnPressed());
@@ -53,18 +54,18 @@ TEST_F(TextFieldTest, AClickElsewhereEndsTheEditFirstAndAClickInsideDoesNot) {
     frame->addView(toggle);
     paint();
     press({20, 20});
-    activeEditor()->type("xyz");
+    type("xyz");
     press({30, 25});  // inside the editor: caret placement only
-    EXPECT_NE(activeEditor(), nullptr);
+    EXPECT_TRUE(editing());
     press({90, 20});
-    EXPECT_EQ(activeEditor(), nullptr);
+    EXPECT_FALSE(editing());
     EXPECT_EQ(textOf(field), "xyz");
     ASSERT_EQ(listener.values.size(), 2u);  // the field first, then the toggle
     EXPECT_FLOAT_EQ(listener.values[1], 1.0f);
 }
 
 TEST_F(TextFieldTest, WithEditOnDoubleClickOnlyASecondClickInTimeStartsTheEdit) {
-    system.setDoubleClickTime(100);  // raised to 250 by the controls
+    backend.setDoubleClickTime(100);  // raised to 250 by the controls
     addField("abc", editOnDoubleClick);
     paint();
     const struct {
@@ -78,10 +79,10 @@ TEST_F(TextFieldTest, WithEditOnDoubleClickOnlyASecondClickInTimeStartsTheEdit) 
         {249, true},
     };
     for (const auto& click : clicks) {
-        system.advanceClock(click.after);
+        backend.advanceClock(click.after);
         press({20, 20});
-        EXPECT_EQ(activeEditor() != nullptr, click.edits) << click.after;
-        if (activeEditor()) activeEditor()->pressReturn();
+        EXPECT_EQ(editing(), click.edits) << click.after;
+        if (editing()) pressReturn();
     }
 }
 
@@ -96,8 +97,8 @@ TEST_F(TextFieldTest, TextsAreCutTo255Characters) {
     EXPECT_FALSE(field->needsRedraw());
     paint();
     press({20, 20});
-    activeEditor()->type(std::string(300, 's'));
-    activeEditor()->loseFocus();
+    type(std::string(300, 's'));
+    backend.moveFocusAway(window());
     EXPECT_EQ(textOf(field), std::string(255, 's'));
 }
 
@@ -161,5 +162,5 @@ TEST_F(TextFieldTest, ComposedFrameSnapshot) {
     paint();
     // The background shows where no view is: pixel (x, y) of the bitmap is (6x, 8y, 100).
     EXPECT_EQ(pixel(39, 29), platform::makeColourRef(234, 232, 100));
-    EXPECT_TRUE(platform::software::writePng(window().pixels(), std::string(VELLUMINE_SNAPSHOT_DIR) + "/composed_frame.png"));
+    EXPECT_TRUE(backend.saveSnapshot(window(), "composed_frame"));
 }

@@ -7,7 +7,7 @@
 
 #include "gui/knob.h"
 #include "host/effect_base_ex.h"
-#include "platform/software/software_platform.h"
+#include "gui_test_backend.h"
 
 namespace {
 
@@ -57,16 +57,15 @@ struct CountingEditor : GuiEditorBase {
 
 class GuiEditorBaseTest : public ::testing::Test {
 protected:
-    GuiEditorBaseTest() : previous(platform::installServices(&system)) {
+    GuiEditorBaseTest() {
         hostLog = &log;
-        system.setTickCount(kStart);
+        backend.setTickCount(kStart);
         effect = new TestEffect;
         editor = new CountingEditor(effect);
     }
     ~GuiEditorBaseTest() override {
         delete effect;
         hostLog = nullptr;
-        platform::installServices(previous);
     }
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
         AEffect* record = effect->getAeffect();
@@ -78,8 +77,7 @@ protected:
         return n;
     }
 
-    platform::software::SoftwarePlatform system;
-    platform::Services* previous;
+    guitest::GuiTestBackend backend;
     HostLog log;
     TestEffect* effect;
     CountingEditor* editor;
@@ -110,36 +108,39 @@ TEST_F(GuiEditorBaseTest, EditorOpcodesReachTheEditorWhileItIsClosed) {
 TEST_F(GuiEditorBaseTest, TimedIdleSleepsEarlyCallsAndWorksAboutEvery50MsAcrossTheWrap) {
     editor->timedIdle();  // due since construction: works at once; the next work is due at kStart + 100
     EXPECT_EQ(hostIdles(), 1);
-    EXPECT_EQ(system.sleepCalls(), 0u);
+    EXPECT_EQ(backend.sleepCalls(), 0u);
 
     // Two calls right after the work each sleep 4 ms and return.
     editor->timedIdle();
     editor->timedIdle();
     EXPECT_EQ(hostIdles(), 1);
-    EXPECT_EQ(system.tickCount(), kStart + 8u);
+    EXPECT_EQ(backend.tickCount(), kStart + 8u);
 
     // Continuous calls: the call at kStart + 48 sleeps to kStart + 52, which is not before
     // kStart + 100 - 50, and works there, after the tick count has wrapped.
     while (hostIdles() == 1) editor->timedIdle();
-    EXPECT_EQ(system.tickCount(), kStart + 52u);
-    EXPECT_EQ(system.sleepCalls(), 13u);
+    EXPECT_EQ(backend.tickCount(), kStart + 52u);
+    EXPECT_EQ(backend.sleepCalls(), 13u);
 }
 
 TEST_F(GuiEditorBaseTest, TimedIdleDispatchesOnePaintPerWork) {
-    platform::software::ParentWindow parent{{0, 0}};
     struct Handler : platform::WindowHandler {
         void windowPaint(platform::Surface&, const platform::PixelRect&) override {}
         void windowButtonDown(platform::Surface&, platform::PixelPoint) override {}
         void windowDestroyed() override {}
         void windowDrop(char**, int, int) override {}
     } handler;
+    platform::Services& system = platform::services();
     system.registerWindowClass("c");
-    auto first = system.createChildWindow("c", &parent, 4, 4, handler);
-    auto second = system.createChildWindow("c", &parent, 4, 4, handler);
-    editor->timedIdle();
-    EXPECT_EQ(system.paintsDispatched(), 1u);
-    editor->timedIdle();
-    EXPECT_EQ(system.paintsDispatched(), 1u);
+    {
+        auto first = system.createChildWindow("c", backend.parentWindow(), 4, 4, handler);
+        auto second = system.createChildWindow("c", backend.parentWindow(), 4, 4, handler);
+        editor->timedIdle();
+        EXPECT_EQ(backend.paintsDispatched(), 1u);
+        editor->timedIdle();
+        EXPECT_EQ(backend.paintsDispatched(), 1u);
+    }
+    system.unregisterWindowClass("c");
 }
 
 TEST_F(GuiEditorBaseTest, HostIdleCallingBackIntoEditIdleDoesNothing) {
@@ -160,13 +161,11 @@ TEST_F(GuiEditorBaseTest, EditGesturesReachTheHostWithTheTag) {
 }
 
 TEST_F(GuiEditorBaseTest, AKnobDragReachesTheHostAsOneGestureWithTheTag) {
-    platform::software::ParentWindow parent{{100, 100}};
-    editor->openWithKnob(&parent);
-    auto& window = *static_cast<platform::software::SoftwareWindow*>(editor->getFrame()->window());
-    system.queueStep({120, 105}, {.left = true});
-    system.queueStep({120, 105}, {});
+    editor->openWithKnob(backend.parentWindow());
+    backend.queueStep(backend.screen(20, 5), {.left = true});
+    backend.queueStep(backend.screen(20, 5), {});
     log.calls.clear();
-    system.press(window, {30, 35}, {.left = true});
+    backend.press(*editor->getFrame()->window(), {30, 35}, {.left = true});
 
     // Begin before anything else, end last; the idle work in between serves the host.
     std::vector<VstInt32> opcodes;
@@ -180,8 +179,7 @@ TEST_F(GuiEditorBaseTest, AKnobDragReachesTheHostAsOneGestureWithTheTag) {
 }
 
 TEST_F(GuiEditorBaseTest, KeysAndTheWheelReachTheOpenFrame) {
-    platform::software::ParentWindow parent{{100, 100}};
-    Knob* knob = editor->openWithKnob(&parent);
+    Knob* knob = editor->openWithKnob(backend.parentWindow());
     knob->setValue(0.5f);
     // effEditKeyDown: the character in index, the virtual key in value, modifiers in opt.
     EXPECT_EQ(dispatch(effEditKeyDown, 0, 12), 1);  // up arrow
@@ -189,10 +187,10 @@ TEST_F(GuiEditorBaseTest, KeysAndTheWheelReachTheOpenFrame) {
     EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0), -1);
     EXPECT_EQ(dispatch(effEditKeyUp, 0, 12), -1);
 
-    system.setInput({110, 110}, {});
+    backend.setInput(backend.screen(10, 10), {});
     EXPECT_TRUE(editor->onWheel(-2.0f));
     EXPECT_NEAR(knob->getValue(), 0.4f, 1e-6f);
-    system.setInput({150, 110}, {});  // over the frame but no view
+    backend.setInput(backend.screen(50, 10), {});  // over the frame but no view
     EXPECT_FALSE(editor->onWheel(1.0f));
     dispatch(effEditClose);
     EXPECT_EQ(dispatch(effEditKeyDown, 0, 12), -1);

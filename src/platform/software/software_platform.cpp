@@ -121,20 +121,6 @@ std::unique_ptr<Window> SoftwarePlatform::createChildWindow(const std::string& c
     return std::make_unique<SoftwareWindow>(*this, origin, width, height, handler);
 }
 
-PixelPoint SoftwarePlatform::cursorPosition() {
-    if (!script.empty()) {
-        cursor = script.front().screenPosition;
-        input = script.front().state;
-        script.pop_front();
-    }
-    return cursor;
-}
-
-void SoftwarePlatform::sleep(std::uint32_t milliseconds) {
-    ++sleeps;
-    clock += milliseconds;
-}
-
 bool SoftwarePlatform::dispatchOnePendingPaint() {
     for (SoftwareWindow* window : windows) {
         if (window->paintPending()) {
@@ -155,11 +141,6 @@ std::unique_ptr<Image> SoftwarePlatform::loadBitmap(int resourceId) {
 
 void SoftwarePlatform::messageBox(const std::string& message, const std::string& caption) {
     shownMessages.push_back(caption + ": " + message);
-}
-
-void SoftwarePlatform::setInput(PixelPoint screenPosition, InputState state) {
-    cursor = screenPosition;
-    input = state;
 }
 
 void SoftwarePlatform::press(SoftwareWindow& window, PixelPoint where, InputState state) {

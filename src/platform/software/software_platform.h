@@ -4,13 +4,13 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/software/input_script.h"
 #include "platform/software/software_image.h"
 #include "platform/software/text_renderer.h"
 
@@ -95,13 +95,13 @@ public:
     std::unique_ptr<Window> createChildWindow(const std::string& className, void* parent, int width, int height,
                                               WindowHandler& handler) override;
 
-    InputState inputState() override { return input; }
-    PixelPoint cursorPosition() override;
+    InputState inputState() override { return script.inputState(); }
+    PixelPoint cursorPosition() override { return script.cursorPosition(); }
     bool buttonsSwapped() override { return swapped; }
     int doubleClickTime() override { return doubleClickMs; }
 
-    std::uint32_t tickCount() override { return clock; }
-    void sleep(std::uint32_t milliseconds) override;
+    std::uint32_t tickCount() override { return clock.tickCount(); }
+    void sleep(std::uint32_t milliseconds) override { clock.sleep(milliseconds); }
     bool dispatchOnePendingPaint() override;
 
     std::unique_ptr<Image> loadBitmap(int resourceId) override;
@@ -112,22 +112,16 @@ public:
 
     void messageBox(const std::string& text, const std::string& caption) override;
 
-    // Scripted input. Each cursor poll first moves on to the next queued step, if any, and
-    // answers its position; button polls answer the current step. A drag loop that reads the
-    // position once per pass thus sees one step per pass; the last step holds.
-    struct Step {
-        PixelPoint screenPosition;
-        InputState state;
-    };
-    void setInput(PixelPoint screenPosition, InputState state);
-    void queueStep(PixelPoint screenPosition, InputState state) { script.push_back({screenPosition, state}); }
-    std::size_t stepsLeft() const { return script.size(); }
+    // Scripted input (see InputScript).
+    void setInput(PixelPoint screenPosition, InputState state) { script.setInput(screenPosition, state); }
+    void queueStep(PixelPoint screenPosition, InputState state) { script.queueStep(screenPosition, state); }
+    std::size_t stepsLeft() const { return script.stepsLeft(); }
     // A button press at a window position: the text editor under it takes it, else the window.
     void press(SoftwareWindow& window, PixelPoint where, InputState state);
 
-    void setTickCount(std::uint32_t ticks) { clock = ticks; }
-    void advanceClock(std::uint32_t milliseconds) { clock += milliseconds; }
-    std::uint32_t sleepCalls() const { return sleeps; }
+    void setTickCount(std::uint32_t ticks) { clock.setTickCount(ticks); }
+    void advanceClock(std::uint32_t milliseconds) { clock.advance(milliseconds); }
+    std::uint32_t sleepCalls() const { return clock.sleepCalls(); }
     std::uint32_t paintsDispatched() const { return paints; }
 
     void setButtonsSwapped(bool on) { swapped = on; }
@@ -148,11 +142,8 @@ private:
     std::map<std::string, int> classes;
     int registrations = 0;
     std::vector<SoftwareWindow*> windows;
-    InputState input;
-    PixelPoint cursor;
-    std::deque<Step> script;
-    std::uint32_t clock = 1000;
-    std::uint32_t sleeps = 0;
+    InputScript script;
+    VirtualClock clock;
     std::uint32_t paints = 0;
     bool swapped = false;
     int doubleClickMs = 500;
