@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -60,6 +61,13 @@ public:
     void destroyParent();
     // Saves the window's pixels under `name` for a person to look at.
     bool saveSnapshot(platform::Window& window, const std::string& name);
+
+    // A drag that ends in a drop on the window, at the cursor the script holds, handed over as
+    // the system hands one: text in a block ending in its terminator, or file names. False
+    // when the window has no drop target or its target refused the drag.
+    bool dropText(platform::Window& window, const std::string& text);
+    bool dropFiles(platform::Window& window, const std::vector<std::string>& names);
+    bool hasDropTarget(platform::Window& window);
 
     // The text editor open over the window: its placement in window pixels, none without one.
     std::optional<platform::PixelRect> editorPlacement(platform::Window& window);

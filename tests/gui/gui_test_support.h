@@ -53,6 +53,10 @@ public:
     bool acceptsDrops = false;
     Point lastWhere{-1, -1};
     int lastButtons = 0;
+    // The last drop offered, copied: the items live only during the call. Text is one item.
+    int dropKind = -1;
+    int dropCount = -1;
+    std::vector<std::string> dropItems;
     View* focusWhenLost = nullptr;
 
     void draw(PaintContext* context) override {
@@ -72,9 +76,12 @@ public:
         log.push_back(name + " keyup");
         return keyAnswer;
     }
-    bool acceptDrop(char**, int, int, Point where) override {
+    bool acceptDrop(char** items, int count, int kind, Point where) override {
         log.push_back(name + " drop");
         lastWhere = where;
+        dropKind = kind;
+        dropCount = count;
+        dropItems.assign(items, items + (kind == 1 ? 1 : count));
         return acceptsDrops;
     }
     bool handleWheel(PaintContext*, Point where, float) override {

@@ -13,6 +13,9 @@ namespace {
 
 SoftwareWindow& framebufferOf(platform::Window& window) { return static_cast<SoftwareWindow&>(window); }
 
+constexpr int kFilesKind = 0;
+constexpr int kTextKind = 1;
+
 }  // namespace
 
 struct GuiTestBackend::State {
@@ -72,6 +75,26 @@ bool GuiTestBackend::saveSnapshot(platform::Window& window, const std::string& n
     return platform::software::writePng(framebufferOf(window).pixels(),
                                         std::string(VELLUMINE_SNAPSHOT_DIR) + "/" + name + ".png");
 }
+
+// The software window hands any drop to its frame: only a registered target lets one through.
+bool GuiTestBackend::dropText(platform::Window& window, const std::string& text) {
+    if (!hasDropTarget(window)) return false;
+    std::string copy = text;
+    char* items[] = {copy.data()};
+    framebufferOf(window).drop(items, static_cast<int>(text.size() + 1), kTextKind);
+    return true;
+}
+
+bool GuiTestBackend::dropFiles(platform::Window& window, const std::vector<std::string>& names) {
+    if (!hasDropTarget(window)) return false;
+    std::vector<std::string> copies = names;
+    std::vector<char*> items;
+    for (auto& name : copies) items.push_back(name.data());
+    framebufferOf(window).drop(items.data(), static_cast<int>(items.size()), kFilesKind);
+    return true;
+}
+
+bool GuiTestBackend::hasDropTarget(platform::Window& window) { return framebufferOf(window).acceptsDrops(); }
 
 std::optional<platform::PixelRect> GuiTestBackend::editorPlacement(platform::Window& window) {
     const auto* editor = framebufferOf(window).activeEditor();

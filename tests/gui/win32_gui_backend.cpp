@@ -3,6 +3,7 @@
 // in a real host window. Only polled input, the cursor, the tick count and sleeping come from
 // a script, as on the software backend: GetAsyncKeyState and GetCursorPos polling during a
 // drag is checked with real injected input in tests/platform/win32/win32_input_test.cpp.
+// Drops reach the target the window registered with OLE as OLE's drag loop calls it.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "platform/software/input_script.h"
 #include "platform/win32/win32_platform.h"
 #include "test_canvas.h"
+#include "test_data_object.h"
 #include "test_windows.h"
 
 namespace guitest {
@@ -81,6 +83,25 @@ void capture(HWND window, const win32test::Canvas& into, int x, int y) {
     HDC windowContext = GetDC(window);
     BitBlt(into.context(), 0, 0, into.width(), into.height(), windowContext, x, y, SRCCOPY);
     ReleaseDC(window, windowContext);
+}
+
+// Enters, moves over and drops on the window's registered target at a screen point, as OLE's
+// drag loop does with the button held; a drag the target gives no effect for is left instead.
+bool dragOnto(HWND window, IDataObject& data, POINTL at) {
+    IDropTarget* target = win32test::registeredDropTarget(window);
+    if (!target) return false;
+    target->AddRef();
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    bool dropped = target->DragEnter(&data, MK_LBUTTON, at, &effect) == S_OK;
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    dropped = dropped && target->DragOver(MK_LBUTTON, at, &effect) == S_OK && effect != DROPEFFECT_NONE;
+    if (dropped) {
+        dropped = target->Drop(&data, 0, at, &effect) == S_OK;
+    } else {
+        target->DragLeave();
+    }
+    target->Release();
+    return dropped;
 }
 
 }  // namespace
@@ -184,6 +205,25 @@ bool GuiTestBackend::saveSnapshot(platform::Window& window, const std::string& n
             out.write(reinterpret_cast<const char*>(&bgrx), sizeof bgrx);
         }
     return static_cast<bool>(out);
+}
+
+// Sources hand text over with its terminator, so the block is one byte longer than the text.
+bool GuiTestBackend::dropText(platform::Window& window, const std::string& text) {
+    win32test::TestDataObject data;
+    data.offerText(std::string(text.c_str(), text.size() + 1));
+    const platform::PixelPoint at = state->scripted.script.cursorPosition();
+    return dragOnto(handleOf(window), data, {at.x, at.y});
+}
+
+bool GuiTestBackend::dropFiles(platform::Window& window, const std::vector<std::string>& names) {
+    win32test::TestDataObject data;
+    data.offerFiles(names);
+    const platform::PixelPoint at = state->scripted.script.cursorPosition();
+    return dragOnto(handleOf(window), data, {at.x, at.y});
+}
+
+bool GuiTestBackend::hasDropTarget(platform::Window& window) {
+    return win32test::registeredDropTarget(handleOf(window)) != nullptr;
 }
 
 std::optional<platform::PixelRect> GuiTestBackend::editorPlacement(platform::Window& window) {

@@ -1,8 +1,10 @@
 // What tests need to drive Win32 drop targets without a user's drag: a data object offering
-// ANSI text and/or a file list, as a drag source hands one over.
+// ANSI text and/or a file list, as a drag source hands one over, and the target a window
+// registered.
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -87,5 +89,12 @@ private:
     bool hasText = false;
     bool hasFiles = false;
 };
+
+// The drop target registered for a window, none when it has none: RegisterDragDrop keeps the
+// target's pointer in this window property, on Windows and on Wine, and RevokeDragDrop and
+// the window's destruction remove it.
+inline IDropTarget* registeredDropTarget(HWND window) {
+    return static_cast<IDropTarget*>(GetPropA(window, "OleDropTargetInterface"));
+}
 
 }  // namespace win32test
