@@ -1,6 +1,6 @@
 // The plug-in's editor on the Win32 backend, opened by the plug-in in a host's window and used
 // with real input: clicks and keys injected with SendInput, the value boxes' native "EDIT"
-// control, and the keyboard state the controls poll.
+// control, the keyboard state the controls poll, and drops through the window's OLE target.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,6 +16,7 @@
 #include "gui/text_field.h"
 #include "host/plugin_entry.h"
 #include "support/recording_host.h"
+#include "test_data_object.h"
 #include "test_input.h"
 #include "test_windows.h"
 
@@ -132,6 +133,11 @@ protected:
         editor->cell(index).valueBox->getText(text);
         return text;
     }
+    std::vector<float> parameters() {
+        std::vector<float> values;
+        for (VstInt32 index = 0; index < kNumDefinedParams; ++index) values.push_back(get(index));
+        return values;
+    }
     std::vector<HostCall> automations() const {
         std::vector<HostCall> out;
         for (const HostCall& call : host.calls)
@@ -230,6 +236,87 @@ TEST_F(Win32EditorTest, ControlClickSetsTheDefaultThroughTheKeyboardState) {
         idle();
         EXPECT_EQ(boxText(c.index), c.text) << c.index;
     }
+}
+
+// The editor's own window, as the host finds it among its children.
+HWND editorWindow(HWND host) { return FindWindowExA(host, nullptr, EditorFrame::windowClassName().c_str(), nullptr); }
+
+// A drag of text and one of file names over a knob, a value box, a caption and the background,
+// dropped through the target the editor's window registered, as OLE's drag loop calls it. The
+// drag is offered a move, or a copy with Control held; none of the plug-in's views takes a
+// drop, so the drop changes nothing and tells the host nothing.
+TEST_F(Win32EditorTest, ADropOnTheEditorIsOfferedAndChangesNothing) {
+    constexpr int kFilesKind = 0;
+    constexpr int kTextKind = 1;
+    open();
+    const HWND window = editorWindow(hostWindow.handle());
+    ASSERT_TRUE(window);
+    IDropTarget* target = registeredDropTarget(window);
+    ASSERT_TRUE(target);
+    const auto centreOf = [](View* view) {
+        Rect r;
+        view->getBounds(r);
+        return Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    const Point points[] = {centreOf(editor->cell(OriginCutoff).control), centreOf(editor->cell(DelayTime).valueBox),
+                            centreOf(editor->cell(Feedback).caption), {3, 3}};
+    // The items as the frame is handed them: text counted with its terminator.
+    char words[] = "dropped words";
+    char first[] = "C:\\audio\\first take.wav";
+    char second[] = "D:\\loops\\second.aif";
+    char* textItems[] = {words};
+    char* fileItems[] = {first, second};
+
+    for (const Point where : points) {
+        for (const bool asText : {true, false}) {
+            TestDataObject data;
+            if (asText) {
+                data.offerText(std::string("dropped words\0", 14));
+            } else {
+                data.offerFiles({first, second});
+            }
+            const std::vector<float> before = parameters();
+            host.calls.clear();
+            SetCursorPos(kHostX + where.x, kHostY + where.y);
+            const POINTL at{kHostX + where.x, kHostY + where.y};
+
+            DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+            ASSERT_EQ(target->DragEnter(&data, MK_LBUTTON, at, &effect), S_OK);
+            EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE)) << where.x << " text " << asText;
+            target->DragLeave();
+            effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+            ASSERT_EQ(target->DragEnter(&data, MK_LBUTTON | MK_CONTROL, at, &effect), S_OK);
+            EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY)) << where.x << " text " << asText;
+            ASSERT_EQ(target->Drop(&data, MK_CONTROL, at, &effect), S_OK);
+            pumpMessages();
+            idle();
+
+            EXPECT_EQ(parameters(), before) << where.x << " text " << asText;
+            EXPECT_TRUE(automations().empty()) << where.x << " text " << asText;
+            EXPECT_FALSE(asText ? editor->getFrame()->acceptDrop(textItems, 14, kTextKind, where)
+                                : editor->getFrame()->acceptDrop(fileItems, 2, kFilesKind, where))
+                << where.x << " text " << asText;
+        }
+    }
+}
+
+// Closing the editor destroys its window and revokes the registration: the reference held
+// here is then the target's last one. Destroying the window alone would not do: OLE would
+// keep its reference to the target.
+TEST_F(Win32EditorTest, ClosingTheEditorRemovesItsWindowAndDropTarget) {
+    open();
+    const HWND window = editorWindow(hostWindow.handle());
+    ASSERT_TRUE(window);
+    IDropTarget* target = registeredDropTarget(window);
+    ASSERT_TRUE(target);
+    target->AddRef();
+
+    dispatch(effEditClose);
+    pumpMessages();
+
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(editorWindow(hostWindow.handle()));
+    EXPECT_EQ(target->Release(), 0u);
 }
 
 }  // namespace
