@@ -52,13 +52,19 @@ protected:
     Win32DropTarget target{handler};
     TestDataObject data;
     POINTL point{10, 20};
+
+    // Drops the data without a drag first; answers the effect as the drop left it.
+    DWORD drop() {
+        DWORD effect = kSentinel;
+        EXPECT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+        return effect;
+    }
 };
 
 TEST_F(DropTargetTest, TextIsDeliveredAsOneTerminatedItemCountedByBlockSize) {
     data.offerText("hello");  // five bytes, no terminator in the block
 
-    DWORD effect = kSentinel;
-    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+    const DWORD effect = drop();
 
     ASSERT_EQ(handler.deliveries.size(), 1u);
     EXPECT_EQ(handler.deliveries[0].kind, kTextKind);
@@ -71,8 +77,7 @@ TEST_F(DropTargetTest, TextIsDeliveredAsOneTerminatedItemCountedByBlockSize) {
 TEST_F(DropTargetTest, TextCountIsTheBlockSizeNotTheTextLength) {
     data.offerText(std::string("ab\0", 3));
 
-    DWORD effect = kSentinel;
-    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+    drop();
 
     ASSERT_EQ(handler.deliveries.size(), 1u);
     EXPECT_EQ(handler.deliveries[0].count, 3);
@@ -82,8 +87,7 @@ TEST_F(DropTargetTest, TextCountIsTheBlockSizeNotTheTextLength) {
 TEST_F(DropTargetTest, FileListIsDeliveredAsNamesInOrder) {
     data.offerFiles({"C:\\audio\\first take.wav", "D:\\loops\\second.aif"});
 
-    DWORD effect = kSentinel;
-    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+    drop();
 
     ASSERT_EQ(handler.deliveries.size(), 1u);
     EXPECT_EQ(handler.deliveries[0].kind, kFilesKind);
@@ -97,8 +101,7 @@ TEST_F(DropTargetTest, TextWinsWhenBothAreOffered) {
     data.offerFiles({"C:\\audio\\ignored.wav"});
     data.offerText(std::string("dropped words\0", 14));
 
-    DWORD effect = kSentinel;
-    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+    drop();
 
     ASSERT_EQ(handler.deliveries.size(), 1u);
     EXPECT_EQ(handler.deliveries[0].kind, kTextKind);
@@ -251,8 +254,7 @@ TEST_F(ShortcutDropTest, ShortcutsAreReplacedByTheirTargetsAndOtherNamesStayInOr
     const std::string broken = file("broken.lnk", "not a shell link");
     data.offerFiles({link, ordinary, broken, upperCase});
 
-    DWORD effect = kSentinel;
-    ASSERT_EQ(target.Drop(&data, 0, point, &effect), S_OK);
+    drop();
 
     ASSERT_EQ(handler.deliveries.size(), 1u);
     EXPECT_EQ(handler.deliveries[0].kind, kFilesKind);
