@@ -21,8 +21,8 @@
 
 namespace {
 
-constexpr int kRounds = 12;
-constexpr auto kRoundTime = std::chrono::milliseconds(80);
+constexpr int kRounds = 10;
+constexpr auto kRoundTime = std::chrono::milliseconds(60);
 constexpr VstInt32 kPrograms = 4;  // few programs, so that switches keep meeting the automation
 // The automation threads send value k / kSteps: thread 0 even k, thread 1 odd k.
 constexpr int kSteps = 1024;
