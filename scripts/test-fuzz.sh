@@ -42,5 +42,5 @@ for fuzzer in plugin_fuzzer typed_value_fuzzer automation_fuzzer; do
     exit 1
   fi
   # libFuzzer's summary: executions, coverage (cov: edges, ft: features), corpus and speed.
-  grep -E '^(#[0-9]+ +DONE|stat::)' "$log"
+  grep -E '^(#[0-9]+[[:space:]]+DONE|stat::)' "$log"
 done
