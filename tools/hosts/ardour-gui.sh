@@ -100,7 +100,8 @@ ok "session with the plug-in on a stereo track"
 Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start (see $work/xvfb.log)"
-export DISPLAY=:$(head -n 1 "$work/display")
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 export JACK_DEFAULT_SERVER=vellumine-gui-$$
@@ -132,7 +133,8 @@ open_editor() {
   xdotool mousemove $((x + processor_x)) $((y + processor_y)) click --repeat 2 --delay 80 1
   wait_for 20 editor_shown || fail "the plug-in's editor did not open from the mixer strip"
   plugin_window=$(window_named "^Delay: ")
-  eval "$(xwininfo -id "$editor" | sed -n 's/^ *Absolute upper-left \([XY]\): *\([0-9-]*\)$/editor_\1=\2/p')"
+  editor_x=$(xwininfo -id "$editor" | sed -n 's/^ *Absolute upper-left X: *//p')
+  editor_y=$(xwininfo -id "$editor" | sed -n 's/^ *Absolute upper-left Y: *//p')
 }
 
 # Compares the editor's pixels with a picture; retried while the editor may still be painting.
@@ -152,13 +154,16 @@ open_editor
 ok "editor opened from the mixer strip: $(xdotool getwindowname "$plugin_window")"
 expect_pixels "$root/docs/images/editor-init.png" editor-open
 
+# Ardour marks a modified session with a star before its name in the window's title.
+modified() { [[ "$(title)" == \** ]]; }
+unmodified() { ! modified; }
 # Saves with Ctrl+S and waits until the title has lost its modified mark.
 save() {
   xdotool windowactivate --sync "$main" key ctrl+s
-  wait_for 20 eval '[[ "$(title)" != \** ]]' || fail "saving did not clear the modified mark: \"$(title)\""
+  wait_for 20 unmodified || fail "saving did not clear the modified mark: \"$(title)\""
 }
 expect_modified() {
-  wait_for 10 eval '[[ "$(title)" == \** ]]' || fail "$1 did not mark the session modified: \"$(title)\""
+  wait_for 10 modified || fail "$1 did not mark the session modified: \"$(title)\""
   ok "$1 marked the session modified: \"$(title)\""
 }
 # Prints "ardour plugin" for one parameter of the saved session.
@@ -166,21 +171,22 @@ saved_values() {
   python3 "$here/ardour-gui/session_values.py" "$session" "$unique_id" "$1" | sed 's/^[0-9]* ardour=\(.*\) plugin=\(.*\)$/\1 \2/'
 }
 
-xdotool mousemove $((editor_X + knob_x)) $((editor_Y + knob_y)) mousedown 1
+xdotool mousemove $((editor_x + knob_x)) $((editor_y + knob_y)) mousedown 1
 sleep 0.3
-xdotool mousemove $((editor_X + (knob_x + drag_x) / 2)) $((editor_Y + (knob_y + drag_y) / 2))
+xdotool mousemove $((editor_x + (knob_x + drag_x) / 2)) $((editor_y + (knob_y + drag_y) / 2))
 sleep 0.3
-xdotool mousemove $((editor_X + drag_x)) $((editor_Y + drag_y))
+xdotool mousemove $((editor_x + drag_x)) $((editor_y + drag_y))
 sleep 0.3
 xdotool mouseup 1
 expect_modified "dragging the Feedback knob"
 save
 read -r feedback feedback_plugin < <(saved_values 12)
-[ "$feedback" != 0 ] && [ "$feedback" = "$feedback_plugin" ] ||
+if [ "$feedback" = 0 ] || [ "$feedback" != "$feedback_plugin" ]; then
   fail "saved Feedback: Ardour's value $feedback, the plug-in's $feedback_plugin"
+fi
 ok "saved Feedback (12): Ardour's value $feedback, the plug-in's $feedback_plugin"
 
-xdotool mousemove $((editor_X + rate_box_x)) $((editor_Y + rate_box_y)) click 1
+xdotool mousemove $((editor_x + rate_box_x)) $((editor_y + rate_box_y)) click 1
 sleep 0.5
 xdotool type --delay 50 2.5
 xdotool key Return
@@ -188,22 +194,25 @@ expect_modified "typing 2.5 into the delay's Rate box"
 save
 read -r rate rate_plugin < <(saved_values 11)
 close_to_typed() { python3 -c "import sys; sys.exit(abs(float(sys.argv[1]) - 2.5 / 10000) > 1e-9)" "$1"; }
-close_to_typed "$rate" && close_to_typed "$rate_plugin" ||
+if ! close_to_typed "$rate" || ! close_to_typed "$rate_plugin"; then
   fail "saved Rate: Ardour's value $rate, the plug-in's $rate_plugin, typed 2.5 of 10000 is 0.00025"
+fi
 ok "saved Rate (11): Ardour's value $rate, the plug-in's $rate_plugin (typed 2.5 of 10000)"
 
-import -frame -window "$plugin_window" "$work/editor-ardour.png"
+import -frame -strip -window "$plugin_window" "$work/editor-ardour.png"
 if [ -n "$shot" ]; then cp "$work/editor-ardour.png" "$shot" && ok "picture of the plug-in window in $shot"; fi
 
 # Closing through the window manager, as a user closes the plug-in window.
 xdotool windowactivate --sync "$plugin_window" key alt+F4
-wait_for 10 eval '! editor_shown' || fail "the editor's window stayed after closing the plug-in window"
+editor_gone() { ! editor_shown; }
+wait_for 10 editor_gone || fail "the editor's window stayed after closing the plug-in window"
 ok "editor closed"
 open_editor
 "$snapshot" "$work/expected-reopened.png" --set "11=$rate" --set "12=$feedback" >/dev/null
 expect_pixels "$work/expected-reopened.png" editor-reopened
 
 xdotool windowactivate --sync "$main" key ctrl+q
-wait_for 20 eval '! main_window_shown' || fail "Ardour did not quit"
+main_window_gone() { ! main_window_shown; }
+wait_for 20 main_window_gone || fail "Ardour did not quit"
 ok "Ardour quit"
 echo "all steps passed"
