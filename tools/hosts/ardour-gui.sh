@@ -13,7 +13,8 @@
 # Usage: tools/hosts/ardour-gui.sh [-s SHOT.png] [PLUGIN]
 #   PLUGIN defaults to the repository's build/vellumine.so (built with the snapshot tool);
 #   -s copies the picture of the editor inside Ardour's plug-in window, taken after the edits,
-#   to SHOT.png. KEEP=1 keeps the work folder (session, captures, logs) and prints where it is.
+#   to SHOT.png. KEEP=1 keeps the work folder (session, captures, logs) and prints where it is;
+#   a failure always keeps it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -38,16 +39,18 @@ readonly mix_button_x=1325 mix_button_y=52 processor_x=330 processor_y=194
 
 work=$(mktemp -d /tmp/ardour-gui.XXXXXX)
 pids=()
+failed=0
 finish() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  if [ "${KEEP:-0}" = 1 ]; then echo "ardour-gui: work folder $work"; else rm -rf "$work"; fi
+  if [ "${KEEP:-0}" = 1 ] || [ "$failed" = 1 ]; then echo "ardour-gui: work folder $work"; else rm -rf "$work"; fi
 }
 trap finish EXIT
 
-# Keeps a picture of the screen for finding out what went wrong.
+# Keeps the work folder and a picture of the screen for finding out what went wrong.
 fail() {
+  failed=1
   echo "FAIL: $*" >&2
   if [ -n "${DISPLAY:-}" ] && import -window root "$work/screen.png" 2>/dev/null; then
     echo "the screen at that moment: $work/screen.png" >&2
