@@ -40,6 +40,7 @@ readonly mix_button_x=1325 mix_button_y=52 processor_x=330 processor_y=194
 work=$(mktemp -d /tmp/ardour-gui.XXXXXX)
 pids=()
 failed=0
+xvfb_started=0
 finish() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -52,7 +53,7 @@ trap finish EXIT
 fail() {
   failed=1
   echo "FAIL: $*" >&2
-  if [ -n "${DISPLAY:-}" ] && import -window root "$work/screen.png" 2>/dev/null; then
+  if [ "$xvfb_started" = 1 ] && import -window root "$work/screen.png" 2>/dev/null; then
     echo "the screen at that moment: $work/screen.png" >&2
   fi
   exit 1
@@ -105,6 +106,7 @@ pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start (see $work/xvfb.log)"
 DISPLAY=:$(head -n 1 "$work/display")
 export DISPLAY
+xvfb_started=1
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 export JACK_DEFAULT_SERVER=vellumine-gui-$$
