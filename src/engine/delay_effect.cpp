@@ -1,6 +1,7 @@
 #include "engine/delay_effect.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,23 @@ const char* modeName(std::int32_t mode) {
 }
 
 void copyText(char* destination, const char* source) { std::strcpy(destination, source); }
+
+constexpr std::uint32_t kAllParameters = (std::uint32_t{1} << kNumDefinedParams) - 1;
+
+// A count of exponent fields that are all ones (infinities and NaNs): integer compares that
+// the compiler turns into vector code, so a scan costs a fraction of a nanosecond per sample.
+bool allFinite(const float* samples, VstInt32 count) {
+    constexpr std::uint32_t kExponent = 0x7f800000u;
+    std::uint32_t nonFinite = 0;
+    for (VstInt32 n = 0; n < count; ++n) nonFinite += (std::bit_cast<std::uint32_t>(samples[n]) & kExponent) == kExponent;
+    return nonFinite == 0;
+}
+
+void silenceNonFinite(float* samples, VstInt32 count) {
+    if (allFinite(samples, count)) return;
+    for (VstInt32 n = 0; n < count; ++n)
+        if (!std::isfinite(samples[n])) samples[n] = 0.0f;
+}
 
 }  // namespace
 
@@ -91,11 +109,34 @@ float DelayEffect::normalized(float value) {
 
 void DelayEffect::setParameter(VstInt32 index, float value) {
     if (index >= 0 && index < kNumDefinedParams) {
-        value = normalized(value);
-        programs[currentProgram].values[index] = value;
-        applyParameter(index, value);
+        // One read of the current program: the value lands in the program that was current
+        // when it came, and is applied only as long as that program still is (applyStored).
+        programs[currentProgram].values[index] = normalized(value);
+        applyStored(std::uint32_t{1} << index);
     }
     if (editor) editor->postUpdate();
+}
+
+// Parameter changes come from any thread, two at once for the same index included (a host's
+// automation and the editor), and setProgram switches the program under them. The engine's
+// settings are therefore always applied from the current program's stored values, and by
+// one thread at a time: the caller that raises the request count from zero applies every
+// marked index, and again while requests keep coming in; the others have stored their value
+// and marked its index before counting, so it is applied for them, and they return at once.
+// Whatever the interleaving, once the calls are over the settings are those of the current
+// program's values. No thread ever waits for another: hosts also call setParameter on the
+// audio thread, which must not stall behind a lock held by a preempted window thread.
+void DelayEffect::applyStored(std::uint32_t indices) {
+    pendingIndices.fetch_or(indices, std::memory_order_release);
+    if (applyRequests.fetch_add(1, std::memory_order_acq_rel) != 0) return;
+    std::int32_t handled = 1;
+    do {
+        std::uint32_t due = pendingIndices.exchange(0, std::memory_order_acquire);
+        const DelayProgram& program = programs[currentProgram];
+        for (VstInt32 index = 0; due != 0; ++index, due >>= 1)
+            if (due & 1) applyParameter(index, program.values[index]);
+        handled = applyRequests.fetch_sub(handled, std::memory_order_acq_rel) - handled;
+    } while (handled != 0);
 }
 
 void DelayEffect::applyParameter(VstInt32 index, float v) {
@@ -137,10 +178,13 @@ float DelayEffect::getParameter(VstInt32 index) {
     return programs[currentProgram].values[index];
 }
 
+// Applies the program's values in index order. They are not stored again: a value that
+// automation stores meanwhile must not be overwritten with the one read before it.
 void DelayEffect::setProgram(VstInt32 program) {
     if (program < 0 || program >= kNumPrograms) return;
     currentProgram = program;
-    for (VstInt32 i = 0; i < kNumDefinedParams; ++i) setParameter(i, programs[program].values[i]);
+    applyStored(kAllParameters);
+    if (editor) editor->postUpdate();
 }
 
 void DelayEffect::setProgramName(char* name) {
@@ -211,7 +255,7 @@ VstInt32 DelayEffect::idle() {
     if (time->flags & kVstTransportPlaying) {
         stoppedResetDone = 0;
     } else if (stoppedResetDone == 0) {
-        for (auto& unit : units) unit->reset();
+        unitsResetPending.store(true, std::memory_order_release);
         stoppedResetDone = 1;
     }
     return 1;
@@ -244,14 +288,40 @@ void DelayEffect::processReplacing(float** inputs, float** outputs, VstInt32 sam
     processBlock<false>(inputs, outputs, sampleFrames);
 }
 
+// Every sample that leaves, and every sample kept in the delay lines, is finite: NaN or
+// infinite input counts as silence, and a filter that runs away is silenced before its
+// state overflows. A NaN that got in would otherwise stay for good in the delay lines
+// (old x feedback + wet keeps it even at feedback 0) and destroy a host's whole mix. The
+// checks run once per block, after the sample loop, so the loop itself is unchanged.
 template <bool Accumulate>
 void DelayEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
     if (sampleFrames <= 0) return;
     DenormalGuard flushDenormals;
-    const float* inLeft = inputs[0];
-    const float* inRight = inputs[1];
-    float* outLeft = outputs[0];
-    float* outRight = outputs[1];
+    if (unitsResetPending.load(std::memory_order_relaxed) && unitsResetPending.exchange(false, std::memory_order_acquire))
+        for (auto& unit : units) unit->reset();
+    if (allFinite(inputs[0], sampleFrames) && allFinite(inputs[1], sampleFrames))
+        runBlock<Accumulate>(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
+    else
+        processCleaned<Accumulate>(inputs, outputs, sampleFrames);
+}
+
+// The host's input buffers may be the output buffers and must not be changed: the input is
+// copied piece by piece with NaN and infinities made 0.0. Pieces sound as one block would.
+template <bool Accumulate>
+void DelayEffect::processCleaned(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    for (VstInt32 done = 0; done < sampleFrames; done += kCleanFrames) {
+        const VstInt32 frames = std::min(kCleanFrames, sampleFrames - done);
+        std::copy_n(inputs[0] + done, frames, cleanLeft.data());
+        std::copy_n(inputs[1] + done, frames, cleanRight.data());
+        silenceNonFinite(cleanLeft.data(), frames);
+        silenceNonFinite(cleanRight.data(), frames);
+        runBlock<Accumulate>(cleanLeft.data(), cleanRight.data(), outputs[0] + done, outputs[1] + done, frames);
+    }
+}
+
+template <bool Accumulate>
+void DelayEffect::runBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                           VstInt32 sampleFrames) {
     float* lineLeft = delayLeft.get();
     float* lineRight = delayRight.get();
     const float gain = feedback;
@@ -262,7 +332,8 @@ void DelayEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleF
     FilterUnit::Runner originRight = units[1]->runner();
     FilterUnit::Runner delayPathLeft = units[2]->runner();
     FilterUnit::Runner delayPathRight = units[3]->runner();
-    VstInt32 w = writePosition;
+    const VstInt32 start = writePosition;
+    VstInt32 w = start;
 
     auto run = [&](auto mayModulate) {
         constexpr bool Modulated = decltype(mayModulate)::value;
@@ -299,4 +370,23 @@ void DelayEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleF
     units[2]->store(delayPathLeft);
     units[3]->store(delayPathRight);
     writePosition = w;
+
+    for (auto& unit : units) unit->silenceRunaway();
+    silenceNonFiniteDelay(start, sampleFrames, length);
+    silenceNonFinite(outLeft, sampleFrames);
+    silenceNonFinite(outRight, sampleFrames);
+}
+
+// The positions a block wrote, as the sample loop steps them: from start up to the wrap
+// point (the delay length rounded up, or just past start when the length was lowered below
+// it), then from 0 round and round below the rounded length.
+void DelayEffect::silenceNonFiniteDelay(VstInt32 start, VstInt32 sampleFrames, float length) {
+    const auto rounded = std::max<VstInt32>(1, static_cast<VstInt32>(std::ceil(length)));
+    const VstInt32 firstEnd = std::max(start + 1, rounded);
+    const VstInt32 first = std::min(sampleFrames, firstEnd - start);
+    const VstInt32 rest = std::min(sampleFrames - first, rounded);
+    for (float* line : {delayLeft.get(), delayRight.get()}) {
+        silenceNonFinite(line + start, first);
+        silenceNonFinite(line, rest);
+    }
 }

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "engine/filter_unit.h"
 #include "engine/parameters.h"
+#include "engine/shared_value.h"
 #include "host/effect_base_ex.h"
 
 class DelayEffect : public EffectBaseEx {
@@ -49,9 +52,18 @@ protected:
     static float normalized(float value);
 
 private:
+    // Host blocks are cut into pieces of this many frames when their input must be cleaned.
+    static constexpr VstInt32 kCleanFrames = 256;
+
+    void applyStored(std::uint32_t indices);
     void applyParameter(VstInt32 index, float value);
     template <bool Accumulate>
     void processBlock(float** inputs, float** outputs, VstInt32 sampleFrames);
+    template <bool Accumulate>
+    void processCleaned(float** inputs, float** outputs, VstInt32 sampleFrames);
+    template <bool Accumulate>
+    void runBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight, VstInt32 sampleFrames);
+    void silenceNonFiniteDelay(VstInt32 start, VstInt32 sampleFrames, float length);
 
     const char* vendorText;
     const char* effectNameText;
@@ -60,11 +72,21 @@ private:
     std::unique_ptr<float[]> delayRight;
     VstInt32 writePosition = 0;
     VstInt32 bufferLength = 0;
-    float delayLength = 0.0f;
-    float feedback = 0.0f;
+    SharedValue<float> delayLength{0.0f};
+    SharedValue<float> feedback{0.0f};
     // 1 and 2: origin left and right; 3 and 4: delay left and right.
     std::array<std::unique_ptr<FilterUnit>, 4> units;
     std::unique_ptr<DelayProgram[]> programs;
     float constructionSampleRate;
     VstInt32 stoppedResetDone = 0;
+    // A transport stop seen by idle, on the host's window thread: the audio thread resets the
+    // units before its next block, since it alone writes their states.
+    std::atomic<bool> unitsResetPending{false};
+    // Parameters whose stored value is still to be applied, bit i for index i, and the count
+    // of requests to apply them (see applyStored).
+    std::atomic<std::uint32_t> pendingIndices{0};
+    std::atomic<std::int32_t> applyRequests{0};
+    // The input of a block that held NaN or infinite samples, cleaned piece by piece.
+    std::array<float, kCleanFrames> cleanLeft{};
+    std::array<float, kCleanFrames> cleanRight{};
 };
