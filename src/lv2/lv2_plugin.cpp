@@ -79,6 +79,6 @@ const LV2_Descriptor kDescriptor = {kPluginUri, instantiate, connectPort, activa
 
 }  // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;
 }
