@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,9 +65,10 @@ struct Setting {
     std::vector<std::pair<std::int32_t, float>> normalized;   // the VST 2 parameters
 };
 
-// Runs the plug-in through lilv over `input` (both channels) in blocks of `block` frames.
+// Runs the plug-in through lilv over `input` (both channels) in blocks of `block` frames; in
+// place, the outputs are the input buffers.
 std::vector<float> renderLv2(double rate, const Setting& setting, const std::vector<float>& input,
-                             std::uint32_t block) {
+                             std::uint32_t block, bool inPlace = false) {
     const LilvPlugin* plugin = lv2().plugin;
     float controls[kControls];
     for (std::uint32_t i = 0; i < kControls; ++i) {
@@ -82,12 +84,13 @@ std::vector<float> renderLv2(double rate, const Setting& setting, const std::vec
     EXPECT_NE(instance, nullptr);
     if (!instance) return {};
     std::vector<float> left(input.size()), right(input.size());
+    if (inPlace) left = right = input;
     for (std::uint32_t i = 0; i < kControls; ++i) lilv_instance_connect_port(instance, i, &controls[i]);
     lilv_instance_activate(instance);
     for (std::size_t done = 0; done < input.size(); done += block) {
         const auto frames = static_cast<std::uint32_t>(std::min<std::size_t>(block, input.size() - done));
-        lilv_instance_connect_port(instance, 22, const_cast<float*>(input.data() + done));
-        lilv_instance_connect_port(instance, 23, const_cast<float*>(input.data() + done));
+        lilv_instance_connect_port(instance, 22, inPlace ? left.data() + done : const_cast<float*>(input.data() + done));
+        lilv_instance_connect_port(instance, 23, inPlace ? right.data() + done : const_cast<float*>(input.data() + done));
         lilv_instance_connect_port(instance, 24, left.data() + done);
         lilv_instance_connect_port(instance, 25, right.data() + done);
         lilv_instance_run(instance, frames);
@@ -311,6 +314,40 @@ TEST(Lv2Host, EchoesComeAtTheirTimeAtEverySampleRate) {
             EXPECT_EQ(output[firstSound], 1.0f);
         }
     }
+}
+
+// Hosts send NaN and values outside the ranges: they sound as the range's ends. Hosts may
+// also pass the inputs as the outputs, and blocks of any length.
+TEST(Lv2Host, NaNInfinitiesOutOfRangeValuesInPlaceBuffersAndBlockLengths) {
+    ASSERT_NE(lv2().plugin, nullptr);
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    const std::vector<float> input = impulseAndNoise(8000);
+    auto all = [](float value) {
+        Setting setting{"", {}, {}};
+        for (std::uint32_t i = 0; i < kControls; ++i) setting.ports.push_back({i, value});
+        return setting;
+    };
+    // The tops of the ranges, written out: the mixes 200, types 3, cutoffs 8000, shapes 4, rates 50,
+    // the delay 10000 ms, percentages 100.
+    const float tops[kControls] = {200, 3, 8000, 100, 4, 50, 100, 4, 50, 100, 200, 10000, 100, 3, 8000, 100, 4, 50, 100, 4, 50, 100};
+    Setting top{"", {}, {}};
+    for (std::uint32_t i = 0; i < kControls; ++i) top.ports.push_back({i, tops[i]});
+    const std::vector<float> bottom = renderLv2(48000.0, all(0.0f), input, 512);
+    const std::vector<float> highest = renderLv2(48000.0, top, input, 512);
+    EXPECT_EQ(renderLv2(48000.0, all(kNaN), input, 512), bottom);
+    EXPECT_EQ(renderLv2(48000.0, all(-kInf), input, 512), bottom);
+    EXPECT_EQ(renderLv2(48000.0, all(-5.0f), input, 512), bottom);
+    EXPECT_EQ(renderLv2(48000.0, all(kInf), input, 512), highest);
+    EXPECT_EQ(renderLv2(48000.0, all(1e9f), input, 512), highest);
+
+    const Setting busy{"",
+                       {{1, 2.0f}, {3, 60.0f}, {6, 50.0f}, {9, 50.0f}, {10, 100.0f}, {11, 20.0f}, {12, 70.0f},
+                        {18, 50.0f}, {21, 50.0f}},
+                       {}};
+    const std::vector<float> whole = renderLv2(48000.0, busy, input, 8000);
+    EXPECT_EQ(renderLv2(48000.0, busy, input, 8000, true), whole);
+    for (std::uint32_t block : {1u, 7u, 64u, 4096u}) EXPECT_EQ(renderLv2(48000.0, busy, input, block), whole) << block;
 }
 
 // activate clears the delay lines as the VST 2 effect's resume does; a run of 0 frames
