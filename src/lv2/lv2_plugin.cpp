@@ -21,8 +21,7 @@ struct Instance {
     const float* inputs[2] = {};
     float* outputs[2] = {};
     // The normalized value each parameter was last applied with. Applying a value again is
-    // not harmless (an LFO's rate or shape restarts its cycle), so only changes are applied;
-    // NaN marks "never applied".
+    // not harmless (an LFO's rate or shape restarts its cycle), so only changes are applied.
     float applied[lv2ports::kNumControlPorts];
 };
 
@@ -31,8 +30,12 @@ Instance* instanceOf(LV2_Handle handle) { return static_cast<Instance*>(handle);
 LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, const LV2_Feature* const*) {
     if (!(sampleRate >= 1.0)) return nullptr;
     auto* instance = new (std::nothrow) Instance(static_cast<float>(sampleRate));
-    if (instance)
-        for (float& value : instance->applied) value = std::numeric_limits<float>::quiet_NaN();
+    if (!instance) return nullptr;
+    // The Init program, so that a port the host leaves unconnected has its default.
+    for (std::int32_t index = 0; index < lv2ports::kNumControlPorts; ++index) {
+        instance->applied[index] = kParameters[index].initial;
+        instance->engine.applyParameter(index, kParameters[index].initial);
+    }
     return instance;
 }
 

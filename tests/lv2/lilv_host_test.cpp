@@ -350,6 +350,26 @@ TEST(Lv2Host, NaNInfinitiesOutOfRangeValuesInPlaceBuffersAndBlockLengths) {
     for (std::uint32_t block : {1u, 7u, 64u, 4096u}) EXPECT_EQ(renderLv2(48000.0, busy, input, block), whole) << block;
 }
 
+// A control port the host leaves unconnected keeps its default, the Init program's value.
+TEST(Lv2Host, UnconnectedControlsSoundAsTheirDefaults) {
+    ASSERT_NE(lv2().plugin, nullptr);
+    const std::vector<float> input = impulseAndNoise(4000);
+    const LV2_Feature* const features[] = {nullptr};
+    LilvInstance* instance = lilv_plugin_instantiate(lv2().plugin, 48000.0, features);
+    ASSERT_NE(instance, nullptr);
+    std::vector<float> left(input.size()), right(input.size());
+    lilv_instance_connect_port(instance, 22, const_cast<float*>(input.data()));
+    lilv_instance_connect_port(instance, 23, const_cast<float*>(input.data()));
+    lilv_instance_connect_port(instance, 24, left.data());
+    lilv_instance_connect_port(instance, 25, right.data());
+    lilv_instance_activate(instance);
+    lilv_instance_run(instance, static_cast<std::uint32_t>(input.size()));
+    lilv_instance_deactivate(instance);
+    lilv_instance_free(instance);
+    left.insert(left.end(), right.begin(), right.end());
+    EXPECT_EQ(left, renderLv2(48000.0, Setting{"", {}, {}}, input, 4000));
+}
+
 // activate clears the delay lines as the VST 2 effect's resume does; a run of 0 frames
 // leaves everything as it was.
 TEST(Lv2Host, ActivateSilencesTheLineAndAnEmptyRunDoesNothing) {
