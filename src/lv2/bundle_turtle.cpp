@@ -101,9 +101,9 @@ void writeManifest(std::FILE* out, const char* pluginBinary, const char* uiBinar
                  pluginBinary);
     std::fprintf(out,
                  "<%s>\n\ta ui:X11UI ;\n\tui:binary <%s> ;\n"
-                 "\tlv2:requiredFeature ui:idleInterface, ui:parent ;\n"
-                 "\tlv2:optionalFeature ui:resize, ui:touch ;\n"
-                 "\tlv2:extensionData ui:idleInterface .\n\n"
+                 "\tlv2:requiredFeature ui:idleInterface ;\n"
+                 "\tlv2:optionalFeature ui:parent, ui:resize, ui:touch ;\n"
+                 "\tlv2:extensionData ui:idleInterface, ui:showInterface .\n\n"
                  "<%s>\n\tui:ui <%s> .\n",
                  kUiUri, uiBinary, kPluginUri, kUiUri);
 }

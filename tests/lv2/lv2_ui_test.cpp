@@ -74,6 +74,21 @@ std::vector<::Window> childrenOf(Display* x, ::Window window) {
     return out;
 }
 
+// A viewable top-level window with this name (no window manager runs to reparent it).
+::Window findViewable(Display* x, const char* name) {
+    ::Window found = 0;
+    for (::Window child : childrenOf(x, DefaultRootWindow(x))) {
+        char* title = nullptr;
+        XWindowAttributes a;
+        if (XFetchName(x, child, &title) && title) {
+            if (std::string(title) == name && XGetWindowAttributes(x, child, &a) && a.map_state == IsViewable)
+                found = child;
+            XFree(title);
+        }
+    }
+    return found;
+}
+
 std::vector<unsigned long> capture(Display* x, ::Window window, const Rect& r) {
     XImage* image = XGetImage(x, window, r.left, r.top, static_cast<unsigned>(r.right - r.left),
                               static_cast<unsigned>(r.bottom - r.top), AllPlanes, ZPixmap);
@@ -220,11 +235,46 @@ TEST_F(Lv2UiTest, EmbedsItsWindowInTheParentAndAsksFor640By400) {
     EXPECT_EQ(attributes.height, 400);
 }
 
-TEST_F(Lv2UiTest, RefusesToRunWithoutAParentWindow) {
-    const LV2_Feature* features[] = {nullptr};
-    EXPECT_EQ(descriptor->instantiate(descriptor, kUri, VELLUMINE_LV2_BUNDLE "/", write, this, &widget, features),
-              nullptr);
-    EXPECT_TRUE(childrenOf(x, parent).empty());
+// A host that cannot embed it leaves out ui:parent and shows the editor in a window of its
+// own; closing that window makes the idle answer non-zero, as the show interface asks.
+TEST_F(Lv2UiTest, WithoutAParentItShowsAWindowOfItsOwn) {
+    const LV2_Feature idleFeature{LV2_UI__idleInterface, nullptr};
+    const LV2_Feature* features[] = {&idleFeature, nullptr};
+    handle = descriptor->instantiate(descriptor, kUri, VELLUMINE_LV2_BUNDLE "/", write, this, &widget, features);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(findViewable(x, "Vellumine"), 0u);  // nothing until the host asks
+    const auto* showInterface =
+        static_cast<const LV2UI_Show_Interface*>(descriptor->extension_data(LV2_UI__showInterface));
+    ASSERT_NE(showInterface, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(showInterface->show(handle), 0);
+        idleFor(100ms);
+        const ::Window own = findViewable(x, "Vellumine");
+        ASSERT_NE(own, 0u);
+        EXPECT_EQ(childrenOf(x, own).size(), 1u);  // the editor inside
+        ASSERT_EQ(showInterface->hide(handle), 0);
+        XSync(x, False);
+        EXPECT_EQ(findViewable(x, "Vellumine"), 0u);
+    }
+    ASSERT_EQ(showInterface->show(handle), 0);
+    idleFor(50ms);
+    const ::Window own = findViewable(x, "Vellumine");
+    ASSERT_NE(own, 0u);
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = own;
+    close.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    XSendEvent(x, own, False, NoEventMask, &close);
+    XSync(x, False);
+    int answer = 0;
+    for (int i = 0; i < 200 && answer == 0; ++i) {
+        answer = idleInterface->idle(handle);
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_NE(answer, 0);
+    showInterface->hide(handle);
 }
 
 // The drag runs inside the button press that the idle delivers; another connection moves the
