@@ -313,7 +313,7 @@ TEST_F(Lv2UiTest, KnobDragWritesThePortInHertzBetweenTouches) {
     EXPECT_FALSE(touches[1].grabbed);
 }
 
-// "100.0000%" of the origin mix becomes 150 typed: the port gets 150 percent, untouched.
+// "100.0000%" of the origin mix becomes 150 typed: the port gets 150 percent, as one touched edit.
 TEST_F(Lv2UiTest, TypedValueWritesThePortInItsUnit) {
     open();
     const Rect box = editorlayout::valueBoxRect(editorlayout::kCells[0]);
@@ -326,7 +326,12 @@ TEST_F(Lv2UiTest, TypedValueWritesThePortInItsUnit) {
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].port, 0u);
     EXPECT_EQ(writes[0].value, 150.0f);
-    EXPECT_TRUE(touches.empty());
+    // An accepted value is one edit for the host, as a knob click is: grabbed, then released.
+    ASSERT_EQ(touches.size(), 2u);
+    EXPECT_EQ(touches[0].port, 0u);
+    EXPECT_TRUE(touches[0].grabbed);
+    EXPECT_EQ(touches[1].port, 0u);
+    EXPECT_FALSE(touches[1].grabbed);
 }
 
 // A port event from the host moves the control and rewrites its box, and is not written back.
