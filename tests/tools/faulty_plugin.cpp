@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -115,6 +116,10 @@ void parameterName(VstInt32 index, void* ptr) {
     copyText(ptr, index == 0 ? "Gain" : "Spare");
 }
 
+void showValue(Plugin& p, VstInt32 index, void* ptr) {
+    if (index >= 0 && index < kParams) std::snprintf(static_cast<char*>(ptr), 16, "%.4f", values(p)[index]);
+}
+
 VstIntPtr pinProperties(void* ptr) {
 #if FAULT == FAULT_PIN_LABEL_UNTERMINATED
     std::memset(ptr, 'P', 64);
@@ -162,7 +167,7 @@ VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt
     case effGetProgram: return p.program;
     case effGetProgramName: copyText(ptr, "Program"); return 0;
     case effGetParamName: parameterName(index, ptr); return 0;
-    case effGetParamDisplay: copyText(ptr, "0.5"); return 0;
+    case effGetParamDisplay: showValue(p, index, ptr); return 0;
     case effMainsChanged: mains(p, value); return 0;
     case effSetSampleRate: setSampleRate(p, opt); return 0;
     case effGetChunk: return chunk(ptr);

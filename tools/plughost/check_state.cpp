@@ -12,10 +12,12 @@ namespace {
 // Room for a plug-in that stores values in a coarser form than the float it is given.
 constexpr float kValueTolerance = 1e-5f;
 constexpr int kProgramsReported = 4;
+constexpr int kSettleBlocks = 8;
 
 struct ProgramState {
     std::string name;
     std::vector<float> values;
+    std::vector<std::string> displays;  // what the plug-in shows for each value
 };
 using Bank = std::vector<ProgramState>;
 
@@ -27,8 +29,11 @@ void select(PluginInstance& plugin, VstInt32 program) {
 }
 
 ProgramState readProgram(PluginInstance& plugin) {
-    ProgramState state{plugin.text(effGetProgramName), {}};
-    for (VstInt32 i = 0; i < plugin.record().numParams; ++i) state.values.push_back(plugin.getParameter(i));
+    ProgramState state{plugin.text(effGetProgramName), {}, {}};
+    for (VstInt32 i = 0; i < plugin.record().numParams; ++i) {
+        state.values.push_back(plugin.getParameter(i));
+        state.displays.push_back(plugin.text(effGetParamDisplay, i));
+    }
     return state;
 }
 
@@ -75,19 +80,26 @@ std::string number(float value) {
     return text;
 }
 
+// A value came back when it is the same within the tolerance, or shows the same: a plug-in
+// may keep the value a host set, 0.3 for an on/off switch, and save what it means, off.
+bool sameValue(const ProgramState& expected, const ProgramState& got, std::size_t i) {
+    return std::fabs(expected.values[i] - got.values[i]) <= kValueTolerance || expected.displays[i] == got.displays[i];
+}
+
 // What differs in one program, or nothing.
 std::string difference(const ProgramState& expected, const ProgramState& got) {
     if (expected.name != got.name) return "name \"" + expected.name + "\" came back as \"" + got.name + "\"";
     std::size_t first = expected.values.size(), count = 0;
     for (std::size_t i = 0; i < expected.values.size() && i < got.values.size(); ++i) {
-        if (!(std::fabs(expected.values[i] - got.values[i]) <= kValueTolerance)) {
+        if (!sameValue(expected, got, i)) {
             first = std::min(first, i);
             ++count;
         }
     }
     if (count == 0) return {};
-    std::string text = "parameter " + std::to_string(first) + " was " + number(expected.values[first]) +
-                       ", came back as " + number(got.values[first]);
+    std::string text = "parameter " + std::to_string(first) + " was " + number(expected.values[first]) + " (\"" +
+                       expected.displays[first] + "\"), came back as " + number(got.values[first]) + " (\"" +
+                       got.displays[first] + "\")";
     return count > 1 ? text + " (and " + std::to_string(count - 1) + " more)" : text;
 }
 
@@ -102,6 +114,19 @@ void compareBanks(const Bank& expected, const Bank& got, const std::string& cont
         }
         findings.add(context + ", program " + std::to_string(p) + ": " + found);
     }
+}
+
+// What a host does after loading a song: mains on and a few blocks of silence with idle
+// calls, so that a plug-in that applies restored state on its audio or idle path has done so.
+void settle(PluginInstance& plugin) {
+    plugin.host().setPlaying(true);
+    plugin.start(kCheckRate, kRunBlock);
+    GuardedAudio in(plugin.inputs(), kRunBlock), out(plugin.outputs(), kRunBlock);
+    for (int b = 0; b < kSettleBlocks; ++b) {
+        plugin.process(in.pointers(), out.pointers(), kRunBlock, false);
+        plugin.dispatch(effIdle);
+    }
+    plugin.stop();
 }
 
 std::vector<unsigned char> bankChunk(PluginInstance& plugin) {
@@ -126,11 +151,13 @@ void checkStateRoundTrip(CheckContext& c) {
     }
     if (auto restored = c.open()) {
         writeBank(*restored, saved);
+        settle(*restored);
         compareBanks(saved, readBank(*restored), "restored value by value into a new instance", c.findings);
     }
     if (chunk.empty()) return;
     if (auto restored = c.open()) {
         restored->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
+        settle(*restored);
         compareBanks(saved, readBank(*restored), "restored from the bank chunk into a new instance", c.findings);
     }
 }
