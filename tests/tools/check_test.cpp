@@ -89,6 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "peak 1e+09 in the last second"},
         FaultCase{"program_values_shared", "state round trip of every program",
                   "edited, then other programs selected and this one again, program 0: parameter 0 was"},
+        FaultCase{"program_name_to_first", "state round trip of every program",
+                  "program 0: name \"Checked 1\" came back as \"Checked 4\""},
         FaultCase{"automation_during_processing", "automation from a second thread while processing", "crashed: signal"},
         FaultCase{"rate_out_of_domain", "sample rates from 8 to 384 kHz", "at 384000 Hz, block 0"}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.kind); });

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "host/aeffect.h"
 
@@ -33,6 +34,8 @@
 #define FAULT_PROGRAM_VALUES_SHARED 17
 #define FAULT_AUTOMATION_DURING_PROCESSING 18
 #define FAULT_RATE_OUT_OF_DOMAIN 19
+#define FAULT_PROGRAM_NAME_TO_FIRST 20
+#define FAULT_EDITOR_RACE 21
 
 #ifndef FAULT
 #define FAULT FAULT_NONE
@@ -53,11 +56,14 @@ struct Plugin {
     AEffect effect{};
     audioMasterCallback host = nullptr;
     float programs[kPrograms][kParams] = {{0.5f, 0.0f}, {0.5f, 0.0f}, {0.5f, 0.0f}, {0.5f, 0.0f}};
+    char names[kPrograms][24] = {"Program", "Program", "Program", "Program"};
     VstInt32 program = 0;
     float state = 0.0f;  // a stand-in for filter memory
     float rateFactor = 1.0f;
     bool suspended = false;
     std::atomic<bool> processing{false};
+    std::atomic<bool> editorOpen{false};
+    std::thread::id editorThread;
 };
 
 Plugin& of(AEffect* e) { return *static_cast<Plugin*>(e->object); }
@@ -116,6 +122,27 @@ void parameterName(VstInt32 index, void* ptr) {
     copyText(ptr, index == 0 ? "Gain" : "Spare");
 }
 
+void setProgramName(Plugin& p, const char* name) {
+#if FAULT == FAULT_PROGRAM_NAME_TO_FIRST
+    char* stored = p.names[0];  // whichever program is current
+#else
+    char* stored = p.names[p.program];
+#endif
+    std::snprintf(stored, sizeof p.names[0], "%s", name);
+}
+
+// An editor of a fixed size that draws nothing; it exists for the editor fault.
+VstIntPtr editorRect(void* ptr) {
+    static ERect rect{0, 0, 100, 200};
+    *static_cast<ERect**>(ptr) = &rect;
+    return 1;
+}
+
+void openEditor(Plugin& p, bool open) {
+    p.editorThread = std::this_thread::get_id();
+    p.editorOpen = open;
+}
+
 void showValue(Plugin& p, VstInt32 index, void* ptr) {
     if (index >= 0 && index < kParams) std::snprintf(static_cast<char*>(ptr), 16, "%.4f", values(p)[index]);
 }
@@ -165,7 +192,11 @@ VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt
 #endif
         return 0;
     case effGetProgram: return p.program;
-    case effGetProgramName: copyText(ptr, "Program"); return 0;
+    case effGetProgramName: copyText(ptr, p.names[p.program]); return 0;
+    case effSetProgramName: setProgramName(p, static_cast<const char*>(ptr)); return 0;
+    case effEditGetRect: return editorRect(ptr);
+    case effEditOpen: openEditor(p, true); return 1;
+    case effEditClose: openEditor(p, false); return 1;
     case effGetParamName: parameterName(index, ptr); return 0;
     case effGetParamDisplay: showValue(p, index, ptr); return 0;
     case effMainsChanged: mains(p, value); return 0;
@@ -229,6 +260,10 @@ void VSTCALL setParameter(AEffect* e, VstInt32 index, float value) {
     // Rebuilds tables the audio thread is reading: here, the crash that follows.
     if (p.processing) raise(SIGSEGV);
 #endif
+#if FAULT == FAULT_EDITOR_RACE
+    // Redraws its editor's window from any thread: here, the crash that follows.
+    if (p.editorOpen && std::this_thread::get_id() != p.editorThread) raise(SIGSEGV);
+#endif
     if (index >= 0 && index < kParams) values(p)[index] = value;
 }
 
@@ -261,6 +296,9 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     e.numInputs = kChannels;
     e.numOutputs = kChannels;
     e.flags = effFlagsCanReplacing;
+#if FAULT == FAULT_EDITOR_RACE
+    e.flags |= effFlagsHasEditor;
+#endif
     e.ioRatio = 1.0f;
     e.object = p;
     e.uniqueID = fourCharCode("PhTf");
