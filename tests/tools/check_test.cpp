@@ -84,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"chunk_without_data", "opcode 23 effGetChunk", "a size but no data"},
         FaultCase{"nan_latch", "NaN and infinite input samples",
                   "one NaN input sample at 0.50 s: output still not finite at 2.50 s"},
-        FaultCase{"runaway", "extreme settings held for 60 s of audio",
-                  "every parameter at 1: runs away after the input stopped at 5.00 s: beyond 1e+06 from 5.00 s, "
+        FaultCase{"runaway", "60 s of audio with every parameter at 1",
+                  "runs away after the input stopped at 5.00 s: beyond 1e+06 from 5.00 s, "
                   "peak 1e+09 in the last second"},
         FaultCase{"program_values_shared", "state round trip of every program",
                   "edited, then other programs selected and this one again, program 0: parameter 0 was"},

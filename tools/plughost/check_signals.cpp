@@ -1,5 +1,6 @@
 // Checks of what the plug-in makes of long and hostile signals: extreme settings held for a
 // minute of audio, NaN and infinite input samples, and sample rates far from the usual.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -57,66 +58,30 @@ void fillSilence(GuardedAudio& audio) {
 int blocksIn(double s, double rate = kCheckRate) { return static_cast<int>(s * rate / kRunBlock); }
 double secondsAt(int block, double rate = kCheckRate) { return block * kRunBlock / rate; }
 
-struct Setting {
-    std::string name;
-    std::vector<float> values;
-};
-
-// Every parameter at 0, at 1, at 1 with every fourth at 0.25, and seeded mixtures of 0,
-// 0.25, 0.5 and 1. Switches that divide their range into steps reach their second step at
-// 0.25 (of four or more) and their last at 1, so together these reach most corners of a
-// plug-in's settings without knowing what any parameter means.
-std::vector<Setting> extremeSettings(VstInt32 count, unsigned seed) {
-    const auto n = static_cast<std::size_t>(count);
-    std::vector<Setting> settings{{"every parameter at 0", std::vector<float>(n, 0.0f)},
-                                  {"every parameter at 1", std::vector<float>(n, 1.0f)}};
-    for (std::size_t offset = 0; offset < 4; ++offset) {
-        Setting s{"every parameter at 1, those from " + std::to_string(offset) + " in steps of 4 at 0.25",
-                  std::vector<float>(n, 1.0f)};
-        for (std::size_t i = offset; i < n; i += 4) s.values[i] = 0.25f;
-        settings.push_back(s);
-    }
-    constexpr float kLevels[] = {0.0f, 0.25f, 0.5f, 1.0f};
-    for (unsigned pattern = 0; pattern < 4; ++pattern) {
-        Random random(seed + 1000u * (pattern + 1));
-        Setting s{"seeded mixture " + std::to_string(pattern + 1) + " of 0, 0.25, 0.5 and 1", {}};
-        for (std::size_t i = 0; i < n; ++i) s.values.push_back(kLevels[random.below(4)]);
-        settings.push_back(s);
-    }
-    return settings;
+std::string beyondBound(int fromBlock) {
+    return "beyond " + scientific(kRunawayPeak) + " from " + seconds(secondsAt(fromBlock));
 }
 
-// Noise, then silence, at one setting: reports non-finite output, and output still beyond
-// the bound in the last second, long after the input stopped. A loud but decaying tail
-// (a plug-in's latency at full gain) is not a runaway.
-void holdSetting(CheckContext& c, const Setting& setting) {
-    auto plugin = c.open();
-    if (!plugin) return;
-    startProcessing(*plugin, kRunBlock);
-    for (std::size_t i = 0; i < setting.values.size(); ++i) plugin->setParameter(static_cast<VstInt32>(i), setting.values[i]);
-    Random random(c.options.seed);
-    GuardedAudio in(plugin->inputs(), kRunBlock), out(plugin->outputs(), kRunBlock);
-    const int noiseBlocks = blocksIn(kNoiseSeconds), blocks = blocksIn(kHoldSeconds), lastSecond = blocks - blocksIn(1.0);
-    int beyondSince = -1;  // the first block of the stretch, after the input, beyond the bound
-    float finalPeak = 0.0f;
-    for (int b = 0; b < blocks; ++b) {
-        if (b < noiseBlocks) fillNoise(in, kRunBlock, random);
-        else fillSilence(in);
-        const float peak = processBlock(*plugin, in, out);
-        if (std::isinf(peak)) {
-            const std::string since = beyondSince >= 0 ? "beyond " + scientific(kRunawayPeak) + " from " + seconds(secondsAt(beyondSince)) + ", " : "";
-            c.findings.add(setting.name + ": " + since + "output not finite from " + seconds(secondsAt(b)) +
-                           " (input stopped at " + seconds(kNoiseSeconds) + ")");
-            return;
-        }
-        if (b >= noiseBlocks) beyondSince = peak > kRunawayPeak ? (beyondSince < 0 ? b : beyondSince) : -1;
-        if (b >= lastSecond) finalPeak = std::max(finalPeak, peak);
+// The settings, in order: every parameter at 0; at 1; at 1 with every fourth at 0.25, from
+// four offsets; four seeded mixtures of 0, 0.25, 0.5 and 1. Switches that divide their range
+// into steps reach their second step at 0.25 (of four or more) and their last at 1, so
+// together these reach most corners of a plug-in's settings without knowing what any
+// parameter means.
+constexpr int kFirstQuarterPattern = 2;
+constexpr int kFirstMixture = 6;
+static_assert(kExtremeSettings == kFirstMixture + 4);
+
+std::vector<float> extremeSetting(int which, std::size_t count, unsigned seed) {
+    if (which == 0) return std::vector<float>(count, 0.0f);
+    std::vector<float> values(count, 1.0f);
+    if (which >= kFirstQuarterPattern && which < kFirstMixture) {
+        for (std::size_t i = static_cast<std::size_t>(which - kFirstQuarterPattern); i < count; i += 4) values[i] = 0.25f;
+    } else if (which >= kFirstMixture) {
+        constexpr float kLevels[] = {0.0f, 0.25f, 0.5f, 1.0f};
+        Random random(seed + 1000u * static_cast<unsigned>(which));
+        for (float& value : values) value = kLevels[random.below(4)];
     }
-    if (finalPeak > kRunawayPeak) {
-        c.findings.add(setting.name + ": runs away after the input stopped at " + seconds(kNoiseSeconds) + ": beyond " +
-                       scientific(kRunawayPeak) + " from " + seconds(secondsAt(beyondSince)) + ", peak " +
-                       scientific(finalPeak) + " in the last second");
-    }
+    return values;
 }
 
 struct Poison {
@@ -150,10 +115,46 @@ void poisonInput(CheckContext& c, const Poison& poison) {
 
 }  // namespace
 
-void checkExtremeSettings(CheckContext& c) {
-    VstInt32 count = 0;
-    if (auto plugin = c.open()) count = plugin->record().numParams;
-    for (const Setting& setting : extremeSettings(count, c.options.seed)) holdSetting(c, setting);
+std::string extremeSettingName(int which) {
+    if (which == 0) return "every parameter at 0";
+    if (which < kFirstQuarterPattern) return "every parameter at 1";
+    if (which < kFirstMixture) {
+        return "every parameter at 1, those from " + std::to_string(which - kFirstQuarterPattern) + " in steps of 4 at 0.25";
+    }
+    return "seeded mixture " + std::to_string(which - kFirstMixture + 1) + " of 0, 0.25, 0.5 and 1";
+}
+
+// Noise, then silence, at one setting: reports non-finite output, and output still beyond
+// the bound in the last second, long after the input stopped. A loud but decaying tail
+// (a plug-in's latency at full gain) is not a runaway.
+void checkExtremeSetting(CheckContext& c, int which) {
+    auto plugin = c.open();
+    if (!plugin) return;
+    startProcessing(*plugin, kRunBlock);
+    const auto values = extremeSetting(which, static_cast<std::size_t>(plugin->record().numParams), c.options.seed);
+    for (std::size_t i = 0; i < values.size(); ++i) plugin->setParameter(static_cast<VstInt32>(i), values[i]);
+    Random random(c.options.seed);
+    GuardedAudio in(plugin->inputs(), kRunBlock), out(plugin->outputs(), kRunBlock);
+    const int noiseBlocks = blocksIn(kNoiseSeconds), blocks = blocksIn(kHoldSeconds), lastSecond = blocks - blocksIn(1.0);
+    int beyondSince = -1;  // the first block of the stretch, after the input, beyond the bound
+    float finalPeak = 0.0f;
+    for (int b = 0; b < blocks; ++b) {
+        if (b < noiseBlocks) fillNoise(in, kRunBlock, random);
+        else fillSilence(in);
+        const float peak = processBlock(*plugin, in, out);
+        if (std::isinf(peak)) {
+            const std::string since = beyondSince >= 0 ? beyondBound(beyondSince) + ", " : "";
+            c.findings.add(since + "output not finite from " + seconds(secondsAt(b)) +
+                           " (input stopped at " + seconds(kNoiseSeconds) + ")");
+            return;
+        }
+        if (b >= noiseBlocks) beyondSince = peak > kRunawayPeak ? (beyondSince < 0 ? b : beyondSince) : -1;
+        if (b >= lastSecond) finalPeak = std::max(finalPeak, peak);
+    }
+    if (finalPeak > kRunawayPeak) {
+        c.findings.add("runs away after the input stopped at " + seconds(kNoiseSeconds) + ": " +
+                       beyondBound(beyondSince) + ", peak " + scientific(finalPeak) + " in the last second");
+    }
 }
 
 void checkNonFiniteInput(CheckContext& c) {

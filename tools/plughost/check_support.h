@@ -75,13 +75,18 @@ bool runBlocks(PluginInstance& plugin, int blocks, Random& random, const std::st
 // plug-ins that declare many parameters keep the ones they use.
 VstInt32 automatedIndex(VstInt32 count, int turn, Random& random);
 
-// The checks beyond the dispatcher sweep and the single-threaded processing checks.
-void checkExtremeSettings(CheckContext& c);      // check_signals.cpp
-void checkNonFiniteInput(CheckContext& c);       // check_signals.cpp
-void checkSampleRates(CheckContext& c);          // check_signals.cpp
-void checkAutomationThread(CheckContext& c);     // check_threads.cpp
-void checkProgramsRacingAutomation(CheckContext& c);  // check_threads.cpp
-void checkEditorWithAutomation(CheckContext& c); // check_threads.cpp
-void checkStateRoundTrip(CheckContext& c);       // check_state.cpp
+// The checks beyond the dispatcher sweep and the short single-threaded runs.
+// check_signals.cpp; the extreme settings are one check each, for a time limit each:
+constexpr int kExtremeSettings = 10;
+std::string extremeSettingName(int which);
+void checkExtremeSetting(CheckContext& c, int which);
+void checkNonFiniteInput(CheckContext& c);
+void checkSampleRates(CheckContext& c);
+// check_threads.cpp:
+void checkAutomationThread(CheckContext& c);
+void checkProgramsRacingAutomation(CheckContext& c);
+void checkEditorWithAutomation(CheckContext& c);
+// check_state.cpp:
+void checkStateRoundTrip(CheckContext& c);
 
 }  // namespace plughost

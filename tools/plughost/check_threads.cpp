@@ -136,7 +136,10 @@ void checkProgramsRacingAutomation(CheckContext& c) {
     for (VstInt32 p : {programs - 1, 0}) {
         plugin->dispatch(effSetProgram, 0, p);
         const VstIntPtr now = plugin->dispatch(effGetProgram);
-        if (now != p) c.findings.add("after the race, effSetProgram " + std::to_string(p) + " then effGetProgram answers " + std::to_string(now));
+        if (now != p) {
+            c.findings.add("after the race, effSetProgram " + std::to_string(p) + " then effGetProgram answers " +
+                           std::to_string(now));
+        }
     }
 }
 
