@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: in a release build, again in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the Windows builds under Wine. Installs missing packages
-# first.
+# UndefinedBehaviorSanitizer, the engine's thread tests under ThreadSanitizer, the clang build and
+# the fuzzers, then the Windows builds under Wine. Installs missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -16,5 +16,11 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMINE_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600
+
+# The engine's thread tests under ThreadSanitizer: any report fails the run.
+scripts/test-tsan.sh
+
+# The clang build with -Werror, its suite under the sanitizers, and each fuzzer for a minute.
+scripts/test-fuzz.sh
 
 scripts/test-windows.sh

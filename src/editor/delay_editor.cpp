@@ -168,8 +168,10 @@ void DelayEditor::controlChanged(PaintContext*, Control* control) {
     }
 }
 
-// Set without telling the host; the box then shows the effect's own text again, also when
-// the number was refused.
+// An accepted number is reported to the host as one complete edit gesture, as a knob click
+// is: otherwise the host's own value, its undo and its record of unsaved changes would miss an
+// edit that changes the sound. A refused number tells the host nothing; setting the current
+// value again only makes the box show the effect's own text again.
 void DelayEditor::applyTypedValue(std::int32_t tag) {
     const VstInt32 index = parameterOfValueBox(tag);
     TextField* box = cells[static_cast<std::size_t>(index)].valueBox;
@@ -178,5 +180,11 @@ void DelayEditor::applyTypedValue(std::int32_t tag) {
     box->getText(text);
     const float typed = delayEffect->parseNumber(text);
     const std::optional<float> value = typedvalue::toNormalized(typed, typedvalue::fullScale(*delayEffect, index));
-    delayEffect->setParameter(index, value ? *value : delayEffect->getParameter(index));
+    if (!value) {
+        delayEffect->setParameter(index, delayEffect->getParameter(index));
+        return;
+    }
+    beginEdit(index);
+    delayEffect->automateParameter(index, *value);
+    endEdit(index);
 }

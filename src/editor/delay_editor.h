@@ -1,7 +1,7 @@
 // DelayEditor: the plug-in's own window, a 640 x 400 background with 22 parameter cells
-// (caption, knob or switch, value box) and an About area. Knobs and switches are reported to
-// the host as automation, typed values are converted back and set quietly, and every change
-// that reaches the effect moves the matching control at the next idle.
+// (caption, knob or switch, value box) and an About area. Knobs, switches and accepted typed
+// values are reported to the host as automation inside edit gestures, and every change that
+// reaches the effect moves the matching control at the next idle.
 #pragma once
 
 #include <array>

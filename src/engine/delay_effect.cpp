@@ -1,12 +1,8 @@
 #include "engine/delay_effect.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <type_traits>
 
-#include "engine/denormal_guard.h"
 #include "host/bounded_text.h"
 #include "host/editor_base.h"
 
@@ -15,15 +11,10 @@ namespace {
 constexpr double kCutoffDisplayScale = 8000.0;
 constexpr double kRateDisplayScale = 100.0;
 constexpr double kDelayDisplayScale = 10000.0;
-constexpr float kLfoRateScale = 100.0f;
-constexpr float kCutoffScale = 8000.0f;
-constexpr int kSecondsOfDelay = 10;
 
 // scale x v as the engine computes it everywhere: the scale divided by the reciprocal of
 // v, in double precision, rounded once to float.
 float scaled(double scale, float v) { return v == 0.0f ? 0.0f : static_cast<float>(scale / (1.0 / v)); }
-
-std::int32_t steps(double count, float v) { return static_cast<std::int32_t>(count * v); }
 
 const char* modeName(std::int32_t mode) {
     switch (mode) {
@@ -36,6 +27,8 @@ const char* modeName(std::int32_t mode) {
 
 void copyText(char* destination, const char* source) { std::strcpy(destination, source); }
 
+constexpr std::uint32_t kAllParameters = (std::uint32_t{1} << kNumDefinedParams) - 1;
+
 }  // namespace
 
 DelayProgram::DelayProgram() : name("Init") {
@@ -47,27 +40,8 @@ DelayEffect::DelayEffect(audioMasterCallback host)
       vendorText("Quorvane"),
       effectNameText("Vellumine"),
       productText("Vellumine"),
-      constructionSampleRate(sampleRate) {
-    bufferLength = static_cast<VstInt32>(constructionSampleRate) * kSecondsOfDelay;
-
-    for (std::size_t u = 0; u < units.size(); ++u) {
-        auto unit = std::make_unique<FilterUnit>(constructionSampleRate);
-        unit->setOutputGain(u < 2 ? unit->getGainScale() : 0.0f);
-        unit->setCutoffScale(kCutoffScale);
-        unit->setCutoff(kCutoffScale);
-        unit->setDamping(0.0f);
-        unit->setMode(ModeLow);
-        for (Lfo* lfo : {&unit->getFilterLfo(), &unit->getVolumeLfo()}) {
-            lfo->setShape(ShapeSine);
-            lfo->setRateScale(kLfoRateScale);
-            lfo->setRate(0.0f);
-            lfo->setDepth(0.0f);
-        }
-        units[u] = std::move(unit);
-    }
-
-    delayLeft = std::make_unique<float[]>(static_cast<std::size_t>(bufferLength));
-    delayRight = std::make_unique<float[]>(static_cast<std::size_t>(bufferLength));
+      constructionSampleRate(sampleRate),
+      engine(constructionSampleRate) {
     programs = std::make_unique<DelayProgram[]>(kNumPrograms);
 
     // Qualified call: while the base part is being built only this class's
@@ -91,45 +65,34 @@ float DelayEffect::normalized(float value) {
 
 void DelayEffect::setParameter(VstInt32 index, float value) {
     if (index >= 0 && index < kNumDefinedParams) {
-        value = normalized(value);
-        programs[currentProgram].values[index] = value;
-        applyParameter(index, value);
+        // One read of the current program: the value lands in the program that was current
+        // when it came, and is applied only as long as that program still is (applyStored).
+        programs[currentProgram].values[index] = normalized(value);
+        applyStored(std::uint32_t{1} << index);
     }
     if (editor) editor->postUpdate();
 }
 
-void DelayEffect::applyParameter(VstInt32 index, float v) {
-    FilterUnit& a = *units[index < DelayMix ? 0 : 2];
-    FilterUnit& b = *units[index < DelayMix ? 1 : 3];
-    auto both = [&](auto&& apply) {
-        apply(a);
-        apply(b);
-    };
-    switch (index) {
-    case OriginMix:
-    case DelayMix: both([&](FilterUnit& u) { u.setOutputGain(scaled(u.getGainScale(), v)); }); break;
-    case OriginFilterType:
-    case DelayFilterType: both([&](FilterUnit& u) { u.setMode(steps(3.0, v)); }); break;
-    case OriginCutoff:
-    case DelayCutoff: both([&](FilterUnit& u) { u.setCutoff(v); }); break;
-    case OriginQ:
-    case DelayQ: both([&](FilterUnit& u) { u.setDamping(1.0f - v); }); break;
-    case OriginFilterLfoShape:
-    case DelayFilterLfoShape: both([&](FilterUnit& u) { u.getFilterLfo().setShape(steps(4.0, v)); }); break;
-    case OriginFilterLfoRate:
-    case DelayFilterLfoRate: both([&](FilterUnit& u) { u.getFilterLfo().setRate(v); }); break;
-    case OriginFilterLfoDepth:
-    case DelayFilterLfoDepth: both([&](FilterUnit& u) { u.getFilterLfo().setDepth(v); }); break;
-    case OriginVolLfoShape:
-    case DelayVolLfoShape: both([&](FilterUnit& u) { u.getVolumeLfo().setShape(steps(4.0, v)); }); break;
-    case OriginVolLfoRate:
-    case DelayVolLfoRate: both([&](FilterUnit& u) { u.getVolumeLfo().setRate(v); }); break;
-    case OriginVolLfoDepth:
-    case DelayVolLfoDepth: both([&](FilterUnit& u) { u.getVolumeLfo().setDepth(v); }); break;
-    case DelayTime: delayLength = scaled(bufferLength, v); break;
-    case Feedback: feedback = v; break;
-    default: break;
-    }
+// Parameter changes come from any thread, two at once for the same index included (a host's
+// automation and the editor), and setProgram switches the program under them. The engine's
+// settings are therefore always applied from the current program's stored values, and by
+// one thread at a time: the caller that raises the request count from zero applies every
+// marked index, and again while requests keep coming in; the others have stored their value
+// and marked its index before counting, so it is applied for them, and they return at once.
+// Whatever the interleaving, once the calls are over the settings are those of the current
+// program's values. No thread ever waits for another: hosts also call setParameter on the
+// audio thread, which must not stall behind a lock held by a preempted window thread.
+void DelayEffect::applyStored(std::uint32_t indices) {
+    pendingIndices.fetch_or(indices, std::memory_order_release);
+    if (applyRequests.fetch_add(1, std::memory_order_acq_rel) != 0) return;
+    std::int32_t handled = 1;
+    do {
+        std::uint32_t due = pendingIndices.exchange(0, std::memory_order_acquire);
+        const DelayProgram& program = programs[currentProgram];
+        for (VstInt32 index = 0; due != 0; ++index, due >>= 1)
+            if (due & 1) engine.applyParameter(index, program.values[index]);
+        handled = applyRequests.fetch_sub(handled, std::memory_order_acq_rel) - handled;
+    } while (handled != 0);
 }
 
 float DelayEffect::getParameter(VstInt32 index) {
@@ -137,10 +100,13 @@ float DelayEffect::getParameter(VstInt32 index) {
     return programs[currentProgram].values[index];
 }
 
+// Applies the program's values in index order. They are not stored again: a value that
+// automation stores meanwhile must not be overwritten with the one read before it.
 void DelayEffect::setProgram(VstInt32 program) {
     if (program < 0 || program >= kNumPrograms) return;
     currentProgram = program;
-    for (VstInt32 i = 0; i < kNumDefinedParams; ++i) setParameter(i, programs[program].values[i]);
+    applyStored(kAllParameters);
+    if (editor) editor->postUpdate();
 }
 
 void DelayEffect::setProgramName(char* name) {
@@ -172,7 +138,7 @@ void DelayEffect::getParameterLabel(VstInt32 index, char* label) {
 void DelayEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (index < 0 || index >= kNumDefinedParams) return;
     const float p = programs[currentProgram].values[index];
-    const FilterUnit& shown = *units[index < DelayMix ? 0 : 2];
+    const FilterUnit& shown = engine.unit(index < DelayMix ? 1 : 3);
     switch (index) {
     case OriginMix:
     case DelayMix: formatPercent(scaled(shown.getGainScale(), p), text); break;
@@ -198,12 +164,7 @@ void DelayEffect::resume() {
     requestEvents(1);
 }
 
-void DelayEffect::clearState() {
-    std::fill_n(delayLeft.get(), bufferLength, 0.0f);
-    std::fill_n(delayRight.get(), bufferLength, 0.0f);
-    for (auto& unit : units) unit->reset();
-    writePosition = 0;
-}
+void DelayEffect::clearState() { engine.clearState(); }
 
 VstInt32 DelayEffect::idle() {
     const VstTimeInfo* time = getHostTime(0);
@@ -211,7 +172,7 @@ VstInt32 DelayEffect::idle() {
     if (time->flags & kVstTransportPlaying) {
         stoppedResetDone = 0;
     } else if (stoppedResetDone == 0) {
-        for (auto& unit : units) unit->reset();
+        engine.requestUnitsReset();
         stoppedResetDone = 1;
     }
     return 1;
@@ -237,66 +198,9 @@ bool DelayEffect::getProductString(char* text) {
 VstInt32 DelayEffect::getVendorVersion() { return 1000; }
 
 void DelayEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    processBlock<true>(inputs, outputs, sampleFrames);
+    engine.processAccumulating(inputs, outputs, sampleFrames);
 }
 
 void DelayEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    processBlock<false>(inputs, outputs, sampleFrames);
-}
-
-template <bool Accumulate>
-void DelayEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    if (sampleFrames <= 0) return;
-    DenormalGuard flushDenormals;
-    const float* inLeft = inputs[0];
-    const float* inRight = inputs[1];
-    float* outLeft = outputs[0];
-    float* outRight = outputs[1];
-    float* lineLeft = delayLeft.get();
-    float* lineRight = delayRight.get();
-    const float gain = feedback;
-    const float length = delayLength;
-    // The four units run interleaved, sample by sample: their recursions are independent,
-    // so the processor overlaps them.
-    FilterUnit::Runner originLeft = units[0]->runner();
-    FilterUnit::Runner originRight = units[1]->runner();
-    FilterUnit::Runner delayPathLeft = units[2]->runner();
-    FilterUnit::Runner delayPathRight = units[3]->runner();
-    VstInt32 w = writePosition;
-
-    auto run = [&](auto mayModulate) {
-        constexpr bool Modulated = decltype(mayModulate)::value;
-        for (VstInt32 n = 0; n < sampleFrames; ++n) {
-            // Inputs are read before outputs are written: hosts may process in place.
-            const float inL = inLeft[n];
-            const float inR = inRight[n];
-            const float wetL = delayPathLeft.step<Modulated>(inL);
-            const float wetR = delayPathRight.step<Modulated>(inR);
-            const float oldL = lineLeft[w];
-            const float oldR = lineRight[w];
-            lineLeft[w] = oldL * gain + wetL;
-            lineRight[w] = oldR * gain + wetR;
-            ++w;
-            if (static_cast<float>(w) >= length) w = 0;
-            const float dryL = originLeft.step<Modulated>(inL);
-            const float dryR = originRight.step<Modulated>(inR);
-            if constexpr (Accumulate) {
-                outLeft[n] = outLeft[n] + oldL + dryL;
-                outRight[n] = outRight[n] + oldR + dryR;
-            } else {
-                outLeft[n] = oldL + dryL;
-                outRight[n] = oldR + dryR;
-            }
-        }
-    };
-    if (originLeft.modulated() || originRight.modulated() || delayPathLeft.modulated() || delayPathRight.modulated())
-        run(std::true_type{});
-    else
-        run(std::false_type{});
-
-    units[0]->store(originLeft);
-    units[1]->store(originRight);
-    units[2]->store(delayPathLeft);
-    units[3]->store(delayPathRight);
-    writePosition = w;
+    engine.processReplacing(inputs, outputs, sampleFrames);
 }

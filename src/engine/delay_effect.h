@@ -2,10 +2,11 @@
 // and a delay path (filter unit into a ten-second feedback delay line).
 #pragma once
 
-#include <array>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
-#include "engine/filter_unit.h"
+#include "engine/delay_engine.h"
 #include "engine/parameters.h"
 #include "host/effect_base_ex.h"
 
@@ -37,11 +38,11 @@ public:
     void clearState();
 
     // Read access for the editor and for tests.
-    const FilterUnit& unit(int number) const { return *units[number - 1]; }
-    float getDelayLength() const { return delayLength; }
-    float getFeedback() const { return feedback; }
-    VstInt32 getBufferLength() const { return bufferLength; }
-    VstInt32 getWritePosition() const { return writePosition; }
+    const FilterUnit& unit(int number) const { return engine.unit(number); }
+    float getDelayLength() const { return engine.getDelayLength(); }
+    float getFeedback() const { return engine.getFeedback(); }
+    VstInt32 getBufferLength() const { return engine.getBufferLength(); }
+    VstInt32 getWritePosition() const { return engine.getWritePosition(); }
 
 protected:
     // Values from the host or the editor are held to 0.0..1.0 (NaN counts as 0.0) before
@@ -49,22 +50,17 @@ protected:
     static float normalized(float value);
 
 private:
-    void applyParameter(VstInt32 index, float value);
-    template <bool Accumulate>
-    void processBlock(float** inputs, float** outputs, VstInt32 sampleFrames);
+    void applyStored(std::uint32_t indices);
 
     const char* vendorText;
     const char* effectNameText;
     const char* productText;
-    std::unique_ptr<float[]> delayLeft;
-    std::unique_ptr<float[]> delayRight;
-    VstInt32 writePosition = 0;
-    VstInt32 bufferLength = 0;
-    float delayLength = 0.0f;
-    float feedback = 0.0f;
-    // 1 and 2: origin left and right; 3 and 4: delay left and right.
-    std::array<std::unique_ptr<FilterUnit>, 4> units;
     std::unique_ptr<DelayProgram[]> programs;
     float constructionSampleRate;
+    DelayEngine engine;
     VstInt32 stoppedResetDone = 0;
+    // Parameters whose stored value is still to be applied, bit i for index i, and the count
+    // of requests to apply them (see applyStored).
+    std::atomic<std::uint32_t> pendingIndices{0};
+    std::atomic<std::int32_t> applyRequests{0};
 };

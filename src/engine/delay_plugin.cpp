@@ -28,6 +28,14 @@ void DelayPlugin::setParameter(VstInt32 index, float value) {
 #endif
 }
 
+void DelayPlugin::setProgram(VstInt32 program) {
+    DelayEffect::setProgram(program);
+#ifdef VELLUMINE_WITH_EDITOR
+    if (!delayEditor || program != getProgram()) return;  // refused, or already switched again
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) delayEditor->setParameter(index, getParameter(index));
+#endif
+}
+
 // Hosts list the plug-in under an empty effect name and product string.
 bool DelayPlugin::getEffectName(char* text) {
     *text = '\0';

@@ -13,6 +13,8 @@ public:
 
     // The effect takes the value first, then the editor shows it.
     void setParameter(VstInt32 index, float value) override;
+    // The program's values are applied, then the editor shows each of them.
+    void setProgram(VstInt32 program) override;
     bool getEffectName(char* text) override;
     bool getProductString(char* text) override;
 

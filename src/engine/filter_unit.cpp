@@ -1,5 +1,7 @@
 #include "engine/filter_unit.h"
 
+#include <cmath>
+
 namespace {
 
 const WaveTableSet& filled(WaveTableSet& set) {
@@ -20,6 +22,14 @@ void FilterUnit::reset() {
     state[ModeBand] = 0.0f;
     filterLfo.reset();
     volumeLfo.reset();
+}
+
+bool FilterUnit::silenceRunaway() {
+    bool inRange = true;
+    for (float s : state) inRange = inRange && std::fabs(s) <= kRunawayLevel;  // false for NaN
+    if (inRange) return false;
+    for (float& s : state) s = 0.0f;
+    return true;
 }
 
 void FilterUnit::setCutoff(float x) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/lfo.h"
+#include "engine/shared_value.h"
 #include "engine/wave_table.h"
 
 enum FilterMode : std::int32_t { ModeLow = 0, ModeHigh, ModeBand, ModeNotch };
@@ -17,6 +18,9 @@ public:
     FilterUnit& operator=(const FilterUnit&) = delete;
 
     void reset();
+    // Clears the filter's states when one is no longer finite or has run away beyond
+    // kRunawayLevel; answers whether it did. The LFOs run on.
+    bool silenceRunaway();
     void setCutoff(float x);
     void setDamping(float q) { damping = q; }
     void setCutoffScale(float scale) { cutoffScale = scale; }
@@ -55,7 +59,7 @@ public:
         }
     };
 
-    Runner runner() const {
+    Runner runner() {
         return {state[ModeLow],
                 state[ModeHigh],
                 state[ModeBand],
@@ -103,6 +107,13 @@ public:
     float band() const { return state[ModeBand]; }
     float notch() const { return state[ModeNotch]; }
 
+    // Far beyond anything a stable setting reaches: the highest resonance, damping 2^-24
+    // (Filter Q one step below 1.0), lifts a full-scale input about 1.7e7 times (144 dB).
+    // 1e9 is 180 dB over full scale, sixty times that, and still a billionth of the float
+    // range, so a state that grows past it is pumped by modulation (an undamped filter
+    // swept by its LFO gains energy without bound) and would go on to infinity and NaN.
+    static constexpr float kRunawayLevel = 1e9f;
+
 private:
     // The table set is declared first so that it is filled before the LFOs that read it.
     WaveTableSet waveTables;
@@ -110,11 +121,12 @@ private:
     Lfo volumeLfo;
     float sampleRate;
     float state[4] = {};  // indexed by FilterMode
-    float frequency = 0.0f;
-    float cutoffScale = 8000.0f;
-    float damping = 0.0f;
+    // Written by parameter changes on any thread, read by the audio thread once per block.
+    SharedValue<float> frequency{0.0f};
+    float cutoffScale = 8000.0f;  // set once, before any other thread sees the unit
+    SharedValue<float> damping{0.0f};
     float inputGain = 1.0f;
     float gainScale = 2.0f;
-    float outputGain = 0.0f;
-    std::int32_t mode = ModeLow;
+    SharedValue<float> outputGain{0.0f};
+    SharedValue<std::int32_t> mode{ModeLow};
 };

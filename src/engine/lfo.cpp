@@ -6,12 +6,13 @@ Lfo::Lfo(const WaveTableSet& tables, float rateHz) : waveTables(tables), sampleR
 }
 
 void Lfo::setShape(std::int32_t n) {
+    const WaveTable& chosen = waveTables.get(n);
     shape = n;
-    currentTable = &waveTables.get(n);
-    table = currentTable->data.get();
-    indexMask = currentTable->length - 1;
-    incrementPerRateUnit = static_cast<float>(static_cast<double>(currentTable->length) / sampleRate * 0.5);
-    phase = 0.0f;
+    currentTable = &chosen;
+    table = chosen.data.get();
+    indexMask = chosen.length - 1;
+    incrementPerRateUnit = static_cast<float>(static_cast<double>(chosen.length) / sampleRate * 0.5);
+    reset();
 }
 
 void Lfo::setRate(float x) {
@@ -20,5 +21,5 @@ void Lfo::setRate(float x) {
     const double quotient = x == 0.0f ? 0.0 : rateScale / (1.0 / x);
     rate = static_cast<float>(quotient);
     phaseIncrement = static_cast<float>(quotient * incrementPerRateUnit);
-    phase = 0.0f;
+    reset();
 }

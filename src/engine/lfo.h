@@ -2,8 +2,10 @@
 // sample (no interpolation), scaled by the depth. Depth 0.0 stops it where it stands.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
+#include "engine/shared_value.h"
 #include "engine/wave_table.h"
 
 class Lfo {
@@ -14,7 +16,10 @@ public:
     void setRate(float x);
     void setDepth(float d) { depth = d; }
     void setRateScale(float scale) { rateScale = scale; }
-    void reset() { phase = 0.0f; }
+    // Restarts the cycle at phase 0 before the next step. Any thread may ask; only the
+    // thread that steps the oscillator writes its phase, so a restart asked for while a
+    // block is running is not undone by the block storing its advanced phase.
+    void reset() { restartPending.store(true, std::memory_order_release); }
 
     // The oscillator's running state, copied out for a block so that it lives in registers
     // while the block runs, and stored back afterwards.
@@ -40,7 +45,13 @@ public:
         }
     };
 
-    Cursor cursor() const { return {table, indexMask, phase, phaseIncrement, depth}; }
+    // Takes a pending restart first: its release store makes the rate or shape that asked
+    // for it visible here.
+    Cursor cursor() {
+        if (restartPending.load(std::memory_order_relaxed) && restartPending.exchange(false, std::memory_order_acquire))
+            phase = 0.0f;
+        return {table, indexMask, phase, phaseIncrement, depth};
+    }
     void store(const Cursor& running) { phase = running.phase; }
 
     // One step: the table value at the current phase times the depth; depth 0.0 returns
@@ -56,24 +67,25 @@ public:
     float getDepth() const { return depth; }
     float getRate() const { return rate; }
     float getRateScale() const { return rateScale; }
-    float getPhase() const { return phase; }
+    float getPhase() const { return restartPending.load(std::memory_order_acquire) ? 0.0f : static_cast<float>(phase); }
     float getPhaseIncrement() const { return phaseIncrement; }
     std::int32_t getShape() const { return shape; }
-    const char* shapeName() const { return currentTable->name; }
+    const char* shapeName() const { return static_cast<const WaveTable*>(currentTable)->name; }
 
 private:
     static constexpr float kWrapThreshold = 1048576.0f;
 
     const WaveTableSet& waveTables;
     std::int32_t sampleRate;
-    std::int32_t indexMask = 0;
-    float phaseIncrement = 0.0f;
-    float incrementPerRateUnit = 0.0f;
-    float phase = 0.0f;
-    const WaveTable* currentTable = nullptr;
-    const float* table = nullptr;
-    std::int32_t shape = 0;
-    float rateScale = 0.0f;
-    float rate = 0.0f;
-    float depth = 0.0f;
+    SharedValue<std::int32_t> indexMask{0};
+    SharedValue<float> phaseIncrement{0.0f};
+    SharedValue<float> incrementPerRateUnit{0.0f};
+    SharedValue<float> phase{0.0f};  // written only by the stepping thread
+    SharedValue<const WaveTable*> currentTable{nullptr};
+    SharedValue<const float*> table{nullptr};
+    SharedValue<std::int32_t> shape{0};
+    float rateScale = 0.0f;  // set once, before any other thread sees the oscillator
+    SharedValue<float> rate{0.0f};
+    SharedValue<float> depth{0.0f};
+    std::atomic<bool> restartPending{false};
 };

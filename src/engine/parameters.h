@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/shared_value.h"
+
 enum ParameterIndex : std::int32_t {
     OriginMix = 0,
     OriginFilterType,
@@ -65,10 +67,11 @@ inline constexpr ParameterInfo kParameters[kNumDefinedParams] = {
     {"Vol. LFO Depth", "Vol. LFO Depth", 0.0f},
 };
 
-// One preset: a value per defined parameter and a name of at most 23 characters.
+// One preset: a value per defined parameter and a name of at most 23 characters. The values
+// are set from the host's and the editor's threads and read on others.
 struct DelayProgram {
     DelayProgram();
 
-    float values[kNumDefinedParams];
+    SharedValue<float> values[kNumDefinedParams];
     char name[24];
 };

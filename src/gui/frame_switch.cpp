@@ -17,15 +17,14 @@ void drawBackground(ResourceBitmap& background, PaintContext& context, const Rec
 
 FrameSwitch* FrameSwitch::create(const Rect& r, ControlListener* listener, std::int32_t tag, int frameCount,
                                  int frameHeight, int positions, ResourceBitmap* background, Point imageOffset) {
-    if (positions < 2) return nullptr;
-    return new FrameSwitch(r, listener, tag, frameCount, frameHeight, positions, background, imageOffset);
+    if (positions < 2 || positions > frameCount) return nullptr;
+    return new FrameSwitch(r, listener, tag, frameHeight, positions, background, imageOffset);
 }
 
-FrameSwitch::FrameSwitch(const Rect& r, ControlListener* controlListener, std::int32_t controlTag, int count,
-                         int height, int positionCount, ResourceBitmap* bitmap, Point offset)
+FrameSwitch::FrameSwitch(const Rect& r, ControlListener* controlListener, std::int32_t controlTag, int height,
+                         int positionCount, ResourceBitmap* bitmap, Point offset)
     : Control(r, controlListener, controlTag, bitmap),
       imageOffset(offset),
-      frameCount(count),
       frameHeight(height),
       positions(positionCount) {
     defaultValue = 0.0f;

@@ -9,7 +9,8 @@
 
 class FrameSwitch : public Control {
 public:
-    // Null when `positions` is below 2: such a switch has no value mapping.
+    // Null when `positions` is below 2 (such a switch has no value mapping) or above
+    // `frameCount`, the number of pictures in the strip (a position would have none to show).
     static FrameSwitch* create(const Rect& bounds, ControlListener* listener, std::int32_t tag, int frameCount,
                                int frameHeight, int positions, ResourceBitmap* background, Point imageOffset);
 
@@ -22,11 +23,10 @@ protected:
     ~FrameSwitch() override = default;
 
 private:
-    FrameSwitch(const Rect& bounds, ControlListener* listener, std::int32_t tag, int frameCount, int frameHeight,
-                int positions, ResourceBitmap* background, Point imageOffset);
+    FrameSwitch(const Rect& bounds, ControlListener* listener, std::int32_t tag, int frameHeight, int positions,
+                ResourceBitmap* background, Point imageOffset);
 
     Point imageOffset;
-    int frameCount;
     int frameHeight;
     int positions;
 };

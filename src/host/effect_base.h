@@ -2,6 +2,8 @@
 // to virtual operations whose bodies here are the defaults a concrete effect may replace.
 #pragma once
 
+#include <atomic>
+
 #include "host/aeffect.h"
 
 class EditorBase;
@@ -79,7 +81,9 @@ protected:
     audioMasterCallback hostCallback;
     VstInt32 numPrograms;
     VstInt32 numParams;
-    VstInt32 currentProgram = 0;
+    // Program changes come from the host's threads while parameter changes, on others, use
+    // it to choose the program that keeps the value.
+    std::atomic<VstInt32> currentProgram{0};
     VstInt32 blockSize = 1024;
     AEffect record;
 };

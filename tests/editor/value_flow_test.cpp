@@ -8,6 +8,16 @@ namespace {
 
 using Calls = std::vector<std::pair<VstInt32, VstInt32>>;
 
+// The values the host was sent as automation, in order.
+std::vector<float> automatedValues(const RecordingHost& host) {
+    std::vector<float> out;
+    for (const HostCall& call : host.calls)
+        if (call.opcode == audioMasterAutomate) out.push_back(call.opt);
+    return out;
+}
+
+// An accepted number reaches the host as one gesture with the new value, as a knob click
+// does; a refused one (above full scale) reports nothing.
 TEST_F(EditorTest, TypedNumbersAreReadInTheBoxsOwnUnits) {
     // start: the value set before typing. Full scales: 200 for the mixes, 8000 for the cutoffs,
     // 100 for the rates and percentages, 10000 for the delay.
@@ -17,21 +27,22 @@ TEST_F(EditorTest, TypedNumbersAreReadInTheBoxsOwnUnits) {
         const char* typed;
         float expected;
         const char* text;
+        bool accepted;
     } cases[] = {
-        {0, 0.5f, "150", 0.75f, "150.0000%"},
-        {0, 0.5f, "200", 1.0f, "200.0000%"},
-        {0, 0.5f, "201", 0.5f, "100.0000%"},  // above full scale: refused, text restored
-        {2, 1.0f, "8001", 1.0f, "8000.000"},
-        {2, 1.0f, "4000", 0.5f, "4000.000"},
-        {11, 0.0f, "5000", 0.5f, "5000.000"},
-        {11, 0.5f, "letters", 0.0f, "0.000000"},
-        {3, 0.0f, "50%", 0.5f, "50.00000%"},   // reading stops at the sign
-        {3, 0.5f, "-20", 0.0f, "0.000000%"},   // below zero: held at 0
-        {5, 1.0f, "25", 0.25f, "25.00000"},
-        {10, 0.0f, "1e2", 0.5f, "100.0000%"},
-        {12, 0.3f, "nan", 0.0f, "0.000000%"},
-        {12, 0.3f, "inf", 0.3f, "30.00000%"},
-        {20, 1.0f, "  12.5", 0.125f, "12.50000"},
+        {0, 0.5f, "150", 0.75f, "150.0000%", true},
+        {0, 0.5f, "200", 1.0f, "200.0000%", true},
+        {0, 0.5f, "201", 0.5f, "100.0000%", false},  // above full scale: refused, text restored
+        {2, 1.0f, "8001", 1.0f, "8000.000", false},
+        {2, 1.0f, "4000", 0.5f, "4000.000", true},
+        {11, 0.0f, "5000", 0.5f, "5000.000", true},
+        {11, 0.5f, "letters", 0.0f, "0.000000", true},
+        {3, 0.0f, "50%", 0.5f, "50.00000%", true},   // reading stops at the sign
+        {3, 0.5f, "-20", 0.0f, "0.000000%", true},   // below zero: held at 0
+        {5, 1.0f, "25", 0.25f, "25.00000", true},
+        {10, 0.0f, "1e2", 0.5f, "100.0000%", true},
+        {12, 0.3f, "nan", 0.0f, "0.000000%", true},
+        {12, 0.3f, "inf", 0.3f, "30.00000%", false},
+        {20, 1.0f, "  12.5", 0.125f, "12.50000", true},
     };
     open();
     for (const auto& c : cases) {
@@ -43,7 +54,11 @@ TEST_F(EditorTest, TypedNumbersAreReadInTheBoxsOwnUnits) {
         idle();
         EXPECT_EQ(boxText(c.index), c.text) << c.typed;
         EXPECT_EQ(control(c.index)->getValue(), c.expected) << c.typed;
-        EXPECT_TRUE(gestureCalls().empty()) << "typed values are not reported: " << c.typed;
+        const Calls gesture = {{audioMasterBeginEdit, c.index}, {audioMasterAutomate, c.index},
+                               {audioMasterEndEdit, c.index}};
+        EXPECT_EQ(gestureCalls(), c.accepted ? gesture : Calls{}) << c.typed;
+        EXPECT_EQ(automatedValues(host), c.accepted ? std::vector<float>{c.expected} : std::vector<float>{})
+            << c.typed;
     }
 }
 
@@ -52,8 +67,10 @@ TEST_F(EditorTest, ConfirmingUnchangedTextSetsNothing) {
     // The box still reads "100.0000%" (0.5) while the effect already holds 0.25: converting
     // the unchanged text would set 0.5 again.
     set(0, 0.25f);
+    host.calls.clear();
     typeInto(0, "");
     EXPECT_EQ(get(0), 0.25f);
+    EXPECT_TRUE(gestureCalls().empty());
 }
 
 TEST_F(EditorTest, ATypedValueIsCommittedWhenTheHostClosesTheEditorMidEdit) {
@@ -62,8 +79,29 @@ TEST_F(EditorTest, ATypedValueIsCommittedWhenTheHostClosesTheEditorMidEdit) {
     editor->cell(0).valueBox->getBounds(r);
     press({r.left + 5, r.top + 5});
     window().activeEditor()->type("150");
+    host.calls.clear();
     dispatch(effEditClose);
     EXPECT_EQ(get(0), 0.75f);
+    const Calls expected = {{audioMasterBeginEdit, 0}, {audioMasterAutomate, 0}, {audioMasterEndEdit, 0}};
+    EXPECT_EQ(gestureCalls(), expected);
+}
+
+// The click on the knob ends the edit before the knob takes it: the host sees two gestures
+// one after the other, never one inside the other.
+TEST_F(EditorTest, AnEditEndedByAKnobClickIsReportedBeforeTheKnobsGesture) {
+    dispatch(effSetEditKnobMode, 0, 2);  // linear: a click without a drag keeps the value
+    open();
+    Rect r;
+    editor->cell(0).valueBox->getBounds(r);
+    press({r.left + 5, r.top + 5});
+    window().activeEditor()->type("50");
+    host.calls.clear();
+    step({160, 160}, kUp);
+    press({160, 160});
+    const Calls expected = {{audioMasterBeginEdit, 0}, {audioMasterAutomate, 0}, {audioMasterEndEdit, 0},
+                            {audioMasterBeginEdit, 2}, {audioMasterEndEdit, 2}};
+    EXPECT_EQ(gestureCalls(), expected);
+    EXPECT_EQ(get(0), 0.25f);
 }
 
 TEST_F(EditorTest, TheEffectDestroyedMidEditIsNotWrittenTo) {

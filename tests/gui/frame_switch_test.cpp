@@ -29,6 +29,14 @@ TEST_F(SwitchTest, FewerThanTwoPositionsAreRefused) {
     EXPECT_EQ(FrameSwitch::create({0, 0, 3, 3}, nullptr, 0, 1, 3, 0, nullptr, {0, 0}), nullptr);
 }
 
+TEST_F(SwitchTest, MorePositionsThanPicturesAreRefused) {
+    // Position 4 of five would show a fifth picture that a strip of four does not have.
+    EXPECT_EQ(FrameSwitch::create({0, 0, 3, 3}, nullptr, 0, 4, 3, 5, nullptr, {0, 0}), nullptr);
+    FrameSwitch* fitting = FrameSwitch::create({0, 0, 3, 3}, nullptr, 0, 4, 3, 4, nullptr, {0, 0});
+    ASSERT_NE(fitting, nullptr);
+    fitting->release();
+}
+
 TEST_F(SwitchTest, ClicksAndDragsPickTheBandUnderThePointer) {
     // A press at 20 and a drag on to y; above the switch gives 0, below it 1.
     const struct {

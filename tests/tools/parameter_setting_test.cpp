@@ -118,6 +118,23 @@ TEST(Automation, SecondsFollowTheSampleRate) {
     EXPECT_EQ(points.at(0).frame, 72000);
 }
 
+TEST(Automation, TimesBeyondAnyFrameAreRefused) {
+    // 1e300 seconds is no frame of a 64-bit count; before it was refused it landed on a
+    // negative frame, before the start of the render.
+    for (const char* text : {"0 1=0.5\n1e300s 1=0.5\n", "0 1=0.5\n209146758205323.8s 1=0.5\n"}) {
+        std::istringstream file(text);
+        std::vector<AutomationPoint> points;
+        std::string error;
+        EXPECT_FALSE(parseAutomation(file, 44100.0, points, error)) << text;
+        EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+    }
+    std::istringstream file("209146758205323s 1=0.5\n");
+    std::vector<AutomationPoint> points;
+    std::string error;
+    ASSERT_TRUE(parseAutomation(file, 44100.0, points, error)) << error;
+    EXPECT_GT(points.at(0).frame, 0);
+}
+
 TEST(Automation, ErrorsNameTheLine) {
     for (const char* text : {"0 1=0.5\n-5 1=0.5\n", "0 1=0.5\nsoon 1=0.5\n", "0 1=0.5\n100 Feedback\n",
                              "0 1=0.5\n100\n"}) {

@@ -8,12 +8,18 @@
 #   PLUGIN defaults to the repository's build/vellumine.so; INDEX=VALUE pairs set parameters
 #   (after the defaults below, for our plug-in). KEEP=1 keeps the work folder (session, WAV,
 #   Ardour's logs) and prints where it is.
+#   A PLUGIN ending in .lv2 is an LV2 bundle (ours: build/vellumine.lv2): Ardour loads it by URI
+#   from LV2_PATH, values are in the ports' own units, and the session runs at RATE Hz (48000
+#   unless given), so that the echoes show the rate the plug-in was built for.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 plugin=$here/../../build/vellumine.so
 if [ $# -gt 0 ] && [[ "$1" != *=* ]]; then plugin=$1; shift; fi
-[ -f "$plugin" ] || { echo "ardour-render: no plug-in at $plugin" >&2; exit 1; }
+[ -e "$plugin" ] || { echo "ardour-render: no plug-in at $plugin" >&2; exit 1; }
 plugin=$(realpath "$plugin")
+kind=LXVST
+rate=44100
+if [[ "$plugin" == *.lv2 ]]; then kind=LV2; rate=${RATE:-48000}; fi
 
 # Two seconds of export: the impulse at 0.1 s, then room for five echoes of our default setting.
 seconds=2
@@ -31,31 +37,42 @@ if [ "${KEEP:-0}" = 1 ]; then echo "ardour-render: work folder $work"; else trap
 # Ardour gets a home of its own (it writes ~/.config/ardour7 and ~/.cache/ardour7) and sees only
 # this plug-in: empty plug-in paths for the other formats spare a scan of the whole machine.
 export HOME=$work/home LXVST_PATH=$work/vst LADSPA_PATH=$work/none LV2_PATH=$work/none VST3_PATH=$work/none
-mkdir -p "$HOME/.config/ardour7/scripts" "$HOME/.config/ardour7/export" "$LXVST_PATH" "$work/none" "$work/out"
+# LV2: the bundle and the installed specifications (Ardour needs lv2core's classes).
+[ "$kind" = LV2 ] && LV2_PATH=$work/lv2:/usr/lib/lv2
+mkdir -p "$HOME/.config/ardour7/scripts" "$HOME/.config/ardour7/export" "$LXVST_PATH" "$work/none" "$work/out" "$work/lv2"
 cp "$here/ardour/impulse.lua" "$HOME/.config/ardour7/scripts/"
 # The default export is 16-bit dithered; this preset writes 32-bit float WAV.
 cp "$here/ardour/float-wav.format" "$here/ardour/float-wav.preset" "$HOME/.config/ardour7/export/"
 
-# Ardour ignores a scan result that is not at least a second newer than the module, so the copy
-# is dated a minute into the past before the scan.
-cp "$plugin" "$LXVST_PATH/"
-module=$LXVST_PATH/$(basename "$plugin")
-touch -d '-1 minute' "$module"
-LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -f "$module" >"$work/scan.log" 2>&1 || true
-if ! grep -q "Found Plugin" "$work/scan.log"; then
-  echo "ardour-render: Ardour's scanner did not accept $plugin:" >&2
-  cat "$work/scan.log" >&2
-  exit 1
-fi
-sed -n 's/^\[Info\]: \(Found Plugin.*\)/scan: \1/p' "$work/scan.log"
-id=$(grep -o ' id="[0-9-]*"' "$HOME"/.cache/ardour7/vst/*.v2i | head -n 1 | grep -o '[0-9-]*')
+if [ "$kind" = LV2 ]; then
+  cp -r "$plugin" "$work/lv2/"
+  id=$(sed -n 's/^<\([^#>]*\)>$/\1/p' "$plugin/manifest.ttl" | head -n 1)
+  echo "LV2 bundle: $(basename "$plugin"), plug-in $id, session at $rate Hz"
+  # For ours: origin path at unity (100 %), delay path at unity, 375 ms, feedback 50 %.
+  settings="$*"
+  [ "$id" = urn:quorvane:vellumine ] && settings="0=100 10=100 11=375 12=50${settings:+ $settings}"
+else
+  # Ardour ignores a scan result that is not at least a second newer than the module, so the copy
+  # is dated a minute into the past before the scan.
+  cp "$plugin" "$LXVST_PATH/"
+  module=$LXVST_PATH/$(basename "$plugin")
+  touch -d '-1 minute' "$module"
+  LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -f "$module" >"$work/scan.log" 2>&1 || true
+  if ! grep -q "Found Plugin" "$work/scan.log"; then
+    echo "ardour-render: Ardour's scanner did not accept $plugin:" >&2
+    cat "$work/scan.log" >&2
+    exit 1
+  fi
+  sed -n 's/^\[Info\]: \(Found Plugin.*\)/scan: \1/p' "$work/scan.log"
+  id=$(grep -o ' id="[0-9-]*"' "$HOME"/.cache/ardour7/vst/*.v2i | head -n 1 | grep -o '[0-9-]*')
 
-# For our plug-in (unique id QvRk = 1366708843): origin path at unity, so the impulse itself
-# marks where the host put it in the file (Ardour's export timeline is offset by a few hundred
-# samples); delay path at unity, a 16538-sample delay (0.0375 of 441000), feedback 0.5. Other
-# plug-ins get only the settings given on the command line: their parameters mean other things.
-settings="$*"
-[ "$id" = 1366708843 ] && settings="0=0.5 10=0.5 11=0.0375 12=0.5${settings:+ $settings}"
+  # For our plug-in (unique id QvRk = 1366708843): origin path at unity, so the impulse itself
+  # marks where the host put it in the file (Ardour's export timeline is offset by a few hundred
+  # samples); delay path at unity, a 16538-sample delay (0.0375 of 441000), feedback 0.5. Other
+  # plug-ins get only the settings given on the command line: their parameters mean other things.
+  settings="$*"
+  [ "$id" = 1366708843 ] && settings="0=0.5 10=0.5 11=0.0375 12=0.5${settings:+ $settings}"
+fi
 
 # Runs one Ardour step until it prints its marker, three tries at most (the scanner's and
 # Ardour's exit codes say nothing reliable).
@@ -65,6 +82,7 @@ ardour_step() {
     # A crashed try may leave half a session or half a file behind.
     if [ "$script" = create.lua ]; then rm -rf "$work/session"; else rm -f "$work/out/"*; fi
     SESSION_DIR=$work/session OUT_DIR=$work/out PLUGIN_ID=$id SETTINGS=$settings SECONDS_OUT=$seconds \
+      PLUGIN_TYPE=$kind SESSION_RATE=$rate \
       timeout 120 ardour7-lua "$here/ardour/$script" >"$work/$script.$try.log" 2>&1 || true
     if grep -qx "$marker" "$work/$script.$try.log"; then
       [ "$try" = 1 ] || echo "ardour: $script needed $try tries"

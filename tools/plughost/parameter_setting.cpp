@@ -49,11 +49,17 @@ std::string listOf(const std::vector<std::int32_t>& indices) {
     return text;
 }
 
+constexpr double kFrameLimit = 9223372036854775808.0;  // 2^63
+
 bool parseTime(const std::string& text, double sampleRate, std::int64_t& frame) {
     if (!text.empty() && text.back() == 's') {
         double seconds = 0.0;
         if (!parseReal(text.substr(0, text.size() - 1), seconds) || seconds < 0.0) return false;
-        frame = std::llround(seconds * sampleRate);
+        // A time whose frame a 64-bit count cannot hold has no frame to fall on; llround
+        // would give an unspecified one (a negative frame on x86).
+        const double frames = seconds * sampleRate;
+        if (!(frames < kFrameLimit)) return false;
+        frame = std::llround(frames);
         return true;
     }
     return parseWhole(text, frame) && frame >= 0;

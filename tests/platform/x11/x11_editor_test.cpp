@@ -219,6 +219,16 @@ protected:
         for (std::size_t i = 1; i + 1 < seen.size(); ++i) EXPECT_EQ(seen[i].opcode, audioMasterAutomate);
     }
 
+    // Expects exactly begin, one automation with `value`, and end, as a knob click gives.
+    void expectTypedGesture(VstInt32 index, float value) {
+        const auto seen = gestures(index);
+        ASSERT_EQ(seen.size(), 3u);
+        EXPECT_EQ(seen[0].opcode, audioMasterBeginEdit);
+        EXPECT_EQ(seen[1].opcode, audioMasterAutomate);
+        EXPECT_EQ(seen[1].value, value);
+        EXPECT_EQ(seen[2].opcode, audioMasterEndEdit);
+    }
+
     Point centreOf(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
     Rect boundsOf(View* view) {
         Rect r;
@@ -310,8 +320,9 @@ TEST_F(X11EditorTest, SwitchDragTakesThePositionUnderThePointer) {
     EXPECT_EQ(get(OriginFilterType), 1.0f);
 }
 
-// Typing goes to the field's editor, which starts with all of its text selected.
-TEST_F(X11EditorTest, TypedValueAndReturnSetTheParameterWithoutTellingTheHost) {
+// Typing goes to the field's editor, which starts with all of its text selected. The host
+// hears of the value as it hears of a knob click.
+TEST_F(X11EditorTest, TypedValueAndReturnSetTheParameterAsOneGestureToTheHost) {
     openIn(parent);
     TextField* box = editor()->cell(0).valueBox;
     click(centreOf(boundsOf(box)));
@@ -323,7 +334,7 @@ TEST_F(X11EditorTest, TypedValueAndReturnSetTheParameterWithoutTellingTheHost) {
     char text[256] = {};
     box->getText(text);
     EXPECT_STREQ(text, "150.0000%");
-    EXPECT_TRUE(gestures(0).empty());
+    expectTypedGesture(0, 0.75f);
 }
 
 TEST_F(X11EditorTest, ClickElsewhereEndsTheEditAndKeepsTheTypedValue) {
@@ -336,6 +347,18 @@ TEST_F(X11EditorTest, ClickElsewhereEndsTheEditAndKeepsTheTypedValue) {
     ASSERT_TRUE(idleUntil([&] { return !box->isEditing(); }));
     EXPECT_FALSE(box->wasReturnPressed());
     EXPECT_EQ(get(0), 0.075f);
+    expectTypedGesture(0, 0.075f);
+}
+
+TEST_F(X11EditorTest, ARefusedTypedValueTellsTheHostNothing) {
+    openIn(parent);
+    TextField* box = editor()->cell(OriginCutoff).valueBox;
+    click(centreOf(boundsOf(box)));
+    ASSERT_TRUE(idleUntil([&] { return box->isEditing(); }));
+    for (KeySym k : {XK_9, XK_0, XK_0, XK_0, XK_Return}) key(k);  // above the 8000 Hz full scale
+    ASSERT_TRUE(idleUntil([&] { return !box->isEditing(); }));
+    EXPECT_EQ(get(OriginCutoff), 1.0f);
+    EXPECT_TRUE(gestures(OriginCutoff).empty());
 }
 
 // The box blocks the idle call that delivered the click until it is dismissed, so the user

@@ -2,8 +2,10 @@
 -- plug-in, parameters set as asked, saved. Export happens in a second run because Debian's
 -- Ardour 7.3 sometimes crashes when one run both saves and exports.
 local dir, id, settings = os.getenv ("SESSION_DIR"), os.getenv ("PLUGIN_ID"), os.getenv ("SETTINGS")
+local lv2 = os.getenv ("PLUGIN_TYPE") == "LV2"
+local rate = tonumber (os.getenv ("SESSION_RATE") or "44100")
 
-assert (create_session (dir, "render", 44100), "could not create the session")
+assert (create_session (dir, "render", rate), "could not create the session")
 local track = Session:new_audio_track (2, 2, nil, 1, "Probe", ARDOUR.PresentationInfo.max_order,
                                        ARDOUR.TrackMode.Normal, true):front ()
 
@@ -11,7 +13,7 @@ local probe = ARDOUR.LuaAPI.new_luaproc (Session, "Impulse Probe")
 assert (not probe:isnil (), "the impulse probe script was not found")
 track:add_processor_by_index (probe, 0, nil, true)
 
-local plugin = ARDOUR.LuaAPI.new_plugin (Session, id, ARDOUR.PluginType.LXVST, "")
+local plugin = ARDOUR.LuaAPI.new_plugin (Session, id, lv2 and ARDOUR.PluginType.LV2 or ARDOUR.PluginType.LXVST, "")
 assert (not plugin:isnil (), "Ardour could not instantiate plug-in " .. id)
 track:add_processor_by_index (plugin, 1, nil, true)
 

@@ -21,10 +21,12 @@ assert (not proc:isnil (), "the plug-in did not come back with the session")
 local plug = proc:to_insert ():plugin (0)
 local info = plug:get_info ()
 local id = tonumber (info.unique_id)
+-- VST ids are numbers; an LV2 plug-in's unique id is its URI.
+local shown = id and string.format ("unique id %d (0x%08x '%s')", id, id, fourcc (id)) or ("URI " .. info.unique_id)
 
-say ("plug-in: \"%s\" by \"%s\", category %s, unique id %d (0x%08x '%s'), %d in / %d out, file %s",
-     info.name, info.creator, info.category, id, id, fourcc (id),
-     info.n_inputs:n_audio (), info.n_outputs:n_audio (), info.path)
+say ("plug-in: \"%s\" by \"%s\", category %s, %s, %d in / %d out, file %s, session at %d Hz",
+     info.name, info.creator, info.category, shown,
+     info.n_inputs:n_audio (), info.n_outputs:n_audio (), info.path, Session:nominal_sample_rate ())
 
 -- Ardour creates a control for every declared parameter; list the named ones.
 local count, named, unnamed_as = plug:parameter_count (), 0, nil

@@ -1,0 +1,70 @@
+// The signal path of the delay, free of any plug-in interface: per channel an origin path
+// (filter unit straight to the output) and a delay path (filter unit into a ten-second
+// feedback delay line), built for one sample rate. The VST 2 effect builds it at 44100 Hz,
+// the LV2 edition at the host's rate.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "engine/filter_unit.h"
+#include "engine/parameters.h"
+#include "engine/shared_value.h"
+
+class DelayEngine {
+public:
+    explicit DelayEngine(float sampleRate);
+    ~DelayEngine();
+
+    DelayEngine(const DelayEngine&) = delete;
+    DelayEngine& operator=(const DelayEngine&) = delete;
+
+    // Applies the normalized value (0.0..1.0, already limited) of one parameter.
+    void applyParameter(std::int32_t index, float value);
+
+    // Two inputs, two outputs; the accumulating form adds to what the outputs hold. Nothing
+    // happens for frame counts of 0 or less. Denormals are flushed for the call.
+    void processReplacing(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
+    void processAccumulating(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
+
+    // Zeroes both delay lines, resets the four units and rewinds the write position.
+    void clearState();
+    // Any thread: the units are reset before the next block, by the thread that processes.
+    void requestUnitsReset() { unitsResetPending.store(true, std::memory_order_release); }
+
+    const FilterUnit& unit(int number) const { return *units[static_cast<std::size_t>(number - 1)]; }
+    float getDelayLength() const { return delayLength; }
+    float getFeedback() const { return feedback; }
+    std::int32_t getBufferLength() const { return bufferLength; }
+    std::int32_t getWritePosition() const { return writePosition; }
+
+private:
+    // Host blocks are cut into pieces of this many frames when their input must be cleaned.
+    static constexpr std::int32_t kCleanFrames = 256;
+
+    template <bool Accumulate>
+    void processBlock(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
+    template <bool Accumulate>
+    void processCleaned(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
+    template <bool Accumulate>
+    void runBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                  std::int32_t sampleFrames);
+    void silenceNonFiniteDelay(std::int32_t start, std::int32_t sampleFrames, float length);
+
+    std::unique_ptr<float[]> delayLeft;
+    std::unique_ptr<float[]> delayRight;
+    std::int32_t writePosition = 0;
+    std::int32_t bufferLength = 0;
+    SharedValue<float> delayLength{0.0f};
+    SharedValue<float> feedback{0.0f};
+    // 1 and 2: origin left and right; 3 and 4: delay left and right.
+    std::array<std::unique_ptr<FilterUnit>, 4> units;
+    // A transport stop seen on the host's window thread: the audio thread resets the units
+    // before its next block, since it alone writes their states.
+    std::atomic<bool> unitsResetPending{false};
+    // The input of a block that held NaN or infinite samples, cleaned piece by piece.
+    std::array<float, kCleanFrames> cleanLeft{};
+    std::array<float, kCleanFrames> cleanRight{};
+};

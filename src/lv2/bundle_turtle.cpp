@@ -1,0 +1,133 @@
+// Writes the bundle's Turtle (manifest.ttl and vellumine.ttl) from the port table, so that the
+// description a host reads and the conversion the plug-in applies can never disagree.
+// Usage: bundle_turtle <bundle directory> <plug-in binary> <UI binary>
+#include <cstdio>
+#include <string>
+
+#include "lv2/port_mapping.h"
+#include "lv2/uris.h"
+
+using namespace lv2ports;
+
+namespace {
+
+constexpr const char* kPrefixes =
+    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
+    "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
+    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n\n";
+
+const char* unitUri(Unit unit) {
+    switch (unit) {
+    case Unit::Percent: return "units:pc";
+    case Unit::Hertz: return "units:hz";
+    case Unit::Milliseconds: return "units:ms";
+    case Unit::Enumeration: break;
+    }
+    return nullptr;
+}
+
+void writeScalePoints(std::FILE* out, const ControlPort& port) {
+    const bool isType = port.fullScale == 3.0f;
+    const int stops = isType ? 4 : 5;
+    std::fprintf(out, "\t\tlv2:portProperty lv2:integer, lv2:enumeration ;\n\t\tlv2:scalePoint");
+    for (int stop = 0; stop < stops; ++stop)
+        std::fprintf(out, "%s [ rdfs:label \"%s\" ; rdf:value %d ]", stop ? "," : "",
+                     isType ? kFilterTypeNames[stop] : kLfoShapeNames[stop], stop);
+    std::fprintf(out, " ;\n");
+}
+
+void writeControlPort(std::FILE* out, std::int32_t index) {
+    const ControlPort& port = kControlPorts[index];
+    std::fprintf(out, "\t[\n\t\ta lv2:InputPort, lv2:ControlPort ;\n");
+    std::fprintf(out, "\t\tlv2:index %d ;\n\t\tlv2:symbol \"%s\" ;\n\t\tlv2:name \"%s\" ;\n", static_cast<int>(index),
+                 port.symbol, port.name);
+    std::fprintf(out, "\t\tpg:group <%s#%s> ;\n", kPluginUri, port.group);
+    if (port.unit == Unit::Enumeration) {
+        std::fprintf(out, "\t\tlv2:default %d ;\n\t\tlv2:minimum 0 ;\n\t\tlv2:maximum %d ;\n",
+                     static_cast<int>(defaultValue(index)), static_cast<int>(port.fullScale));
+        writeScalePoints(out, port);
+    } else {
+        std::fprintf(out, "\t\tlv2:default %.1f ;\n\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum %.1f ;\n",
+                     defaultValue(index), port.fullScale);
+        std::fprintf(out, "\t\tunits:unit %s ;\n", unitUri(port.unit));
+    }
+    std::fprintf(out, "\t]");
+}
+
+void writeAudioPort(std::FILE* out, std::uint32_t index, const char* direction, const char* symbol,
+                    const char* name) {
+    std::fprintf(out,
+                 "\t[\n\t\ta lv2:%s, lv2:AudioPort ;\n\t\tlv2:index %u ;\n\t\tlv2:symbol \"%s\" ;\n"
+                 "\t\tlv2:name \"%s\" ;\n\t]",
+                 direction, index, symbol, name);
+}
+
+void writeGroup(std::FILE* out, const char* symbol, const char* label) {
+    std::fprintf(out, "<%s#%s>\n\ta pg:Group ;\n\tlv2:symbol \"%s\" ;\n\trdfs:label \"%s\" .\n\n", kPluginUri, symbol,
+                 symbol, label);
+}
+
+void writePlugin(std::FILE* out) {
+    std::fputs(kPrefixes, out);
+    writeGroup(out, "origin", "Origin");
+    writeGroup(out, "delay", "Delay");
+    std::fprintf(out,
+                 "<%s>\n\ta lv2:Plugin, lv2:DelayPlugin, doap:Project ;\n\tdoap:name \"Vellumine\" ;\n"
+                 "\tdoap:maintainer [ foaf:name \"Quorvane\" ] ;\n\tlv2:minorVersion 0 ;\n\tlv2:microVersion 0 ;\n"
+                 "\tlv2:optionalFeature lv2:hardRTCapable ;\n\tlv2:port\n",
+                 kPluginUri);
+    for (std::int32_t index = 0; index < kNumControlPorts; ++index) {
+        writeControlPort(out, index);
+        std::fputs(",\n", out);
+    }
+    writeAudioPort(out, kAudioInLeft, "InputPort", "in_left", "In Left");
+    std::fputs(",\n", out);
+    writeAudioPort(out, kAudioInRight, "InputPort", "in_right", "In Right");
+    std::fputs(",\n", out);
+    writeAudioPort(out, kAudioOutLeft, "OutputPort", "out_left", "Out Left");
+    std::fputs(",\n", out);
+    writeAudioPort(out, kAudioOutRight, "OutputPort", "out_right", "Out Right");
+    std::fputs(" .\n", out);
+}
+
+void writeManifest(std::FILE* out, const char* pluginBinary, const char* uiBinary) {
+    std::fputs(kPrefixes, out);
+    std::fprintf(out, "<%s>\n\ta lv2:Plugin ;\n\tlv2:binary <%s> ;\n\trdfs:seeAlso <vellumine.ttl> .\n\n", kPluginUri,
+                 pluginBinary);
+    std::fprintf(out,
+                 "<%s>\n\ta ui:X11UI ;\n\tui:binary <%s> ;\n"
+                 "\tlv2:requiredFeature ui:idleInterface ;\n"
+                 "\tlv2:optionalFeature ui:parent, ui:resize, ui:touch ;\n"
+                 "\tlv2:extensionData ui:idleInterface, ui:showInterface .\n\n"
+                 "<%s>\n\tui:ui <%s> .\n",
+                 kUiUri, uiBinary, kPluginUri, kUiUri);
+}
+
+bool writeFile(const std::string& path, void (*write)(std::FILE*, const char*, const char*), const char* a,
+               const char* b) {
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (!out) return false;
+    write(out, a, b);
+    return std::fclose(out) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s <bundle directory> <plug-in binary> <UI binary>\n", argv[0]);
+        return 2;
+    }
+    const std::string bundle = argv[1];
+    const bool written =
+        writeFile(bundle + "/manifest.ttl", writeManifest, argv[2], argv[3]) &&
+        writeFile(bundle + "/vellumine.ttl", [](std::FILE* out, const char*, const char*) { writePlugin(out); },
+                  nullptr, nullptr);
+    if (!written) std::fprintf(stderr, "%s: cannot write the Turtle into %s\n", argv[0], argv[1]);
+    return written ? 0 : 1;
+}

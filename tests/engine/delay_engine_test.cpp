@@ -1,0 +1,63 @@
+// The delay engine built at a given sample rate: the line holds ten seconds, and delay times,
+// cutoffs and LFO speeds are true at that rate.
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/delay_engine.h"
+
+namespace {
+
+struct RateCase {
+    float rate;
+    std::int32_t bufferLength;   // ten seconds, whole samples
+    float delayOf100ms;          // the delay length at the normalized 0.01
+    double halfCutoff;           // 2 pi x 4000 Hz / rate
+    double fastestLfoIncrement;  // table positions per sample at 50 cycles per second
+};
+
+TEST(DelayEngine, EverythingTimedFollowsTheRateItWasBuiltFor) {
+    const RateCase cases[] = {
+        {44100.0f, 441000, 4410.0f, 0.5699074201296676, 4.643990929705215},
+        {48000.0f, 480000, 4800.0f, 0.5235987755982988, 4.266666666666667},
+        {96000.0f, 960000, 9600.0f, 0.2617993877991494, 2.1333333333333333},
+        {22050.0f, 220500, 2205.0f, 1.1398148402593352, 9.28798185941043},
+        {44100.9f, 441000, 4410.0f, 0.5699074201296676, 4.643990929705215},  // LFO and line: whole Hz
+    };
+    for (const RateCase& c : cases) {
+        SCOPED_TRACE(c.rate);
+        DelayEngine engine(c.rate);
+        EXPECT_EQ(engine.getBufferLength(), c.bufferLength);
+        engine.applyParameter(DelayTime, 0.01f);
+        EXPECT_EQ(engine.getDelayLength(), c.delayOf100ms);
+        engine.applyParameter(OriginCutoff, 0.5f);
+        EXPECT_NEAR(engine.unit(1).getFrequency(), c.halfCutoff, c.halfCutoff * 1e-4);
+        engine.applyParameter(DelayFilterLfoRate, 1.0f);
+        EXPECT_NEAR(engine.unit(3).getFilterLfo().getPhaseIncrement(), c.fastestLfoIncrement, 1e-5);
+    }
+}
+
+// An impulse through the delay path only (high-pass, so its first sample passes unchanged)
+// comes back after the delay in samples at the engine's rate.
+TEST(DelayEngine, AnEchoComesAfterTheDelayAtTheEnginesRate) {
+    for (float rate : {44100.0f, 48000.0f, 96000.0f}) {
+        DelayEngine engine(rate);
+        // The engine starts from raw settings: its owner applies every parameter first.
+        for (std::int32_t i = 0; i < kNumDefinedParams; ++i) engine.applyParameter(i, kParameters[i].initial);
+        engine.applyParameter(OriginMix, 0.0f);
+        engine.applyParameter(DelayMix, 0.5f);
+        engine.applyParameter(DelayFilterType, 0.5f);
+        engine.applyParameter(DelayTime, 0.01f);
+        const auto expected = static_cast<std::size_t>(rate / 10.0f);  // 100 ms
+        std::vector<float> in(expected + 4, 0.0f), left(in.size()), right(in.size());
+        in[0] = 1.0f;
+        const float* inputs[] = {in.data(), in.data()};
+        float* outputs[] = {left.data(), right.data()};
+        engine.processReplacing(inputs, outputs, static_cast<std::int32_t>(in.size()));
+        std::size_t first = 0;
+        while (first < left.size() && left[first] == 0.0f) ++first;
+        EXPECT_EQ(first, expected) << rate;
+    }
+}
+
+}  // namespace

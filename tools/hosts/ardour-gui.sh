@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# Manual acceptance test of the plug-in's editor inside a real sequencer's GUI: Ardour 7 (Debian
+# package ardour) on a private Xvfb with a window manager, connected to a dummy JACK server,
+# with a home of its own. It opens the editor from the mixer strip, compares the editor's pixels
+# with docs/images/editor-init.png, drags the Feedback knob and types a value into the delay's
+# Rate box with xdotool, saves after each and checks that the saved session holds the new value
+# both as Ardour's own controllable value and as the plug-in's, and that each edit marked the
+# session modified; then it closes the editor, reopens it and compares its pixels with the
+# snapshot tool's picture of the same values.
+# Not part of CI: it needs about 250 MB of packages, drives a GUI by screen positions, and
+# Debian's Ardour 7.3 crashes now and then (the step that builds the session is retried).
+#
+# Usage: tools/hosts/ardour-gui.sh [-s SHOT.png] [PLUGIN]
+#   PLUGIN defaults to the repository's build/vellumine.so (built with the snapshot tool);
+#   -s copies the picture of the editor inside Ardour's plug-in window, taken after the edits,
+#   to SHOT.png. KEEP=1 keeps the work folder (session, captures, logs) and prints where it is;
+#   a failure always keeps it.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+shot=""
+if [ "${1:-}" = -s ]; then shot=$(realpath -m "$2"); shift 2; fi
+plugin=${1:-$root/build/vellumine.so}
+[ -f "$plugin" ] || { echo "ardour-gui: no plug-in at $plugin" >&2; exit 1; }
+plugin=$(realpath "$plugin")
+snapshot=$(dirname "$plugin")/tools/snapshot/snapshot
+[ -x "$snapshot" ] || { echo "ardour-gui: no snapshot tool at $snapshot" >&2; exit 1; }
+
+"$root/scripts/install-deps.sh" "$here/ardour-gui/packages.txt"
+
+readonly unique_id=1366708843  # QvRk
+readonly session_name=vellumine
+# Where the editor's controls stand in its window (the editor's layout): the Feedback knob's
+# centre and a point up and to the right of it on the knob's circle, and the delay Rate's box.
+readonly knob_x=554 knob_y=73 drag_x=590 drag_y=50 rate_box_x=475 rate_box_y=104
+# Where Ardour 7.3 draws its Mix button (which shows the mixer) and the plug-in in the mixer
+# strip of the session's only track, from the top left of its main window.
+readonly mix_button_x=1325 mix_button_y=52 processor_x=330 processor_y=194
+
+work=$(mktemp -d /tmp/ardour-gui.XXXXXX)
+pids=()
+failed=0
+xvfb_started=0
+finish() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  if [ "${KEEP:-0}" = 1 ] || [ "$failed" = 1 ]; then echo "ardour-gui: work folder $work"; else rm -rf "$work"; fi
+}
+trap finish EXIT
+
+# Keeps the work folder and a picture of the screen for finding out what went wrong.
+fail() {
+  failed=1
+  echo "FAIL: $*" >&2
+  if [ "$xvfb_started" = 1 ] && import -window root "$work/screen.png" 2>/dev/null; then
+    echo "the screen at that moment: $work/screen.png" >&2
+  fi
+  exit 1
+}
+ok() { echo "ok: $*"; }
+
+# Waits up to $1 seconds until the command after it succeeds.
+wait_for() {
+  local seconds=$1 tick
+  shift
+  for ((tick = 0; tick < seconds * 4; ++tick)); do
+    "$@" && return 0
+    sleep 0.25
+  done
+  return 1
+}
+
+# --- Ardour's home, the plug-in and the session -------------------------------------------
+
+# Ardour sees only this plug-in: empty paths for the other formats spare a scan of the machine.
+export HOME=$work/home LXVST_PATH=$work/vst LADSPA_PATH=$work/none LV2_PATH=$work/none VST3_PATH=$work/none
+mkdir -p "$HOME/.config/ardour7" "$LXVST_PATH" "$work/none"
+# An existing .a7 skips the first-run wizard; the configuration selects JACK, the remembered
+# window state places the main window and turns off a warning.
+touch "$HOME/.config/ardour7/.a7"
+cp "$here/ardour-gui/config" "$here/ardour-gui/instant.xml" "$HOME/.config/ardour7/"
+
+# Ardour ignores a scan result that is not at least a second newer than the module.
+cp "$plugin" "$LXVST_PATH/"
+module=$LXVST_PATH/$(basename "$plugin")
+touch -d '-1 minute' "$module"
+LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -f "$module" >"$work/scan.log" 2>&1 || true
+grep -q "Found Plugin" "$work/scan.log" || fail "Ardour's scanner did not accept $plugin (see $work/scan.log)"
+
+session_dir=$work/session
+session=$session_dir/$session_name.ardour
+for try in 1 2 3; do
+  rm -rf "$session_dir"
+  SESSION_DIR=$session_dir SESSION_NAME=$session_name PLUGIN_ID=$unique_id \
+    timeout 120 ardour7-lua "$here/ardour-gui/session.lua" >"$work/session.$try.log" 2>&1 || true
+  grep -qx SAVED "$work/session.$try.log" && break
+  [ "$try" = 3 ] && fail "Ardour could not build the session (see $work/session.3.log)"
+done
+ok "session with the plug-in on a stereo track"
+
+# --- X server, window manager, JACK and Ardour --------------------------------------------
+
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+wait_for 10 test -s "$work/display" || fail "Xvfb did not start (see $work/xvfb.log)"
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
+xvfb_started=1
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+export JACK_DEFAULT_SERVER=vellumine-gui-$$
+JACK_NO_AUDIO_RESERVATION=1 jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 1024 >"$work/jackd.log" 2>&1 &
+pids+=($!)
+wait_for 10 jack_lsp >/dev/null 2>&1 || fail "the dummy JACK server did not start (see $work/jackd.log)"
+
+ardour -n -a "$session" >"$work/ardour.log" 2>&1 &
+pids+=($!)
+
+# The first visible window whose name matches, or nothing.
+window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+title() { xdotool getwindowname "$main" 2>/dev/null; }
+main_window_shown() { main=$(window_named "^\\*?$session_name - Ardour\$") && [ -n "$main" ]; }
+wait_for 120 main_window_shown ||
+  fail "Ardour's window did not appear; windows shown: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' ',')"
+ok "Ardour shows the session: \"$(title)\""
+
+# --- The editor ---------------------------------------------------------------------------
+
+# The editor's own window is titled "Window"; Ardour's plug-in window holds it.
+editor_shown() { editor=$(window_named '^Window$') && [ -n "$editor" ]; }
+open_editor() {
+  local x y
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  x=$X y=$Y
+  xdotool mousemove $((x + mix_button_x)) $((y + mix_button_y)) click 1
+  sleep 2
+  xdotool mousemove $((x + processor_x)) $((y + processor_y)) click --repeat 2 --delay 80 1
+  wait_for 20 editor_shown || fail "the plug-in's editor did not open from the mixer strip"
+  plugin_window=$(window_named "^Delay: ")
+  editor_x=$(xwininfo -id "$editor" | sed -n 's/^ *Absolute upper-left X: *//p')
+  editor_y=$(xwininfo -id "$editor" | sed -n 's/^ *Absolute upper-left Y: *//p')
+}
+
+# Compares the editor's pixels with a picture; retried while the editor may still be painting.
+expect_pixels() {
+  local expected=$1 name=$2 differing=""
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    sleep 0.5
+    import -window "$editor" "$work/$name.png"
+    differing=$(compare -metric AE "$work/$name.png" "$expected" null: 2>&1 || true)
+    [ "$differing" = 0 ] && break
+  done
+  [ "$differing" = 0 ] || fail "$name: $differing pixels differ from $expected (capture in $work/$name.png)"
+  ok "$name: the editor's 640 x 400 pixels equal $(basename "$expected") (0 differ)"
+}
+
+open_editor
+ok "editor opened from the mixer strip: $(xdotool getwindowname "$plugin_window")"
+expect_pixels "$root/docs/images/editor-init.png" editor-open
+
+# Ardour marks a modified session with a star before its name in the window's title.
+modified() { [[ "$(title)" == \** ]]; }
+unmodified() { ! modified; }
+# Saves with Ctrl+S and waits until the title has lost its modified mark.
+save() {
+  xdotool windowactivate --sync "$main" key ctrl+s
+  wait_for 20 unmodified || fail "saving did not clear the modified mark: \"$(title)\""
+}
+expect_modified() {
+  wait_for 10 modified || fail "$1 did not mark the session modified: \"$(title)\""
+  ok "$1 marked the session modified: \"$(title)\""
+}
+# Prints "ardour plugin" for one parameter of the saved session.
+saved_values() {
+  python3 "$here/ardour-gui/session_values.py" "$session" "$unique_id" "$1" | sed 's/^[0-9]* ardour=\(.*\) plugin=\(.*\)$/\1 \2/'
+}
+
+xdotool mousemove $((editor_x + knob_x)) $((editor_y + knob_y)) mousedown 1
+sleep 0.3
+xdotool mousemove $((editor_x + (knob_x + drag_x) / 2)) $((editor_y + (knob_y + drag_y) / 2))
+sleep 0.3
+xdotool mousemove $((editor_x + drag_x)) $((editor_y + drag_y))
+sleep 0.3
+xdotool mouseup 1
+expect_modified "dragging the Feedback knob"
+save
+read -r feedback feedback_plugin < <(saved_values 12)
+if [ "$feedback" = 0 ] || [ "$feedback" != "$feedback_plugin" ]; then
+  fail "saved Feedback: Ardour's value $feedback, the plug-in's $feedback_plugin"
+fi
+ok "saved Feedback (12): Ardour's value $feedback, the plug-in's $feedback_plugin"
+
+xdotool mousemove $((editor_x + rate_box_x)) $((editor_y + rate_box_y)) click 1
+sleep 0.5
+xdotool type --delay 50 2.5
+xdotool key Return
+expect_modified "typing 2.5 into the delay's Rate box"
+save
+read -r rate rate_plugin < <(saved_values 11)
+close_to_typed() { python3 -c "import sys; sys.exit(abs(float(sys.argv[1]) - 2.5 / 10000) > 1e-9)" "$1"; }
+if ! close_to_typed "$rate" || ! close_to_typed "$rate_plugin"; then
+  fail "saved Rate: Ardour's value $rate, the plug-in's $rate_plugin, typed 2.5 of 10000 is 0.00025"
+fi
+ok "saved Rate (11): Ardour's value $rate, the plug-in's $rate_plugin (typed 2.5 of 10000)"
+
+import -frame -strip -window "$plugin_window" "$work/editor-ardour.png"
+if [ -n "$shot" ]; then cp "$work/editor-ardour.png" "$shot" && ok "picture of the plug-in window in $shot"; fi
+
+# Closing through the window manager, as a user closes the plug-in window.
+xdotool windowactivate --sync "$plugin_window" key alt+F4
+editor_gone() { ! editor_shown; }
+wait_for 10 editor_gone || fail "the editor's window stayed after closing the plug-in window"
+ok "editor closed"
+open_editor
+"$snapshot" "$work/expected-reopened.png" --set "11=$rate" --set "12=$feedback" >/dev/null
+expect_pixels "$work/expected-reopened.png" editor-reopened
+
+xdotool windowactivate --sync "$main" key ctrl+q
+main_window_gone() { ! main_window_shown; }
+wait_for 20 main_window_gone || fail "Ardour did not quit"
+ok "Ardour quit"
+echo "all steps passed"
