@@ -4,8 +4,13 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "host/aeffect.h"
 
@@ -24,6 +29,13 @@
 #define FAULT_REPLACING_FLAG_WITHOUT_ENTRY 12
 #define FAULT_PIN_LABEL_UNTERMINATED 13
 #define FAULT_CHUNK_WITHOUT_DATA 14
+#define FAULT_NAN_LATCH 15
+#define FAULT_RUNAWAY 16
+#define FAULT_PROGRAM_VALUES_SHARED 17
+#define FAULT_AUTOMATION_DURING_PROCESSING 18
+#define FAULT_RATE_OUT_OF_DOMAIN 19
+#define FAULT_PROGRAM_NAME_TO_FIRST 20
+#define FAULT_EDITOR_RACE 21
 
 #ifndef FAULT
 #define FAULT FAULT_NONE
@@ -43,22 +55,59 @@ int instancesMade = 0;
 struct Plugin {
     AEffect effect{};
     audioMasterCallback host = nullptr;
-    float params[kParams] = {0.5f, 0.0f};
+    float programs[kPrograms][kParams] = {{0.5f, 0.0f}, {0.5f, 0.0f}, {0.5f, 0.0f}, {0.5f, 0.0f}};
+    char names[kPrograms][24] = {"Program", "Program", "Program", "Program"};
     VstInt32 program = 0;
     float state = 0.0f;  // a stand-in for filter memory
+    float rateFactor = 1.0f;
     bool suspended = false;
+    std::atomic<bool> processing{false};
+    std::atomic<bool> editorOpen{false};
+    std::thread::id editorThread;
 };
 
 Plugin& of(AEffect* e) { return *static_cast<Plugin*>(e->object); }
 
+// The values in use: the current program's, or one set for all programs.
+float* values(Plugin& p) {
+#if FAULT == FAULT_PROGRAM_VALUES_SHARED
+    return p.programs[0];
+#else
+    return p.programs[p.program];
+#endif
+}
+
+void setSampleRate([[maybe_unused]] Plugin& p, [[maybe_unused]] float rate) {
+#if FAULT == FAULT_RATE_OUT_OF_DOMAIN
+    // A coefficient whose formula only holds up to 200 kHz.
+    p.rateFactor = std::sqrt(1.0f - rate / 200000.0f);
+#endif
+}
+
+// Once per block, before the samples.
+void beginBlock([[maybe_unused]] Plugin& p) {
+#if FAULT == FAULT_RUNAWAY
+    // Feedback that gains energy while the unused parameter is at its top, up to a ceiling.
+    if (values(p)[1] >= 1.0f) p.state = std::min(2.0f * p.state + 1.0f, 1e9f);
+#endif
+}
+
+// Once per input sample.
+void remember([[maybe_unused]] Plugin& p, [[maybe_unused]] float input) {
+#if FAULT == FAULT_NAN_LATCH
+    // Memory that multiplies the input by zero: a NaN or infinite input stays in it for good.
+    p.state += 0.0f * input;
+#endif
+}
+
 void copyText(void* ptr, const char* text) { std::strcpy(static_cast<char*>(ptr), text); }
 
-float gainOf(const Plugin& p) {
+float gainOf(Plugin& p) {
 #if FAULT == FAULT_NAN_FROM_PARAMETER
-    return 2.0f * p.params[0];  // passes a NaN setting straight into the audio
+    return 2.0f * values(p)[0] * p.rateFactor;  // passes a NaN setting straight into the audio
 #else
-    const float v = p.params[0];
-    return v >= 0.0f && v <= 1.0f ? 2.0f * v : 0.0f;
+    const float v = values(p)[0];
+    return v >= 0.0f && v <= 1.0f ? 2.0f * v * p.rateFactor : 0.0f;
 #endif
 }
 
@@ -71,6 +120,31 @@ void parameterName(VstInt32 index, void* ptr) {
     }
 #endif
     copyText(ptr, index == 0 ? "Gain" : "Spare");
+}
+
+void setProgramName(Plugin& p, const char* name) {
+#if FAULT == FAULT_PROGRAM_NAME_TO_FIRST
+    char* stored = p.names[0];  // whichever program is current
+#else
+    char* stored = p.names[p.program];
+#endif
+    std::snprintf(stored, sizeof p.names[0], "%s", name);
+}
+
+// An editor of a fixed size that draws nothing; it exists for the editor fault.
+VstIntPtr editorRect(void* ptr) {
+    static ERect rect{0, 0, 100, 200};
+    *static_cast<ERect**>(ptr) = &rect;
+    return 1;
+}
+
+void openEditor(Plugin& p, bool open) {
+    p.editorThread = std::this_thread::get_id();
+    p.editorOpen = open;
+}
+
+void showValue(Plugin& p, VstInt32 index, void* ptr) {
+    if (index >= 0 && index < kParams) std::snprintf(static_cast<char*>(ptr), 16, "%.4f", values(p)[index]);
 }
 
 VstIntPtr pinProperties(void* ptr) {
@@ -108,7 +182,7 @@ void mains(Plugin& p, VstIntPtr on) {
     if (!on) p.suspended = true;
 }
 
-VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
+VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     Plugin& p = of(e);
     switch (opcode) {
     case effClose: delete &p; return 1;
@@ -118,10 +192,15 @@ VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt
 #endif
         return 0;
     case effGetProgram: return p.program;
-    case effGetProgramName: copyText(ptr, "Program"); return 0;
+    case effGetProgramName: copyText(ptr, p.names[p.program]); return 0;
+    case effSetProgramName: setProgramName(p, static_cast<const char*>(ptr)); return 0;
+    case effEditGetRect: return editorRect(ptr);
+    case effEditOpen: openEditor(p, true); return 1;
+    case effEditClose: openEditor(p, false); return 1;
     case effGetParamName: parameterName(index, ptr); return 0;
-    case effGetParamDisplay: copyText(ptr, "0.5"); return 0;
+    case effGetParamDisplay: showValue(p, index, ptr); return 0;
     case effMainsChanged: mains(p, value); return 0;
+    case effSetSampleRate: setSampleRate(p, opt); return 0;
     case effGetChunk: return chunk(ptr);
     case effGetInputProperties:
     case effGetOutputProperties: return pinProperties(ptr);
@@ -142,9 +221,14 @@ VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt
 #if FAULT == FAULT_CRASH_ON_EMPTY_BLOCK
     if (frames == 0) raise(SIGSEGV);
 #endif
+    p.processing = true;
+    beginBlock(p);
     const float gain = gainOf(p);
     for (VstInt32 c = 0; c < kChannels; ++c) {
-        for (VstInt32 i = 0; i < frames; ++i) out[c][i] = in[c][i] * gain + p.state;
+        for (VstInt32 i = 0; i < frames; ++i) {
+            remember(p, in[c][i]);
+            out[c][i] = in[c][i] * gain + p.state;
+        }
 #if FAULT == FAULT_AUDIO_OVERRUN
         // A vector loop that always finishes a group of four.
         for (VstInt32 i = frames; i % 4 != 0; ++i) out[c][i] = 0.0f;
@@ -153,25 +237,41 @@ VstIntPtr VSTCALL dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt
         for (VstInt32 i = 0; i < frames; ++i) in[c][i] = 0.0f;
 #endif
     }
+    p.processing = false;
 }
 
 void VSTCALL process(AEffect* e, float** in, float** out, VstInt32 frames) {
     Plugin& p = of(e);
+    p.processing = true;
+    beginBlock(p);
     const float gain = gainOf(p);
     for (VstInt32 c = 0; c < kChannels; ++c) {
-        for (VstInt32 i = 0; i < frames; ++i) out[c][i] += in[c][i] * gain + p.state;
+        for (VstInt32 i = 0; i < frames; ++i) {
+            remember(p, in[c][i]);
+            out[c][i] += in[c][i] * gain + p.state;
+        }
     }
+    p.processing = false;
 }
 
 void VSTCALL setParameter(AEffect* e, VstInt32 index, float value) {
-    if (index >= 0 && index < kParams) of(e).params[index] = value;
+    Plugin& p = of(e);
+#if FAULT == FAULT_AUTOMATION_DURING_PROCESSING
+    // Rebuilds tables the audio thread is reading: here, the crash that follows.
+    if (p.processing) raise(SIGSEGV);
+#endif
+#if FAULT == FAULT_EDITOR_RACE
+    // Redraws its editor's window from any thread: here, the crash that follows.
+    if (p.editorOpen && std::this_thread::get_id() != p.editorThread) raise(SIGSEGV);
+#endif
+    if (index >= 0 && index < kParams) values(p)[index] = value;
 }
 
 float VSTCALL getParameter(AEffect* e, VstInt32 index) {
 #if FAULT == FAULT_PARAMETER_OUT_OF_RANGE
     if (index == 1) return 1.5f;
 #endif
-    return index >= 0 && index < kParams ? of(e).params[index] : 0.0f;
+    return index >= 0 && index < kParams ? values(of(e))[index] : 0.0f;
 }
 
 }  // namespace
@@ -196,6 +296,9 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     e.numInputs = kChannels;
     e.numOutputs = kChannels;
     e.flags = effFlagsCanReplacing;
+#if FAULT == FAULT_EDITOR_RACE
+    e.flags |= effFlagsHasEditor;
+#endif
     e.ioRatio = 1.0f;
     e.object = p;
     e.uniqueID = fourCharCode("PhTf");

@@ -9,10 +9,14 @@
 
 namespace plughost {
 
+// Starts the line of a check that does not apply (no editor, no display): not a finding.
+constexpr const char* kSkipMarker = "\x01skip ";
+
 class Findings {
 public:
     explicit Findings(int descriptor = -1) : descriptor(descriptor) {}
     void add(const std::string& finding);
+    void skip(const std::string& reason) { add(kSkipMarker + reason); }
     const std::vector<std::string>& list() const { return kept; }
 
 private:
