@@ -1,0 +1,249 @@
+// Prints what each edition of the plug-in costs per stereo frame, measured in one run so that
+// the rows compare: the VST 2 module loaded through its entry as plughost loads it, and the
+// LV2 plug-in loaded by URI from the build tree's bundle through lilv, as LV2 hosts load it.
+// Both at 44.1 kHz, with the Init program (the ports' defaults) and with a busy setting.
+//
+// Each run makes a fresh instance of every candidate and feeds it 60 s of stereo white noise
+// in 512-frame blocks, then as much silence (the decaying tail, where denormals would show).
+// The runs go round the candidates in turn, so that all of them meet the same machine
+// conditions, and each figure is the median over the runs, in the thread's CPU time.
+#include <lilv/lilv.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/parameters.h"
+#include "lv2/port_mapping.h"
+#include "lv2/uris.h"
+#include "plughost/host_context.h"
+#include "plughost/module_loader.h"
+#include "plughost/plugin_instance.h"
+
+namespace {
+
+constexpr double kRate = 44100.0;
+constexpr std::uint32_t kBlock = 512;
+constexpr int kSeconds = 60;
+constexpr int kRuns = 7;
+
+// A setting as normalized parameter values, the way a VST 2 host sends them.
+struct Setting {
+    const char* name;
+    std::vector<std::pair<std::int32_t, float>> values;
+};
+
+// One instance of one edition, set up and started, ready for blocks of at most kBlock frames.
+class Instance {
+public:
+    virtual ~Instance() = default;
+    virtual void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                         std::uint32_t frames) = 0;
+};
+
+class Vst2Instance : public Instance {
+public:
+    Vst2Instance(const plughost::PluginModule& module, plughost::Host& host, const Setting& setting) {
+        std::string error;
+        plugin = plughost::PluginInstance::create(module, host, error);
+        if (!plugin) throw std::runtime_error(error);
+        for (const auto& [index, value] : setting.values) plugin->setParameter(index, value);
+        plugin->start(kRate, static_cast<int>(kBlock));
+    }
+
+    void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                 std::uint32_t frames) override {
+        float* inputs[] = {const_cast<float*>(inLeft), const_cast<float*>(inRight)};
+        float* outputs[] = {outLeft, outRight};
+        plugin->process(inputs, outputs, static_cast<int>(frames), false);
+    }
+
+private:
+    std::unique_ptr<plughost::PluginInstance> plugin;  // stops and closes on destruction
+};
+
+// The LV2 world with the build tree's bundle loaded, and the plug-in's declared defaults.
+class Lv2Plugin {
+public:
+    explicit Lv2Plugin(const char* bundlePath) : world(lilv_world_new()) {
+        LilvNode* bundle = lilv_new_file_uri(world, nullptr, bundlePath);
+        lilv_world_load_bundle(world, bundle);
+        lilv_node_free(bundle);
+        LilvNode* uri = lilv_new_uri(world, kPluginUri);
+        plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
+        lilv_node_free(uri);
+        if (!plugin) {
+            lilv_world_free(world);
+            throw std::runtime_error(std::string("no plug-in ") + kPluginUri + " in " + bundlePath);
+        }
+        for (std::uint32_t i = 0; i < lv2ports::kNumControlPorts; ++i) {
+            LilvNode* value = nullptr;
+            lilv_port_get_range(plugin, lilv_plugin_get_port_by_index(plugin, i), &value, nullptr, nullptr);
+            defaults[i] = value ? lilv_node_as_float(value) : 0.0f;
+            lilv_node_free(value);
+        }
+    }
+    ~Lv2Plugin() { lilv_world_free(world); }
+    Lv2Plugin(const Lv2Plugin&) = delete;
+    Lv2Plugin& operator=(const Lv2Plugin&) = delete;
+
+    LilvWorld* world;
+    const LilvPlugin* plugin = nullptr;
+    float defaults[lv2ports::kNumControlPorts] = {};
+};
+
+class Lv2Instance : public Instance {
+public:
+    Lv2Instance(const Lv2Plugin& lv2, const Setting& setting) {
+        std::copy(std::begin(lv2.defaults), std::end(lv2.defaults), std::begin(controls));
+        for (const auto& [index, value] : setting.values) controls[index] = lv2ports::toPortValue(index, value);
+        const LV2_Feature* const features[] = {nullptr};
+        instance = lilv_plugin_instantiate(lv2.plugin, kRate, features);
+        if (!instance) throw std::runtime_error(std::string(kPluginUri) + ": instantiation failed");
+        for (std::uint32_t i = 0; i < lv2ports::kNumControlPorts; ++i) {
+            lilv_instance_connect_port(instance, i, &controls[i]);
+        }
+        lilv_instance_activate(instance);
+    }
+    ~Lv2Instance() override {
+        lilv_instance_deactivate(instance);
+        lilv_instance_free(instance);
+    }
+    Lv2Instance(const Lv2Instance&) = delete;
+    Lv2Instance& operator=(const Lv2Instance&) = delete;
+
+    void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                 std::uint32_t frames) override {
+        lilv_instance_connect_port(instance, lv2ports::kAudioInLeft, const_cast<float*>(inLeft));
+        lilv_instance_connect_port(instance, lv2ports::kAudioInRight, const_cast<float*>(inRight));
+        lilv_instance_connect_port(instance, lv2ports::kAudioOutLeft, outLeft);
+        lilv_instance_connect_port(instance, lv2ports::kAudioOutRight, outRight);
+        lilv_instance_run(instance, frames);
+    }
+
+private:
+    LilvInstance* instance = nullptr;
+    float controls[lv2ports::kNumControlPorts] = {};
+};
+
+struct Candidate {
+    const char* edition;
+    const Setting* setting;
+    bool lv2;
+    std::vector<double> noiseRuns, tailRuns;  // ns per frame
+};
+
+struct Signal {
+    std::vector<float> left, right;
+};
+
+// The white noise of `plughost bench`: half full scale, a different sequence on each side.
+std::vector<float> whiteNoise(std::size_t frames, std::uint32_t seed) {
+    std::vector<float> samples(frames);
+    for (float& s : samples) {
+        seed = seed * 1664525u + 1013904223u;
+        s = 0.5f * (static_cast<float>(seed >> 8) / static_cast<float>(1u << 23) - 1.0f);
+    }
+    return samples;
+}
+
+double threadCpuNs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
+}
+
+// Nanoseconds of this thread's CPU time per frame to process the whole signal.
+double nsPerFrame(Instance& instance, const Signal& signal) {
+    std::vector<float> outLeft(kBlock), outRight(kBlock);
+    const std::size_t length = signal.left.size();
+    const double start = threadCpuNs();
+    for (std::size_t done = 0; done < length; done += kBlock) {
+        const auto frames = static_cast<std::uint32_t>(std::min<std::size_t>(kBlock, length - done));
+        instance.process(&signal.left[done], &signal.right[done], outLeft.data(), outRight.data(), frames);
+    }
+    return (threadCpuNs() - start) / static_cast<double>(length);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* modulePath = argc > 1 ? argv[1] : VELLUMINE_VST2_MODULE;
+    const char* bundlePath = argc > 2 ? argv[2] : VELLUMINE_LV2_BUNDLE "/";
+    if (argc > 3) {
+        std::fprintf(stderr, "usage: %s [VST2_MODULE [LV2_BUNDLE_DIR/]]\n", argv[0]);
+        return 2;
+    }
+
+    const Setting init{"Init", {}};
+    const Setting busy{"busy",
+                       {{OriginFilterType, 0.5f},
+                        {OriginQ, 0.5f},
+                        {OriginFilterLfoDepth, 0.5f},
+                        {OriginVolLfoDepth, 0.5f},
+                        {DelayMix, 0.5f},
+                        {DelayTime, 0.5f},
+                        {Feedback, 0.7f},
+                        {DelayFilterType, 0.667f},
+                        {DelayQ, 0.5f},
+                        {DelayFilterLfoDepth, 0.5f},
+                        {DelayVolLfoDepth, 0.5f}}};
+    std::vector<Candidate> candidates = {
+        {"VST 2", &init, false, {}, {}},
+        {"LV2", &init, true, {}, {}},
+        {"VST 2", &busy, false, {}, {}},
+        {"LV2", &busy, true, {}, {}},
+    };
+
+    const auto frames = static_cast<std::size_t>(kSeconds * kRate);
+    const Signal noise{whiteNoise(frames, 1), whiteNoise(frames, 2)};
+    const Signal silence{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
+
+    try {
+        std::string error;
+        const std::unique_ptr<plughost::PluginModule> module = plughost::PluginModule::load(modulePath, error);
+        if (!module) throw std::runtime_error(error);
+        plughost::Host host(kRate);
+        host.setPlaying(true);
+        const Lv2Plugin lv2(bundlePath);
+
+        for (int run = 0; run < kRuns; ++run) {
+            for (Candidate& c : candidates) {
+                std::unique_ptr<Instance> instance;
+                if (c.lv2) {
+                    instance = std::make_unique<Lv2Instance>(lv2, *c.setting);
+                } else {
+                    instance = std::make_unique<Vst2Instance>(*module, host, *c.setting);
+                }
+                c.noiseRuns.push_back(nsPerFrame(*instance, noise));
+                c.tailRuns.push_back(nsPerFrame(*instance, silence));
+            }
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "edition_bench: %s\n", e.what());
+        return 1;
+    }
+
+    std::printf("44100 Hz, blocks of %u, %d s of noise then %d s of silence, median of %d runs in thread CPU time\n\n",
+                kBlock, kSeconds, kSeconds, kRuns);
+    std::printf("| edition | setting | noise ns/frame | tail ns/frame | x real time |\n");
+    std::printf("|---|---|--:|--:|--:|\n");
+    for (const Candidate& c : candidates) {
+        const double noiseNs = median(c.noiseRuns);
+        std::printf("| %s | %s | %.1f | %.1f | %.0f |\n", c.edition, c.setting->name, noiseNs, median(c.tailRuns),
+                    1e9 / (kRate * noiseNs));
+    }
+    return 0;
+}
