@@ -22,6 +22,7 @@
 #include "engine/parameters.h"
 #include "lv2/port_mapping.h"
 #include "lv2/uris.h"
+#include "plughost/bench.h"
 #include "plughost/host_context.h"
 #include "plughost/module_loader.h"
 #include "plughost/plugin_instance.h"
@@ -143,16 +144,6 @@ struct Signal {
     std::vector<float> left, right;
 };
 
-// The white noise of `plughost bench`: half full scale, a different sequence on each side.
-std::vector<float> whiteNoise(std::size_t frames, std::uint32_t seed) {
-    std::vector<float> samples(frames);
-    for (float& s : samples) {
-        seed = seed * 1664525u + 1013904223u;
-        s = 0.5f * (static_cast<float>(seed >> 8) / static_cast<float>(1u << 23) - 1.0f);
-    }
-    return samples;
-}
-
 double threadCpuNs() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -208,7 +199,7 @@ int main(int argc, char** argv) {
     };
 
     const auto frames = static_cast<std::size_t>(kSeconds * kRate);
-    const Signal noise{whiteNoise(frames, 1), whiteNoise(frames, 2)};
+    const Signal noise{plughost::whiteNoise(frames, 1), plughost::whiteNoise(frames, 2)};
     const Signal silence{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
 
     try {

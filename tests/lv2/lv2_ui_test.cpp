@@ -204,6 +204,15 @@ protected:
         XSync(x, False);
     }
 
+    // The port was grabbed once and then released: one edit gesture for the host.
+    void expectOneEdit(std::uint32_t port) const {
+        ASSERT_EQ(touches.size(), 2u);
+        EXPECT_EQ(touches[0].port, port);
+        EXPECT_TRUE(touches[0].grabbed);
+        EXPECT_EQ(touches[1].port, port);
+        EXPECT_FALSE(touches[1].grabbed);
+    }
+
     Display* x = nullptr;
     void* library = nullptr;
     const LV2UI_Descriptor* descriptor = nullptr;
@@ -306,11 +315,7 @@ TEST_F(Lv2UiTest, KnobDragWritesThePortInHertzBetweenTouches) {
     }
     EXPECT_NE(writes.back().value, 4000.0f);
     EXPECT_GT(writes.back().value, 1.0f);  // hertz, not a normalized value
-    ASSERT_EQ(touches.size(), 2u);
-    EXPECT_EQ(touches[0].port, 2u);
-    EXPECT_TRUE(touches[0].grabbed);
-    EXPECT_EQ(touches[1].port, 2u);
-    EXPECT_FALSE(touches[1].grabbed);
+    expectOneEdit(2);
 }
 
 // "100.0000%" of the origin mix becomes 150 typed: the port gets 150 percent, as one touched edit.
@@ -326,12 +331,7 @@ TEST_F(Lv2UiTest, TypedValueWritesThePortInItsUnit) {
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].port, 0u);
     EXPECT_EQ(writes[0].value, 150.0f);
-    // An accepted value is one edit for the host, as a knob click is: grabbed, then released.
-    ASSERT_EQ(touches.size(), 2u);
-    EXPECT_EQ(touches[0].port, 0u);
-    EXPECT_TRUE(touches[0].grabbed);
-    EXPECT_EQ(touches[1].port, 0u);
-    EXPECT_FALSE(touches[1].grabbed);
+    expectOneEdit(0);  // an accepted value is one edit for the host, as a knob click is
 }
 
 // A port event from the host moves the control and rewrites its box, and is not written back.

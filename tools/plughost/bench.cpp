@@ -18,15 +18,6 @@ struct Subject {
     std::vector<double> noise, silence;  // ns per frame of each run
 };
 
-std::vector<float> whiteNoise(std::size_t frames, std::uint32_t seed) {
-    std::vector<float> samples(frames);
-    for (float& s : samples) {
-        seed = seed * 1664525u + 1013904223u;
-        s = 0.5f * (static_cast<float>(seed >> 8) / static_cast<float>(1u << 23) - 1.0f);
-    }
-    return samples;
-}
-
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -66,6 +57,15 @@ std::string fixed(double value, int decimals) {
 }
 
 }  // namespace
+
+std::vector<float> whiteNoise(std::size_t frames, std::uint32_t seed) {
+    std::vector<float> samples(frames);
+    for (float& s : samples) {
+        seed = seed * 1664525u + 1013904223u;
+        s = 0.5f * (static_cast<float>(seed >> 8) / static_cast<float>(1u << 23) - 1.0f);
+    }
+    return samples;
+}
 
 bool runBenchmarks(const std::vector<BenchEntry>& entries, const BenchOptions& options,
                    std::vector<BenchResult>& results, std::string& error) {

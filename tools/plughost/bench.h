@@ -1,6 +1,8 @@
 // `plughost bench`: processing cost of plug-ins side by side, measured in one run.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -34,6 +36,10 @@ struct BenchResult {
 // conditions; each figure is the median over the runs.
 bool runBenchmarks(const std::vector<BenchEntry>& entries, const BenchOptions& options,
                    std::vector<BenchResult>& results, std::string& error);
+// The benchmark's input: white noise at half full scale from a seeded generator, so that
+// every run and every tool that measures against it sees the same samples.
+std::vector<float> whiteNoise(std::size_t frames, std::uint32_t seed);
+
 void printBenchmarks(const std::vector<BenchResult>& results, const BenchOptions& options, std::ostream& out);
 
 }  // namespace plughost
