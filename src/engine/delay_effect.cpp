@@ -12,10 +12,6 @@ constexpr double kCutoffDisplayScale = 8000.0;
 constexpr double kRateDisplayScale = 100.0;
 constexpr double kDelayDisplayScale = 10000.0;
 
-// scale x v as the engine computes it everywhere: the scale divided by the reciprocal of
-// v, in double precision, rounded once to float.
-float scaled(double scale, float v) { return v == 0.0f ? 0.0f : static_cast<float>(scale / (1.0 / v)); }
-
 const char* modeName(std::int32_t mode) {
     switch (mode) {
     case ModeLow: return "Low";

@@ -13,10 +13,6 @@ constexpr float kLfoRateScale = 100.0f;
 constexpr float kCutoffScale = 8000.0f;
 constexpr int kSecondsOfDelay = 10;
 
-// scale x v as the engine computes it everywhere: the scale divided by the reciprocal of
-// v, in double precision, rounded once to float.
-float scaled(double scale, float v) { return v == 0.0f ? 0.0f : static_cast<float>(scale / (1.0 / v)); }
-
 std::int32_t steps(double count, float v) { return static_cast<std::int32_t>(count * v); }
 
 // A count of exponent fields that are all ones (infinities and NaNs): integer compares that

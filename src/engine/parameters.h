@@ -36,6 +36,10 @@ constexpr std::int32_t kNumDefinedParams = 22;
 // The parameter count announced to hosts; indices from kNumDefinedParams on are inert.
 constexpr std::int32_t kDeclaredParams = 4112;
 
+// scale x v as the engine and its displays compute it everywhere: the scale divided by the
+// reciprocal of v, in double precision, rounded once to float.
+inline float scaled(double scale, float v) { return v == 0.0f ? 0.0f : static_cast<float>(scale / (1.0 / v)); }
+
 struct ParameterInfo {
     const char* name;   // the short name (effGetParamName, the editor's captions)
     const char* label;  // the long name answered to effGetParamLabel; null writes nothing
