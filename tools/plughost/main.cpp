@@ -30,6 +30,7 @@ constexpr const char* kUsage =
     "  plughost bench PLUGIN [--as LABEL] [--set NAME|INDEX=VALUE ...] [PLUGIN ...]\n"
     "                 [--seconds S] [--block N] [--runs N] [--markdown]\n"
     "  plughost check PLUGIN [--verbose]\n"
+    "  plughost --version\n"
 #ifdef _WIN32
     "  plughost snapshot PLUGIN -o OUT.png [--program N] [--set NAME|INDEX=VALUE ...]\n"
 #else
@@ -362,6 +363,10 @@ int run(int argc, char** argv) {
 #else
     if (command == "edit") return runEdit(args);
 #endif
+    if (command == "--version") {
+        std::cout << "plughost " VELLUMINE_VERSION "\n";
+        return 0;
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
         return 0;
