@@ -24,7 +24,9 @@ inline const InputState kUp{};
 
 class EditorTest : public ::testing::Test {
 protected:
-    EditorTest() : previous(platform::installServices(&system)) {
+    // The editor draws its text with the faces in `fontDirectory`.
+    explicit EditorTest(const std::string& fontDirectory = VELLUMINE_FONT_DIR)
+        : system(fontDirectory), previous(platform::installServices(&system)) {
         effect = createPlugin(RecordingHost::callback());
         plugin = static_cast<DelayPlugin*>(EffectBase::fromRecord(effect));
         editor = static_cast<DelayEditor*>(plugin->getEditor());
