@@ -1,0 +1,76 @@
+# Installation in the layout Linux hosts search, and the Debian package made from it.
+#
+#   lib/vst/vellumine.so           the VST 2 module (hosts look in /usr/lib/vst, /usr/local/lib/vst)
+#   lib/lv2/vellumine.lv2/         the LV2 bundle (/usr/lib/lv2, /usr/local/lib/lv2)
+#   share/doc/vellumine/           README, changelog, copyright
+#
+# Plug-in folders are not architecture triplets: hosts look in lib/vst and lib/lv2 only.
+
+# Installs both editions: the VST 2 module into <vst_dir>, the LV2 bundle as
+# <lv2_dir>/vellumine.lv2. The bundle is installed as a whole, so that whatever the build
+# writes into it (Turtle, presets) goes along; its two binaries go through install(TARGETS)
+# so that they are stripped with the module. Further arguments go to each install().
+function(vellumine_install_plugins vst_dir lv2_dir)
+  install(TARGETS vellumine LIBRARY DESTINATION ${vst_dir} ${ARGN})
+  if(TARGET vellumine_lv2)
+    install(TARGETS vellumine_lv2 vellumine_lv2_ui LIBRARY DESTINATION ${lv2_dir}/vellumine.lv2 ${ARGN})
+    install(DIRECTORY ${VELLUMINE_LV2_BUNDLE}/ DESTINATION ${lv2_dir}/vellumine.lv2 ${ARGN}
+            PATTERN "*.so" EXCLUDE)
+  endif()
+endfunction()
+vellumine_install_plugins(lib/vst lib/lv2)
+# For one user, without root: `cmake --install build --component user --prefix ~` puts the
+# plug-ins into ~/.vst and ~/.lv2, where hosts look first. Not part of a full installation.
+vellumine_install_plugins(.vst .lv2 COMPONENT user EXCLUDE_FROM_ALL)
+
+set(VELLUMINE_DOC_DIR share/doc/vellumine)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+              ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${VELLUMINE_DOC_DIR})
+
+# Debian wants the package's changelog as changelog.gz in its own format, made from the
+# version set once in project() and that release's date in CHANGELOG.md, whose notes are
+# installed beside it. A version without its entry in CHANGELOG.md is not released.
+file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md release_heading
+     REGEX "^## \\[${PROJECT_VERSION}\\] - [0-9]+-[0-9]+-[0-9]+$")
+if(NOT release_heading)
+  message(FATAL_ERROR "CHANGELOG.md has no entry '## [${PROJECT_VERSION}] - YYYY-MM-DD'")
+endif()
+string(REGEX MATCH "[0-9]+-[0-9]+-[0-9]+$" release_day "${release_heading}")
+execute_process(COMMAND date -u -R -d "${release_day} 12:00" OUTPUT_VARIABLE VELLUMINE_RELEASE_DATE
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(VELLUMINE_MAINTAINER "Quorvane <vellumine@quorvane.example>")
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  COMMAND gzip -9 -n -c ${CMAKE_BINARY_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog
+  COMMENT "Compressing the Debian changelog")
+add_custom_target(vellumine_debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${VELLUMINE_DOC_DIR})
+
+set(CPACK_PACKAGE_NAME vellumine)
+set(CPACK_PACKAGE_VENDOR Quorvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${VELLUMINE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo delay audio plug-in (VST 2 and LV2)")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvane.example/vellumine")
+# The libraries the binaries link come from dpkg-shlibdeps; the editor draws its text with
+# the Liberation faces, which it loads by path at run time.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+# The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the text below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Vellumine is a stereo delay effect for audio hosts. Each channel has an
+origin path (a state-variable filter with LFO-modulated cutoff and level)
+and a delay path (a second filter feeding a ten-second feedback delay
+line). It has 22 parameters, 64 programs and its own editor window.
+.
+This package contains the VST 2 plug-in in /usr/lib/vst and the LV2
+plug-in bundle in /usr/lib/lv2, for hosts such as Ardour, Qtractor
+or jalv.")
+include(CPack)
