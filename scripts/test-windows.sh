@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the plug-in, its tests and plughost for 32-bit and 64-bit Windows, checks each
-# DLL as a file, and runs the tests under Wine, among them `plughost check` on each DLL.
+# DLL as a file, and runs the tests under Wine (`plughost check` on each DLL runs in
+# scripts/test-package.sh, on the DLLs as the release archive holds them).
 # A machine that cannot execute 32-bit x86 code at all still builds and checks the 32-bit
 # DLL; only its tests are left out, with one line that says so.
 set -euo pipefail
@@ -8,13 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh scripts/packages-windows.txt
 jobs=$(nproc)
 
-# Asks only whether this machine can execute 32-bit programs, not whether any test passes:
-# the kernel refuses the 32-bit Wine loader itself (exit status 126) where it cannot.
-can_execute_32_bit() {
-  local status=0
-  probe_output=$(/usr/lib/wine/wine --version 2>&1) || status=$?
-  [ "$status" -ne 126 ]
-}
+source scripts/machine.sh
 
 for arch in i686 x86_64; do
   dir=build-win-$arch
@@ -29,8 +24,7 @@ for arch in i686 x86_64; do
       "(/usr/lib/wine/wine --version: ${probe_output##*: }); the 32-bit DLL and plughost.exe were built and the DLL checked as a file"
     continue
   fi
-  ctest --test-dir "$dir" --output-on-failure --timeout 600
-  # ctest judged the check by plughost's exit status; its summary line, kept in ctest's log,
-  # is shown here and must also say clean.
-  grep -a '^[0-9]* passed, 0 failed' "$dir/Testing/Temporary/LastTest.log" | tr -d '\r'
+  # `plughost check` on the DLL runs in scripts/test-package.sh, on the copy in the release
+  # archive: the same file, checked once.
+  ctest --test-dir "$dir" --output-on-failure --timeout 600 -E '^plughost\.check\.vellumine$'
 done

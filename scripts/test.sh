@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: in a release build, again in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, the engine's thread tests under ThreadSanitizer, the clang build and
-# the fuzzers, then the Windows builds under Wine. Installs missing packages first.
+# the fuzzers, the Windows builds under Wine, then the release archives as users install them.
+# Installs missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -24,3 +25,7 @@ scripts/test-tsan.sh
 scripts/test-fuzz.sh
 
 scripts/test-windows.sh
+
+# The Debian package installed, used by hosts and removed; the Windows and Linux archives
+# unpacked and their plug-ins checked.
+scripts/test-package.sh

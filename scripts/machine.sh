@@ -1,0 +1,10 @@
+# What this machine can run, for the test scripts that source this file.
+
+# Asks only whether this machine can execute 32-bit programs, not whether any test passes:
+# the kernel refuses the 32-bit Wine loader itself (exit status 126) where it cannot. Leaves
+# the loader's answer in probe_output, for the line that says why a test is skipped.
+can_execute_32_bit() {
+  local status=0
+  probe_output=$(/usr/lib/wine/wine --version 2>&1) || status=$?
+  [ "$status" -ne 126 ]
+}
