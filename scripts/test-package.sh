@@ -25,7 +25,7 @@ sudo=""
 work=$(mktemp -d)
 installed_here=0
 cleanup() {
-  [ "$installed_here" = 1 ] && $sudo apt-get remove -y -qq vellumine >/dev/null
+  [ "$installed_here" = 1 ] && $sudo apt-get purge -y -qq vellumine >/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -84,6 +84,10 @@ for file in "${package_files[@]}"; do
   fi
 done
 echo "apt-get remove: no file of the package is left"
+# CPack adds an ldconfig call to the maintainer scripts (harmless for plug-ins without a
+# soname); dpkg keeps those scripts until the package is purged.
+$sudo apt-get purge -y -qq vellumine >/dev/null
+[ -z "$(dpkg-query -W -f='${Status}' vellumine 2>/dev/null || true)" ] || fail "dpkg still knows the package after purging it"
 
 echo "== the Windows archive"
 cmake -E chdir "$work" cmake -E tar xf "$root/dist/$windows.zip"
