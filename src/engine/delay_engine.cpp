@@ -25,6 +25,9 @@ bool allFinite(const float* samples, std::int32_t count) {
     return nonFinite == 0;
 }
 
+// Left and right in the low two lanes.
+__m128 pair(float left, float right) { return _mm_unpacklo_ps(_mm_set_ss(left), _mm_set_ss(right)); }
+
 void silenceNonFinite(float* samples, std::int32_t count) {
     if (allFinite(samples, count)) return;
     for (std::int32_t n = 0; n < count; ++n)
@@ -159,23 +162,25 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
         // registers instead of storing the states back to memory every sample.
         FilterLanes local = lanes;
         for (std::int32_t n = 0; n < sampleFrames; ++n) {
-            // Inputs are read before outputs are written: hosts may process in place.
-            const __m128 stereo = _mm_unpacklo_ps(_mm_load_ss(inLeft + n), _mm_load_ss(inRight + n));
+            // Inputs are read before outputs are written: hosts may process in place. Samples
+            // move in and out as plain floats: clang takes _mm_load_ss and _mm_store_ss to
+            // alias anything, and would then keep the write position and the delay length in
+            // memory.
+            const __m128 stereo = pair(inLeft[n], inRight[n]);
             const __m128 y = local.step<decltype(mayModulate)::value>(_mm_movelh_ps(stereo, stereo));
             // Left and right in the low two lanes from here on: the dry and the old samples
             // where they are, the wet ones moved down beside them.
-            const __m128 old = _mm_unpacklo_ps(_mm_load_ss(lineLeft + w), _mm_load_ss(lineRight + w));
+            const __m128 old = pair(lineLeft[w], lineRight[w]);
             const __m128 written = _mm_add_ps(_mm_mul_ps(old, gain), _mm_movehl_ps(y, y));
-            _mm_store_ss(lineLeft + w, written);
-            _mm_store_ss(lineRight + w, _mm_shuffle_ps(written, written, 1));
+            lineLeft[w] = _mm_cvtss_f32(written);
+            lineRight[w] = _mm_cvtss_f32(_mm_shuffle_ps(written, written, 1));
             ++w;
             if (static_cast<float>(w) >= length) w = 0;
             __m128 out = old;
-            if constexpr (Accumulate)
-                out = _mm_add_ps(_mm_unpacklo_ps(_mm_load_ss(outLeft + n), _mm_load_ss(outRight + n)), old);
+            if constexpr (Accumulate) out = _mm_add_ps(pair(outLeft[n], outRight[n]), old);
             out = _mm_add_ps(out, y);
-            _mm_store_ss(outLeft + n, out);
-            _mm_store_ss(outRight + n, _mm_shuffle_ps(out, out, 1));
+            outLeft[n] = _mm_cvtss_f32(out);
+            outRight[n] = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
         }
         lanes = local;
     };
