@@ -205,11 +205,15 @@ int printTimes() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--counted-run") == 0)
-        return countedRun(std::atoi(argv[2]), std::strcmp(argv[3], "tail") == 0);
+    const int settingCount = static_cast<int>(std::size(kSettings));
+    if (argc == 4 && std::strcmp(argv[1], "--counted-run") == 0) {
+        const int setting = std::atoi(argv[2]);
+        if (setting >= 0 && setting < settingCount) return countedRun(setting, std::strcmp(argv[3], "tail") == 0);
+    }
     if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0) return printInstructions();
     if (argc != 1) {
-        std::fprintf(stderr, "usage: engine_bench [--instructions]\n");
+        std::fprintf(stderr, "usage: engine_bench [--instructions | --counted-run 0..%d noise|tail]\n",
+                     settingCount - 1);
         return 2;
     }
     return printTimes();
