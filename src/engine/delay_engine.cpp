@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "engine/denormal_guard.h"
+#include "engine/filter_lanes.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ bool allFinite(const float* samples, std::int32_t count) {
     for (std::int32_t n = 0; n < count; ++n) nonFinite += (std::bit_cast<std::uint32_t>(samples[n]) & kExponent) == kExponent;
     return nonFinite == 0;
 }
+
+// Left and right in the low two lanes.
+__m128 pair(float left, float right) { return _mm_unpacklo_ps(_mm_set_ss(left), _mm_set_ss(right)); }
 
 void silenceNonFinite(float* samples, std::int32_t count) {
     if (allFinite(samples, count)) return;
@@ -144,51 +148,49 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
                            std::int32_t sampleFrames) {
     float* lineLeft = delayLeft.get();
     float* lineRight = delayRight.get();
-    const float gain = feedback;
+    const __m128 gain = _mm_set1_ps(feedback);
     const float length = delayLength;
-    // The four units run interleaved, sample by sample: their recursions are independent,
-    // so the processor overlaps them.
-    FilterUnit::Runner originLeft = units[0]->runner();
-    FilterUnit::Runner originRight = units[1]->runner();
-    FilterUnit::Runner delayPathLeft = units[2]->runner();
-    FilterUnit::Runner delayPathRight = units[3]->runner();
+    std::array<FilterUnit::Runner, 4> running{units[0]->runner(), units[1]->runner(), units[2]->runner(),
+                                              units[3]->runner()};
+    // Lanes 0 and 1: origin left and right; lanes 2 and 3: delay path left and right.
+    FilterLanes lanes(running);
     const std::int32_t start = writePosition;
     std::int32_t w = start;
 
     auto run = [&](auto mayModulate) {
-        constexpr bool Modulated = decltype(mayModulate)::value;
+        // A copy whose address never leaves this loop, so that the compiler keeps it in
+        // registers instead of storing the states back to memory every sample.
+        FilterLanes local = lanes;
         for (std::int32_t n = 0; n < sampleFrames; ++n) {
-            // Inputs are read before outputs are written: hosts may process in place.
-            const float inL = inLeft[n];
-            const float inR = inRight[n];
-            const float wetL = delayPathLeft.step<Modulated>(inL);
-            const float wetR = delayPathRight.step<Modulated>(inR);
-            const float oldL = lineLeft[w];
-            const float oldR = lineRight[w];
-            lineLeft[w] = oldL * gain + wetL;
-            lineRight[w] = oldR * gain + wetR;
+            // Inputs are read before outputs are written: hosts may process in place. Samples
+            // move in and out as plain floats: clang takes _mm_load_ss and _mm_store_ss to
+            // alias anything, and would then keep the write position and the delay length in
+            // memory.
+            const __m128 stereo = pair(inLeft[n], inRight[n]);
+            const __m128 y = local.step<decltype(mayModulate)::value>(_mm_movelh_ps(stereo, stereo));
+            // Left and right in the low two lanes from here on: the dry and the old samples
+            // where they are, the wet ones moved down beside them.
+            const __m128 old = pair(lineLeft[w], lineRight[w]);
+            const __m128 written = _mm_add_ps(_mm_mul_ps(old, gain), _mm_movehl_ps(y, y));
+            lineLeft[w] = _mm_cvtss_f32(written);
+            lineRight[w] = _mm_cvtss_f32(_mm_shuffle_ps(written, written, 1));
             ++w;
             if (static_cast<float>(w) >= length) w = 0;
-            const float dryL = originLeft.step<Modulated>(inL);
-            const float dryR = originRight.step<Modulated>(inR);
-            if constexpr (Accumulate) {
-                outLeft[n] = outLeft[n] + oldL + dryL;
-                outRight[n] = outRight[n] + oldR + dryR;
-            } else {
-                outLeft[n] = oldL + dryL;
-                outRight[n] = oldR + dryR;
-            }
+            __m128 out = old;
+            if constexpr (Accumulate) out = _mm_add_ps(pair(outLeft[n], outRight[n]), old);
+            out = _mm_add_ps(out, y);
+            outLeft[n] = _mm_cvtss_f32(out);
+            outRight[n] = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
         }
+        lanes = local;
     };
-    if (originLeft.modulated() || originRight.modulated() || delayPathLeft.modulated() || delayPathRight.modulated())
+    if (lanes.modulated())
         run(std::true_type{});
     else
         run(std::false_type{});
 
-    units[0]->store(originLeft);
-    units[1]->store(originRight);
-    units[2]->store(delayPathLeft);
-    units[3]->store(delayPathRight);
+    lanes.store(running);
+    for (std::size_t u = 0; u < units.size(); ++u) units[u]->store(running[u]);
     writePosition = w;
 
     for (auto& unit : units) unit->silenceRunaway();

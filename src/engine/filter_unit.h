@@ -28,8 +28,9 @@ public:
     void setMode(std::int32_t newMode) { mode = newMode; }
 
     // The unit's running state for one processing call, copied into a local object so that
-    // it stays in registers across the sample loop (the loop's float stores could alias any
-    // float member and would force reloads), then stored back.
+    // it stays in registers while it runs (float stores could alias any float member and
+    // would force reloads), then stored back. The engine runs four of them in the lanes of
+    // one register (FilterLanes), with these operations in this order.
     struct Runner {
         float low, high, band, notch;
         float f, q, gainIn, gainOut;
@@ -39,12 +40,9 @@ public:
 
         bool modulated() const { return filterModulated || volumeModulated; }
 
-        // MayModulate false is for blocks where no LFO of any unit runs: the loop then
-        // carries no depth tests at all.
-        template <bool MayModulate = true>
         float step(float in) {
             float fc = f;
-            if (MayModulate && filterModulated) {
+            if (filterModulated) {
                 const float m = filterCursor.tick();
                 fc = f - m * f;
             }
@@ -53,7 +51,7 @@ public:
             band = band + fc * high;
             notch = low + high;
             const float y = mode == ModeLow ? low : mode == ModeHigh ? high : mode == ModeBand ? band : notch;
-            if (!MayModulate || !volumeModulated) return y * gainOut;
+            if (!volumeModulated) return y * gainOut;
             const float m2 = volumeCursor.tick();
             return (y - m2 * y) * gainOut;
         }

@@ -72,8 +72,10 @@ public:
     std::int32_t getShape() const { return shape; }
     const char* shapeName() const { return static_cast<const WaveTable*>(currentTable)->name; }
 
-private:
+    // From this phase on, the phase is folded back by whole table lengths.
     static constexpr float kWrapThreshold = 1048576.0f;
+
+private:
 
     const WaveTableSet& waveTables;
     std::int32_t sampleRate;
