@@ -110,7 +110,7 @@ bool readIdentity(Reader& in, PresetFile& file, std::int32_t& count, const char*
         !in.integer(file.pluginVersion, "the plug-in version") || !in.integer(count, counted)) {
         return false;
     }
-    if (count < 0) return in.fail(countAt, std::string("negative ") + counted + " " + std::to_string(count));
+    if (count < 0) return in.fail(countAt, std::string(counted) + " is negative (" + std::to_string(count) + ")");
     return true;
 }
 

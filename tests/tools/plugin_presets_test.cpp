@@ -1,0 +1,148 @@
+#include "plughost/plugin_presets.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+
+#include "engine/parameters.h"
+#include "presets/factory_presets.h"
+
+namespace plughost {
+namespace {
+
+const std::string kBank = std::string(VELLUMINE_PRESET_DIR) + "/Vellumine Factory.fxb";
+const std::string kChunkPlugin = "/usr/lib/vst/lsp-plugins/compressor-stereo.so";
+
+struct Open {
+    explicit Open(const std::string& path) {
+        std::string error;
+        module = PluginModule::load(path, error);
+        if (module) plugin = PluginInstance::create(*module, host, error);
+        EXPECT_TRUE(plugin) << error;
+    }
+    Host host{44100.0};
+    std::unique_ptr<PluginModule> module;
+    std::unique_ptr<PluginInstance> plugin;
+};
+
+PresetFile readFile(const std::string& path) {
+    std::string error;
+    auto file = readPresetFile(path, error);
+    EXPECT_TRUE(file) << error;
+    return file ? *file : PresetFile{};
+}
+
+std::string indexedName(PluginInstance& plugin, VstInt32 program) {
+    std::array<char, 256> text{};
+    plugin.dispatch(effGetProgramNameIndexed, program, 0, text.data());
+    return text.data();
+}
+
+TEST(PluginPresets, FactoryBankGivesEveryProgramsValuesAndNamesBackThroughTheDispatcher) {
+    Open vellumine(VELLUMINE_PLUGIN);
+    ASSERT_TRUE(vellumine.plugin);
+    PluginInstance& plugin = *vellumine.plugin;
+    std::string error;
+    ASSERT_TRUE(loadChoice(plugin, {"", kBank}, std::nullopt, error)) << error;
+    const auto presets = factoryPresets();
+    for (VstInt32 p = 0; p < kNumPrograms; ++p) {
+        plugin.dispatch(effSetProgram, 0, p);
+        const bool factory = static_cast<std::size_t>(p) < presets.size();
+        EXPECT_EQ(indexedName(plugin, p), factory ? presets[static_cast<std::size_t>(p)].name : "Init") << p;
+        for (VstInt32 i = 0; i < kNumDefinedParams; ++i) {
+            const float expected = factory ? presets[static_cast<std::size_t>(p)].values[i] : kParameters[i].initial;
+            EXPECT_EQ(plugin.getParameter(i), expected) << "program " << p << " parameter " << i;
+        }
+    }
+    plugin.dispatch(effSetProgram, 0, 0);
+    EXPECT_EQ(plugin.text(effGetProgramName), presets[0].name);
+}
+
+TEST(PluginPresets, SavedFilesLoadAndSaveAgainToTheSameBytes) {
+    const std::string program = std::string(VELLUMINE_PRESET_DIR) + "/Dub Band Echo.fxp";
+    for (const auto& [path, bank] : {std::pair{kBank, true}, std::pair{program, false}}) {
+        Open first(VELLUMINE_PLUGIN), second(VELLUMINE_PLUGIN);
+        ASSERT_TRUE(first.plugin && second.plugin);
+        std::string error;
+        ASSERT_TRUE(loadChoice(*first.plugin, bank ? PresetChoice{"", path} : PresetChoice{path, ""}, std::nullopt, error));
+        const auto saved = writePresetFile(bank ? saveBank(*first.plugin) : saveProgram(*first.plugin));
+        // As generated at build time, the files are what the plug-in itself gives back.
+        EXPECT_EQ(saved, writePresetFile(readFile(path))) << path;
+        const auto parsed = parsePresetFile(saved, error);
+        ASSERT_TRUE(parsed) << error;
+        loadPreset(*second.plugin, *parsed);
+        EXPECT_EQ(writePresetFile(bank ? saveBank(*second.plugin) : saveProgram(*second.plugin)), saved) << path;
+    }
+}
+
+// A file that does not suit the plug-in is refused before anything reaches it.
+TEST(PluginPresets, FilesThatDoNotFitAreRefusedAndLeaveThePluginAsItWas) {
+    const PresetFile good = readFile(std::string(VELLUMINE_PRESET_DIR) + "/Echo Only.fxp");
+    const std::vector<std::pair<const char*, std::function<void(PresetFile&)>>> cases = {
+        {"byte 16: the file is for plug-in Othr", [](PresetFile& f) { f.pluginId = fourCharCode("Othr"); }},
+        {"byte 24: the file holds 22 parameters, the plug-in has 4112", [](PresetFile& f) { f.programs[0].values.resize(22); }},
+        {"byte 8: the file holds a chunk; the plug-in takes no chunks", [](PresetFile& f) { f.chunked = true; f.chunk = {1}; }},
+        {"byte 24: the bank holds 65 programs, the plug-in has 64",
+         [](PresetFile& f) { f.bank = true; f.programs.resize(65, f.programs[0]); }},
+    };
+    const auto scratch = std::filesystem::path(TEST_OUTPUT_DIR) / "refused.fxp";
+    for (const auto& [message, spoil] : cases) {
+        PresetFile file = good;
+        spoil(file);
+        std::string error;
+        ASSERT_TRUE(savePresetFile(scratch.string(), file, error)) << error;
+        Open vellumine(VELLUMINE_PLUGIN);
+        ASSERT_TRUE(vellumine.plugin);
+        const auto before = writePresetFile(saveBank(*vellumine.plugin));
+        const PresetChoice choice = file.bank ? PresetChoice{"", scratch.string()} : PresetChoice{scratch.string(), ""};
+        EXPECT_FALSE(loadChoice(*vellumine.plugin, choice, 7, error)) << message;
+        EXPECT_NE(error.find(message), std::string::npos) << error;
+        EXPECT_EQ(vellumine.plugin->dispatch(effGetProgram), 0) << message;
+        EXPECT_EQ(writePresetFile(saveBank(*vellumine.plugin)), before) << message;
+    }
+}
+
+// A few blocks of silence with idle calls, as a host runs after loading a song: some plug-ins
+// apply a restored chunk on their audio or idle path.
+void settle(PluginInstance& plugin) {
+    constexpr int kBlock = 256;
+    std::vector<std::vector<float>> in(static_cast<std::size_t>(plugin.inputs()), std::vector<float>(kBlock)),
+        out(static_cast<std::size_t>(plugin.outputs()), std::vector<float>(kBlock));
+    std::vector<float*> inputs, outputs;
+    for (auto& channel : in) inputs.push_back(channel.data());
+    for (auto& channel : out) outputs.push_back(channel.data());
+    plugin.start(44100.0, kBlock);
+    for (int b = 0; b < 8; ++b) {
+        plugin.process(inputs.data(), outputs.data(), kBlock, false);
+        plugin.dispatch(effIdle);
+    }
+    plugin.stop();
+}
+
+// The plug-in keeps its state in chunks and quantizes some values as it stores them, so the
+// proof is its own: the restored instance gives back the same file, and the edits arrived.
+TEST(PluginPresets, ChunkPluginStateSavesAndRestoresThroughItsChunk) {
+    if (!std::filesystem::exists(kChunkPlugin)) GTEST_SKIP() << kChunkPlugin << " is not installed";
+    for (const bool bank : {false, true}) {
+        Open edited(kChunkPlugin), restored(kChunkPlugin), fresh(kChunkPlugin);
+        ASSERT_TRUE(edited.plugin && restored.plugin && fresh.plugin);
+        ASSERT_TRUE(edited.plugin->record().flags & effFlagsProgramChunks);
+        const VstInt32 count = edited.plugin->record().numParams;
+        for (VstInt32 i = 0; i < count; i += 3) edited.plugin->setParameter(i, 0.25f + 0.5f * static_cast<float>(i % 2));
+        settle(*edited.plugin);
+        const auto saved = writePresetFile(bank ? saveBank(*edited.plugin) : saveProgram(*edited.plugin));
+        std::string error;
+        const auto parsed = parsePresetFile(saved, error);
+        ASSERT_TRUE(parsed && parsed->chunked && presetFits(*parsed, restored.plugin->record(), error)) << error;
+        loadPreset(*restored.plugin, *parsed);
+        settle(*restored.plugin);
+        EXPECT_EQ(writePresetFile(bank ? saveBank(*restored.plugin) : saveProgram(*restored.plugin)), saved);
+        int changed = 0;
+        for (VstInt32 i = 0; i < count; i += 3) changed += restored.plugin->getParameter(i) != fresh.plugin->getParameter(i);
+        EXPECT_GT(changed, count / 6) << (bank ? "bank" : "program");
+    }
+}
+
+}  // namespace
+}  // namespace plughost
