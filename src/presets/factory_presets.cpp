@@ -64,10 +64,10 @@ constexpr FactoryPreset kPresets[] = {
      {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
       0.15f, 0.05f, 0.6f,                                            // 500 ms, repeats at 60 %
       kBand, 0.0625f, 0.7f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f}},  // band-pass 500 Hz
-    {"Dub Siren Sweep", "Band-passed echoes whose pitch sweeps with a slow LFO",
+    {"Dub Siren Sweep", "Band-passed echoes whose pitch falls in slow sawtooth ramps",
      {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
       0.15f, 0.025f, 0.6f,                                           // 250 ms, repeats at 60 %
-      kBand, 0.3f, 0.6f, kTriangle, 0.008f, 0.8f, kSine, 1.0f, 0.0f}},  // 2.4 kHz swept down at 0.4 Hz
+      kBand, 0.3f, 0.6f, kSaw, 0.008f, 0.8f, kSine, 1.0f, 0.0f}},   // 2.4 kHz falling in 0.4 Hz ramps
     {"Long Ambient Wash", "Dark 1.2 s repeats that fade over many seconds",
      {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
       0.25f, 0.12f, 0.75f,                                           // 1.2 s, repeats at 75 %
