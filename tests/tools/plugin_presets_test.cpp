@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 
 #include "engine/parameters.h"
 #include "presets/factory_presets.h"

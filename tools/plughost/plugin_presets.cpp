@@ -1,5 +1,6 @@
 #include "plughost/plugin_presets.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <iterator>
