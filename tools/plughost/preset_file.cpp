@@ -55,7 +55,7 @@ public:
     bool name(std::string& text) {
         if (!need(kNameBytes, "the program name")) return false;
         const auto* start = reinterpret_cast<const char*>(&bytes[position]);
-        text.assign(start, strnlen(start, kNameBytes));
+        text.assign(start, std::find(start, start + kNameBytes, '\0'));
         position += kNameBytes;
         return true;
     }
