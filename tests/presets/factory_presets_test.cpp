@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string_view>
@@ -160,10 +161,11 @@ TEST(FactoryPresets, TempoPresetsLandOnTheirNoteValue) {
         {"Quarter Note 120", 0.5}, {"Eighth Note 120", 0.25}, {"Dotted Eighth 120", 0.375},
         {"Sixteenth Note 120", 0.125}, {"Half Note 120", 1.0},
     };
-    for (const auto& [name, seconds] : kNotes) {
+    for (const auto& note : kNotes) {
+        const auto [name, seconds] = note;
         const auto presets = factoryPresets();
         const auto found = std::find_if(presets.begin(), presets.end(),
-                                        [&](const FactoryPreset& p) { return std::string_view(p.name) == name; });
+                                        [&](const FactoryPreset& p) { return std::string_view(p.name) == note.first; });
         ASSERT_NE(found, presets.end()) << name;
         EXPECT_NEAR(static_cast<double>(delaySamples(*found)), seconds * kRate, 1.0) << name;
     }
