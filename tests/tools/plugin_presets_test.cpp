@@ -9,22 +9,12 @@
 #include "engine/parameters.h"
 #include "presets/factory_presets.h"
 
+#include "opened_plugin.h"
+
 namespace plughost {
 namespace {
 
 const std::string kBank = std::string(VELLUMINE_PRESET_DIR) + "/Vellumine Factory.fxb";
-
-struct Open {
-    explicit Open(const std::string& path) {
-        std::string error;
-        module = PluginModule::load(path, error);
-        if (module) plugin = PluginInstance::create(*module, host, error);
-        EXPECT_TRUE(plugin) << error;
-    }
-    Host host{44100.0};
-    std::unique_ptr<PluginModule> module;
-    std::unique_ptr<PluginInstance> plugin;
-};
 
 PresetFile readFile(const std::string& path) {
     std::string error;
@@ -40,7 +30,7 @@ std::string indexedName(PluginInstance& plugin, VstInt32 program) {
 }
 
 TEST(PluginPresets, FactoryBankGivesEveryProgramsValuesAndNamesBackThroughTheDispatcher) {
-    Open vellumine(VELLUMINE_PLUGIN);
+    OpenedPlugin vellumine(VELLUMINE_PLUGIN);
     ASSERT_TRUE(vellumine.plugin);
     PluginInstance& plugin = *vellumine.plugin;
     std::string error;
@@ -62,7 +52,7 @@ TEST(PluginPresets, FactoryBankGivesEveryProgramsValuesAndNamesBackThroughTheDis
 TEST(PluginPresets, SavedFilesLoadAndSaveAgainToTheSameBytes) {
     const std::string program = std::string(VELLUMINE_PRESET_DIR) + "/Dub Band Echo.fxp";
     for (const auto& [path, bank] : {std::pair{kBank, true}, std::pair{program, false}}) {
-        Open first(VELLUMINE_PLUGIN), second(VELLUMINE_PLUGIN);
+        OpenedPlugin first(VELLUMINE_PLUGIN), second(VELLUMINE_PLUGIN);
         ASSERT_TRUE(first.plugin && second.plugin);
         std::string error;
         ASSERT_TRUE(loadChoice(*first.plugin, bank ? PresetChoice{"", path} : PresetChoice{path, ""}, std::nullopt, error));
@@ -92,7 +82,7 @@ TEST(PluginPresets, FilesThatDoNotFitAreRefusedAndLeaveThePluginAsItWas) {
         spoil(file);
         std::string error;
         ASSERT_TRUE(savePresetFile(scratch.string(), file, error)) << error;
-        Open vellumine(VELLUMINE_PLUGIN);
+        OpenedPlugin vellumine(VELLUMINE_PLUGIN);
         ASSERT_TRUE(vellumine.plugin);
         const auto before = writePresetFile(saveBank(*vellumine.plugin));
         const PresetChoice choice = file.bank ? PresetChoice{"", scratch.string()} : PresetChoice{scratch.string(), ""};

@@ -7,22 +7,12 @@
 
 #include <vector>
 
+#include "opened_plugin.h"
+
 namespace plughost {
 namespace {
 
 const std::string kChunkPlugin = THIRD_PARTY_PLUGIN;
-
-struct Open {
-    explicit Open(const std::string& path) {
-        std::string error;
-        module = PluginModule::load(path, error);
-        if (module) plugin = PluginInstance::create(*module, host, error);
-        EXPECT_TRUE(plugin) << error;
-    }
-    Host host{44100.0};
-    std::unique_ptr<PluginModule> module;
-    std::unique_ptr<PluginInstance> plugin;
-};
 
 // A few blocks of silence with idle calls, as a host runs after loading a song: some plug-ins
 // apply a restored chunk on their audio or idle path.
@@ -45,7 +35,7 @@ void settle(PluginInstance& plugin) {
 // proof is its own: the restored instance gives back the same file, and the edits arrived.
 TEST(PluginPresets, ChunkPluginStateSavesAndRestoresThroughItsChunk) {
     for (const bool bank : {false, true}) {
-        Open edited(kChunkPlugin), restored(kChunkPlugin), fresh(kChunkPlugin);
+        OpenedPlugin edited(kChunkPlugin), restored(kChunkPlugin), fresh(kChunkPlugin);
         ASSERT_TRUE(edited.plugin && restored.plugin && fresh.plugin);
         ASSERT_TRUE(edited.plugin->record().flags & effFlagsProgramChunks);
         const VstInt32 count = edited.plugin->record().numParams;
