@@ -28,7 +28,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 findings="$PWD/$build/fuzz-findings"
 mkdir -p "$findings"
-for fuzzer in plugin_fuzzer typed_value_fuzzer automation_fuzzer; do
+for fuzzer in plugin_fuzzer typed_value_fuzzer automation_fuzzer preset_file_fuzzer; do
   cp -r "tests/fuzz/corpus/$fuzzer" "$scratch/$fuzzer"
   log="$scratch/$fuzzer.log"
   echo "== $fuzzer: ${seconds} s"

@@ -1,11 +1,13 @@
-// Writes the bundle's Turtle (manifest.ttl and vellumine.ttl) from the port table, so that the
-// description a host reads and the conversion the plug-in applies can never disagree.
+// Writes the bundle's Turtle (manifest.ttl, vellumine.ttl and presets.ttl) from the port table
+// and the factory presets, so that the description a host reads and the conversion the
+// plug-in applies can never disagree.
 // Usage: bundle_turtle <bundle directory> <plug-in binary> <UI binary>
 #include <cstdio>
 #include <string>
 
 #include "lv2/port_mapping.h"
 #include "lv2/uris.h"
+#include "presets/factory_presets.h"
 
 using namespace lv2ports;
 
@@ -16,6 +18,7 @@ constexpr const char* kPrefixes =
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
+    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
@@ -95,6 +98,39 @@ void writePlugin(std::FILE* out) {
     std::fputs(" .\n", out);
 }
 
+// The preset's URI: the plug-in's, with the name in lower case, words joined by '-'.
+std::string presetUri(const FactoryPreset& preset) {
+    std::string uri = std::string(kPluginUri) + "#preset-";
+    bool gap = false;
+    for (const char* c = preset.name; *c; ++c) {
+        const bool word = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
+        if (!word) {
+            gap = true;
+            continue;
+        }
+        if (gap && uri.back() != '-') uri += '-';
+        gap = false;
+        uri += static_cast<char>(*c >= 'A' && *c <= 'Z' ? *c - 'A' + 'a' : *c);
+    }
+    return uri;
+}
+
+// Each preset's values in the ports' own units, converted as the plug-in converts them back;
+// nine significant digits carry a float exactly.
+void writePresets(std::FILE* out) {
+    std::fputs(kPrefixes, out);
+    for (const FactoryPreset& preset : factoryPresets()) {
+        std::fprintf(out, "<%s>\n\ta pset:Preset ;\n\tlv2:appliesTo <%s> ;\n\trdfs:label \"%s\" ;\n"
+                          "\trdfs:comment \"%s\" ;\n\tlv2:port",
+                     presetUri(preset).c_str(), kPluginUri, preset.name, preset.description);
+        for (std::int32_t index = 0; index < kNumControlPorts; ++index) {
+            std::fprintf(out, "%s [\n\t\tlv2:symbol \"%s\" ;\n\t\tpset:value %.9g\n\t]", index ? "," : "",
+                         kControlPorts[index].symbol, static_cast<double>(toPortValue(index, preset.values[index])));
+        }
+        std::fputs(" .\n\n", out);
+    }
+}
+
 void writeManifest(std::FILE* out, const char* pluginBinary, const char* uiBinary) {
     std::fputs(kPrefixes, out);
     std::fprintf(out, "<%s>\n\ta lv2:Plugin ;\n\tlv2:binary <%s> ;\n\trdfs:seeAlso <vellumine.ttl> .\n\n", kPluginUri,
@@ -106,6 +142,11 @@ void writeManifest(std::FILE* out, const char* pluginBinary, const char* uiBinar
                  "\tlv2:extensionData ui:idleInterface, ui:showInterface .\n\n"
                  "<%s>\n\tui:ui <%s> .\n",
                  kUiUri, uiBinary, kPluginUri, kUiUri);
+    for (const FactoryPreset& preset : factoryPresets()) {
+        std::fprintf(out, "\n<%s>\n\ta pset:Preset ;\n\tlv2:appliesTo <%s> ;\n\trdfs:label \"%s\" ;\n"
+                          "\trdfs:seeAlso <presets.ttl> .\n",
+                     presetUri(preset).c_str(), kPluginUri, preset.name);
+    }
 }
 
 bool writeFile(const std::string& path, void (*write)(std::FILE*, const char*, const char*), const char* a,
@@ -127,6 +168,8 @@ int main(int argc, char** argv) {
     const bool written =
         writeFile(bundle + "/manifest.ttl", writeManifest, argv[2], argv[3]) &&
         writeFile(bundle + "/vellumine.ttl", [](std::FILE* out, const char*, const char*) { writePlugin(out); },
+                  nullptr, nullptr) &&
+        writeFile(bundle + "/presets.ttl", [](std::FILE* out, const char*, const char*) { writePresets(out); },
                   nullptr, nullptr);
     if (!written) std::fprintf(stderr, "%s: cannot write the Turtle into %s\n", argv[0], argv[1]);
     return written ? 0 : 1;

@@ -3,6 +3,7 @@
 // effect's for the same input and settings, and the echo spacing at other sample rates.
 #include <lilv/lilv.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/delay_effect.h"
+#include "lv2/port_mapping.h"
+#include "presets/factory_presets.h"
 #include "support/recording_host.h"
 
 namespace {
@@ -402,6 +405,46 @@ TEST(Lv2Host, ActivateSilencesTheLineAndAnEmptyRunDoesNothing) {
     for (std::size_t n = 0; n < 96; ++n) ASSERT_EQ(left[n], 0.0f) << n;
     lilv_instance_deactivate(instance);
     lilv_instance_free(instance);
+}
+
+// The presets as a host's preset menu finds them: related to the plug-in, by label, with a
+// value for every control port that the plug-in turns back into the factory table's value.
+TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
+    Lv2World& w = lv2();
+    ASSERT_NE(w.plugin, nullptr);
+    const std::string pset = "http://lv2plug.in/ns/ext/presets#";
+    LilvNodes* presets = lilv_plugin_get_related(w.plugin, w.node(pset + "Preset"));
+    std::size_t found = 0;
+    LILV_FOREACH (nodes, i, presets) {
+        const LilvNode* preset = lilv_nodes_get(presets, i);
+        lilv_world_load_resource(w.world, preset);
+        LilvNode* label = lilv_world_get(w.world, preset, w.node("http://www.w3.org/2000/01/rdf-schema#label"), nullptr);
+        ASSERT_NE(label, nullptr);
+        const std::string name = lilv_node_as_string(label);
+        lilv_node_free(label);
+        const auto table = factoryPresets();
+        const auto match = std::find_if(table.begin(), table.end(), [&](const FactoryPreset& p) { return name == p.name; });
+        ASSERT_NE(match, table.end()) << name;
+        ++found;
+        LilvNodes* ports = lilv_world_find_nodes(w.world, preset, w.node(std::string(kLv2) + "port"), nullptr);
+        EXPECT_EQ(lilv_nodes_size(ports), kControls) << name;
+        LILV_FOREACH (nodes, j, ports) {
+            const LilvNode* port = lilv_nodes_get(ports, j);
+            LilvNode* symbol = lilv_world_get(w.world, port, w.node(std::string(kLv2) + "symbol"), nullptr);
+            LilvNode* value = lilv_world_get(w.world, port, w.node(pset + "value"), nullptr);
+            ASSERT_TRUE(symbol && value) << name;
+            const LilvPort* declared = lilv_plugin_get_port_by_symbol(w.plugin, symbol);
+            ASSERT_NE(declared, nullptr) << name << " " << lilv_node_as_string(symbol);
+            const auto index = static_cast<std::int32_t>(lilv_port_get_index(w.plugin, declared));
+            EXPECT_EQ(lv2ports::toNormalized(index, lilv_node_as_float(value)), match->values[index])
+                << name << " " << lilv_node_as_string(symbol);
+            lilv_node_free(symbol);
+            lilv_node_free(value);
+        }
+        lilv_nodes_free(ports);
+    }
+    lilv_nodes_free(presets);
+    EXPECT_EQ(found, factoryPresets().size());
 }
 
 }  // namespace

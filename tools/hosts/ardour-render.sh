@@ -11,6 +11,8 @@
 #   A PLUGIN ending in .lv2 is an LV2 bundle (ours: build/vellumine.lv2): Ardour loads it by URI
 #   from LV2_PATH, values are in the ports' own units, and the session runs at RATE Hz (48000
 #   unless given), so that the echoes show the rate the plug-in was built for.
+#   PRESET=NAME loads the plug-in's preset of that name as Ardour's preset menu does, instead of
+#   our default settings (INDEX=VALUE pairs still apply after it).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 plugin=$here/../../build/vellumine.so
@@ -50,7 +52,7 @@ if [ "$kind" = LV2 ]; then
   echo "LV2 bundle: $(basename "$plugin"), plug-in $id, session at $rate Hz"
   # For ours: origin path at unity (100 %), delay path at unity, 375 ms, feedback 50 %.
   settings="$*"
-  [ "$id" = urn:quorvane:vellumine ] && settings="0=100 10=100 11=375 12=50${settings:+ $settings}"
+  [ "$id" = urn:quorvane:vellumine ] && [ -z "${PRESET:-}" ] && settings="0=100 10=100 11=375 12=50${settings:+ $settings}"
 else
   # Ardour ignores a scan result that is not at least a second newer than the module, so the copy
   # is dated a minute into the past before the scan.
@@ -71,7 +73,7 @@ else
   # samples); delay path at unity, a 16538-sample delay (0.0375 of 441000), feedback 0.5. Other
   # plug-ins get only the settings given on the command line: their parameters mean other things.
   settings="$*"
-  [ "$id" = 1366708843 ] && settings="0=0.5 10=0.5 11=0.0375 12=0.5${settings:+ $settings}"
+  [ "$id" = 1366708843 ] && [ -z "${PRESET:-}" ] && settings="0=0.5 10=0.5 11=0.0375 12=0.5${settings:+ $settings}"
 fi
 
 # Runs one Ardour step until it prints its marker, three tries at most (the scanner's and
@@ -82,7 +84,7 @@ ardour_step() {
     # A crashed try may leave half a session or half a file behind.
     if [ "$script" = create.lua ]; then rm -rf "$work/session"; else rm -f "$work/out/"*; fi
     SESSION_DIR=$work/session OUT_DIR=$work/out PLUGIN_ID=$id SETTINGS=$settings SECONDS_OUT=$seconds \
-      PLUGIN_TYPE=$kind SESSION_RATE=$rate \
+      PLUGIN_TYPE=$kind SESSION_RATE=$rate PRESET=${PRESET:-} \
       timeout 120 ardour7-lua "$here/ardour/$script" >"$work/$script.$try.log" 2>&1 || true
     if grep -qx "$marker" "$work/$script.$try.log"; then
       [ "$try" = 1 ] || echo "ardour: $script needed $try tries"

@@ -41,7 +41,8 @@ bool prepare(const BenchEntry& entry, const BenchOptions& options, Subject& subj
     if (!subject.module) return false;
     subject.host = std::make_unique<Host>(BenchOptions::kSampleRate);
     subject.rig = StereoRig::create(*subject.module, *subject.host, error);
-    if (!subject.rig || !applySettings(*subject.rig, entry.settings, error)) {
+    if (!subject.rig || !applyPresets(*subject.rig, entry.preset, entry.program, error) ||
+        !applySettings(*subject.rig, entry.settings, error)) {
         error = entry.label + ": " + error;
         return false;
     }

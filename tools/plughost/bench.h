@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "plughost/parameter_setting.h"
+#include "plughost/plugin_presets.h"
 
 namespace plughost {
 
 struct BenchEntry {
     std::string path, label;
     std::vector<ParameterSetting> settings;
+    PresetChoice preset;
+    std::optional<int> program;
 };
 
 struct BenchOptions {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "plughost/check_support.h"
+#include "plughost/preset_command.h"
 
 namespace plughost {
 
@@ -277,6 +278,13 @@ std::vector<std::string> withoutSkip(const std::vector<std::string>& lines, std:
     return findings;
 }
 
+// What a check run as a process of its own is started with (see runIsolatedCheck in main).
+std::vector<std::string> isolatedArguments(const PluginModule& module, const CheckOptions& options, std::size_t number) {
+    std::vector<std::string> words{module.path(), std::to_string(number), std::to_string(options.seed)};
+    for (const std::string& word : presetArguments(options.preset, options.program)) words.push_back(word);
+    return words;
+}
+
 }  // namespace
 
 void runOneCheck(const PluginModule& module, const CheckOptions& options, std::size_t number, Findings& findings) {
@@ -302,7 +310,7 @@ CheckSummary runChecks(const PluginModule& module, const CheckOptions& options, 
         std::string skipReason;
         const IsolatedOutcome outcome = runIsolated(
             [&](Findings& findings) { runOneCheck(module, options, number, findings); },
-            {module.path(), std::to_string(number), std::to_string(options.seed)}, options.timeLimitSeconds);
+            isolatedArguments(module, options, number), options.timeLimitSeconds);
         const std::vector<std::string> found = withoutSkip(outcome.findings, skipReason);
         for (std::size_t i = 0; i < found.size() && i < kFindingsPerCheck; ++i) {
             out << "FAIL " << check.name << ": " << found[i] << "\n";

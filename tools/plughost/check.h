@@ -10,6 +10,7 @@
 #include "plughost/isolation.h"
 #include "plughost/module_loader.h"
 #include "plughost/plugin_instance.h"
+#include "plughost/plugin_presets.h"
 
 namespace plughost {
 
@@ -17,6 +18,8 @@ struct CheckOptions {
     bool verbose = false;       // also list the checks that passed
     unsigned seed = 1;          // of the random automation and test signals
     unsigned timeLimitSeconds = 120;  // per check
+    PresetChoice preset;              // loaded into every instance a check opens
+    std::optional<int> program;
 };
 
 struct CheckSummary {

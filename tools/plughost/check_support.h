@@ -44,7 +44,12 @@ struct CheckContext {
     std::unique_ptr<PluginInstance> open() {
         std::string error;
         auto instance = PluginInstance::create(module, host, error);
-        if (!instance) findings.add(error);
+        if (!instance) {
+            findings.add(error);
+        } else if (!loadChoice(*instance, options.preset, options.program, error)) {
+            findings.add(error);
+            instance.reset();
+        }
         return instance;
     }
 };

@@ -104,16 +104,6 @@ void printCapabilities(PluginInstance& plugin, std::ostream& out) {
 
 }  // namespace
 
-std::string fourCharText(VstInt32 code) {
-    std::string chars;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto c = static_cast<unsigned char>((static_cast<std::uint32_t>(code) >> shift) & 0xff);
-        if (c < 0x20 || c > 0x7e) return hex(code);
-        chars += static_cast<char>(c);
-    }
-    return chars + " (" + hex(code) + ")";
-}
-
 std::string flagNames(VstInt32 flags) {
     static constexpr std::pair<VstInt32, const char*> kNames[] = {
         {effFlagsHasEditor, "HasEditor"},       {effFlagsHasClip, "HasClip"},

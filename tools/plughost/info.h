@@ -6,6 +6,7 @@
 
 #include "host/aeffect.h"
 #include "plughost/module_loader.h"
+#include "plughost/preset_file.h"
 
 namespace plughost {
 
@@ -14,8 +15,6 @@ struct InfoOptions {
     static constexpr int kListedParameters = 64;
 };
 
-// A four-character code as its characters when they are printable, always with its hex.
-std::string fourCharText(VstInt32 code);
 // The flag bits by their names, e.g. "HasEditor | CanReplacing", unknown bits in hex.
 std::string flagNames(VstInt32 flags);
 

@@ -16,6 +16,7 @@
 #include "plughost/editor_capture.h"
 #include "plughost/info.h"
 #include "plughost/plot.h"
+#include "plughost/preset_command.h"
 #include "plughost/render.h"
 
 namespace plughost {
@@ -24,18 +25,22 @@ namespace {
 constexpr const char* kUsage =
     "usage:\n"
     "  plughost info PLUGIN [--all]\n"
-    "  plughost render PLUGIN [-i IN.wav] -o OUT.wav [--program N] [--set NAME|INDEX=VALUE ...]\n"
+    "  plughost render PLUGIN [-i IN.wav] -o OUT.wav [PRESET] [--set NAME|INDEX=VALUE ...]\n"
     "                  [--automate FILE] [--rate HZ] [--block N] [--tail SECONDS] [--accumulate]\n"
     "                  [--plot OUT.png]\n"
-    "  plughost bench PLUGIN [--as LABEL] [--set NAME|INDEX=VALUE ...] [PLUGIN ...]\n"
+    "  plughost bench PLUGIN [--as LABEL] [PRESET] [--set NAME|INDEX=VALUE ...] [PLUGIN ...]\n"
     "                 [--seconds S] [--block N] [--runs N] [--markdown]\n"
-    "  plughost check PLUGIN [--verbose]\n"
+    "  plughost check PLUGIN [PRESET] [--verbose]\n"
+    "  plughost preset save PLUGIN OUT.fxp|OUT.fxb [PRESET] [--set NAME|INDEX=VALUE ...]\n"
+    "  plughost preset show FILE.fxp|FILE.fxb\n"
     "  plughost --version\n"
 #ifdef _WIN32
     "  plughost snapshot PLUGIN -o OUT.png [--program N] [--set NAME|INDEX=VALUE ...]\n"
 #else
     "  plughost edit PLUGIN [--seconds S]\n"
 #endif
+    "PRESET is any of --bank FILE.fxb (loaded into all programs), --program N (selected after\n"
+    "the bank), --preset FILE.fxp (loaded into the current program), applied in that order.\n"
     "Without -i, render uses a built-in phrase of plucked notes and a hit, then silence.\n"
     "An automation file has one change per line: TIME NAME|INDEX=VALUE, TIME in frames or\n"
     "seconds ('1.5s'). --set and automation values are normalized (0 to 1).\n"
@@ -84,12 +89,7 @@ bool parseRenderOption(CommandLine& args, const std::string& option, RenderReque
     if (option == "--tail") return args.number(option, r.options.tailSeconds, error);
     if (option == "--block") return args.whole(option, r.options.blockSize, error);
     if (option == "--accumulate") return r.options.accumulate = true;
-    if (option == "--program") {
-        int program = 0;
-        if (!args.whole(option, program, error)) return false;
-        r.options.program = program;
-        return true;
-    }
+    if (isPresetOption(option)) return parsePresetOption(args, option, r.options.preset, r.options.program, error);
     if (option == "--set") {
         std::string text;
         ParameterSetting setting;
@@ -114,6 +114,7 @@ bool parseRender(CommandLine& args, RenderRequest& r, std::string& error) {
     else if (r.options.blockSize < 1 || r.options.blockSize > 65536) error = "--block must be 1 to 65536";
     else if (r.options.tailSeconds < 0.0) error = "--tail must not be negative";
     else if (r.rate < 0.0 || (r.rate > 0.0 && (r.rate < 8000.0 || r.rate > 768000.0))) error = "--rate must be 8000 to 768000";
+    else checkChoiceFiles(r.options.preset, error);
     return error.empty();
 }
 
@@ -220,6 +221,14 @@ bool parseBenchOption(CommandLine& args, const std::string& option, std::vector<
     if (option == "--block") return args.whole(option, options.blockSize, error);
     if (option == "--runs") return args.whole(option, options.runs, error);
     if (option == "--markdown") return options.markdown = true;
+    if (isPresetOption(option)) {
+        if (entries.empty()) {
+            error = option + " belongs after the plug-in it applies to";
+            return false;
+        }
+        return parsePresetOption(args, option, entries.back().preset, entries.back().program, error) &&
+               checkChoiceFiles(entries.back().preset, error);
+    }
     if (option == "--as" || option == "--set") {
         std::string text;
         if (!args.value(option, text, error)) return false;
@@ -240,7 +249,7 @@ bool parseBenchOption(CommandLine& args, const std::string& option, std::vector<
         error = "unknown option " + option;
         return false;
     }
-    entries.push_back({option, option.substr(option.find_last_of('/') + 1), {}});
+    entries.push_back({option, option.substr(option.find_last_of('/') + 1), {}, {}, {}});
     return true;
 }
 
@@ -265,12 +274,18 @@ int runCheck(CommandLine& args) {
     if (args.done()) return fail("check needs a plug-in file");
     const std::string path = args.next();
     CheckOptions options;
+    std::string error;
     while (!args.done()) {
         const std::string option = args.next();
-        if (option != "--verbose") return fail("unknown option " + option);
-        options.verbose = true;
+        if (isPresetOption(option)) {
+            if (!parsePresetOption(args, option, options.preset, options.program, error)) return fail(error);
+        } else if (option == "--verbose") {
+            options.verbose = true;
+        } else {
+            return fail("unknown option " + option);
+        }
     }
-    std::string error;
+    if (!checkChoiceFiles(options.preset, error)) return fail(error);
     auto module = loadModule(path, error);
     if (!module) return fail(error);
     const CheckSummary summary = runChecks(*module, options, std::cout);
@@ -309,7 +324,8 @@ int runSnapshot(CommandLine& args) {
     return 0;
 }
 
-// A check that runIsolated started as a process of its own: CHANNEL PLUGIN NUMBER SEED.
+// A check that runIsolated started as a process of its own: CHANNEL PLUGIN NUMBER SEED
+// [PRESET].
 int runIsolatedCheck(CommandLine& args) {
     std::string channel, path;
     int number = 0, seed = 0;
@@ -318,10 +334,13 @@ int runIsolatedCheck(CommandLine& args) {
         !args.whole("number", number, error) || !args.whole("seed", seed, error)) {
         return fail(error);
     }
-    auto module = loadModule(path, error);
-    if (!module) return fail(error);
     CheckOptions options;
     options.seed = static_cast<unsigned>(seed);
+    while (!args.done()) {
+        if (!parsePresetOption(args, args.next(), options.preset, options.program, error)) return fail(error);
+    }
+    auto module = loadModule(path, error);
+    if (!module) return fail(error);
     return serveIsolated(channel, [&](Findings& findings) {
         runOneCheck(*module, options, static_cast<std::size_t>(number), findings);
     });
@@ -357,6 +376,7 @@ int run(int argc, char** argv) {
     if (command == "render") return runRender(args);
     if (command == "bench") return runBench(args);
     if (command == "check") return runCheck(args);
+    if (command == "preset") return runPresetCommand(args);
 #ifdef _WIN32
     if (command == "snapshot") return runSnapshot(args);
     if (command == kIsolatedChild) return runIsolatedCheck(args);

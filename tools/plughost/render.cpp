@@ -39,6 +39,13 @@ std::vector<ParameterNames> parameterNames(PluginInstance& instance) {
     return names;
 }
 
+bool applyPresets(StereoRig& rig, const PresetChoice& preset, std::optional<int> program, std::string& error) {
+    for (int i = 0; i < rig.instanceCount(); ++i) {
+        if (!loadChoice(rig.instance(i), preset, program, error)) return false;
+    }
+    return true;
+}
+
 bool applySettings(StereoRig& rig, const std::vector<ParameterSetting>& settings, std::string& error) {
     if (settings.empty()) return true;
     const auto names = parameterNames(rig.first());
@@ -55,8 +62,7 @@ bool render(const PluginModule& module, const StereoAudio& input, const RenderOp
     Host host(input.sampleRate);
     auto rig = StereoRig::create(module, host, error);
     if (!rig) return false;
-    if (options.program) rig->setProgram(*options.program);
-    if (!applySettings(*rig, options.settings, error)) return false;
+    if (!applyPresets(*rig, options.preset, options.program, error) || !applySettings(*rig, options.settings, error)) return false;
     std::vector<ResolvedChange> changes;
     if (!options.automation.empty() &&
         !resolveAutomation(parameterNames(rig->first()), options.automation, changes, error)) {

@@ -9,12 +9,14 @@
 #include "plughost/audio_file.h"
 #include "plughost/module_loader.h"
 #include "plughost/parameter_setting.h"
+#include "plughost/plugin_presets.h"
 #include "plughost/stereo_rig.h"
 
 namespace plughost {
 
 struct RenderOptions {
-    std::optional<int> program;
+    PresetChoice preset;          // loaded first
+    std::optional<int> program;   // selected after a bank, before a program file
     std::vector<ParameterSetting> settings;  // applied before processing starts
     std::vector<AutomationPoint> automation;  // applied at their frames, ordered by time
     int blockSize = 512;
@@ -31,6 +33,9 @@ std::vector<ParameterNames> parameterNames(PluginInstance& instance);
 // automation points fall, so each change takes effect at its exact frame.
 bool render(const PluginModule& module, const StereoAudio& input, const RenderOptions& options, StereoAudio& output,
             std::string& error);
+
+// Loads the preset files and selects the program in every instance of a rig.
+bool applyPresets(StereoRig& rig, const PresetChoice& preset, std::optional<int> program, std::string& error);
 
 // Looks up and applies settings to a rig; false with the reason on an unknown target.
 bool applySettings(StereoRig& rig, const std::vector<ParameterSetting>& settings, std::string& error);

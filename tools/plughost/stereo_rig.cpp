@@ -26,14 +26,6 @@ void StereoRig::setParameter(VstInt32 index, float value) {
     for (auto& instance : instances) instance->setParameter(index, value);
 }
 
-void StereoRig::setProgram(VstInt32 program) {
-    for (auto& instance : instances) {
-        instance->dispatch(effBeginSetProgram);
-        instance->dispatch(effSetProgram, 0, program);
-        instance->dispatch(effEndSetProgram);
-    }
-}
-
 void StereoRig::idle() {
     for (auto& instance : instances) instance->dispatch(effIdle);
 }

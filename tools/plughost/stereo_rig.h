@@ -16,11 +16,11 @@ public:
     static std::unique_ptr<StereoRig> create(const PluginModule& module, Host& host, std::string& error);
 
     PluginInstance& first() { return *instances.front(); }
+    PluginInstance& instance(int which) { return *instances[static_cast<std::size_t>(which)]; }
     int instanceCount() const { return static_cast<int>(instances.size()); }
 
     // Applied to every instance.
     void setParameter(VstInt32 index, float value);
-    void setProgram(VstInt32 program);
     void idle();
     void start(double sampleRate, int maxBlock);
     void stop();

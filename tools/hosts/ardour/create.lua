@@ -17,6 +17,16 @@ local plugin = ARDOUR.LuaAPI.new_plugin (Session, id, lv2 and ARDOUR.PluginType.
 assert (not plugin:isnil (), "Ardour could not instantiate plug-in " .. id)
 track:add_processor_by_index (plugin, 1, nil, true)
 
+-- A preset by its name, as a user picks it from the plug-in's preset menu.
+local preset = os.getenv ("PRESET") or ""
+if preset ~= "" then
+	local plug = plugin:to_insert ():plugin (0)
+	local record = plug:preset_by_label (preset)
+	assert (record, "Ardour lists no preset called " .. preset)
+	assert (plug:load_preset (record), "Ardour could not load the preset " .. preset)
+	print ("REPORT loaded preset \"" .. record.label .. "\" (" .. record.uri .. ")")
+end
+
 local count = plugin:to_insert ():plugin (0):parameter_count ()
 for index, value in settings:gmatch ("(%d+)=([^%s]+)") do
 	-- Some plug-ins crash the host when asked for a parameter they do not have.
