@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release archives into dist/, each named with the version set in CMakeLists.txt:
 #   vellumine_<version>_amd64.deb             the Debian package
-#   vellumine-<version>-linux-x86_64.tar.gz   the VST 2 module, the LV2 bundle, an install script
-#   vellumine-<version>-windows.zip           the 32-bit and 64-bit DLLs, a readme
+#   vellumine-<version>-linux-x86_64.tar.gz   the VST 2 module, the LV2 bundle, the factory presets,
+#                                             an install script
+#   vellumine-<version>-windows.zip           the 32-bit and 64-bit DLLs, the factory presets, a readme
 #   SHA256SUMS                                over the three
 # Uses the release build in build/ and the Windows builds in build-win-i686 and
 # build-win-x86_64, building what is missing or out of date.
@@ -39,6 +40,7 @@ mkdir -p "$work/$linux"
 cp "$work/stage/lib/vst/vellumine.so" "$work/$linux/"
 cp -r "$work/stage/lib/lv2/vellumine.lv2" "$work/$linux/"
 cp "$work/stage/share/doc/vellumine/"{README.md,CHANGELOG.md,copyright} "$work/$linux/"
+cp -r "$work/stage/share/vellumine/presets" "$work/$linux/"
 cp packaging/install.sh "$work/$linux/"
 tar -C "$work" --owner=0 --group=0 -czf "dist/$linux.tar.gz" "$linux"
 
@@ -47,6 +49,8 @@ windows=vellumine-$version-windows
 mkdir -p "$work/$windows/32-bit" "$work/$windows/64-bit"
 cp build-win-i686/vellumine.dll "$work/$windows/32-bit/"
 cp build-win-x86_64/vellumine.dll "$work/$windows/64-bit/"
+# The preset files are the same bytes on every platform; the native build generates them.
+cp -r build/presets "$work/$windows/presets"
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/windows-readme.txt >"$work/$windows/README.txt"
 (cd "$work" && cmake -E tar cf "$root/dist/$windows.zip" --format=zip "$windows")
 

@@ -91,6 +91,7 @@ $sudo apt-get purge -y -qq vellumine >/dev/null
 
 echo "== the Windows archive"
 cmake -E chdir "$work" cmake -E tar xf "$root/dist/$windows.zip"
+diff -r build/presets "$work/$windows/presets" >/dev/null || fail "the Windows archive's presets differ from the build's"
 for arch in i686 x86_64; do
   folder=64-bit
   [ "$arch" = i686 ] && folder=32-bit
@@ -113,6 +114,7 @@ echo "== the Linux archive"
 tar -C "$work" -xzf "dist/$linux.tar.gz"
 home=$work/home
 mkdir -p "$home"
+diff -r build/presets "$work/$linux/presets" >/dev/null || fail "the Linux archive's presets differ from the build's"
 HOME=$home "$work/$linux/install.sh"
 tools/hosts/qtractor-scan.sh "$home/.vst/vellumine.so" || fail "qtractor's scanner on ~/.vst/vellumine.so"
 # Without LV2_PATH, hosts search ~/.lv2 first.
