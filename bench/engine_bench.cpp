@@ -6,19 +6,16 @@
 // With --instructions it prints instructions per frame instead, counted by callgrind over
 // the processing calls alone: a figure that the machine's load does not move. It runs
 // itself under valgrind once per setting and signal and reads the totals it wrote.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "callgrind_count.h"
 #include "engine/parameters.h"
 #include "host/plugin_entry.h"
 
@@ -132,42 +129,9 @@ int countedRun(int settingIndex, bool tail) {
     return 0;
 }
 
-// The "summary:" line of a callgrind output file: the instructions collected; -1 if absent.
-double collectedInstructions(const std::string& path) {
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);)
-        if (line.rfind("summary:", 0) == 0) return std::strtod(line.c_str() + 8, nullptr);
-    return -1.0;
-}
-
-// This program's own file, for valgrind to run (valgrind's /proc/self/exe is valgrind).
-std::string ownPath() {
-    char path[4096] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
-}
-
 double instructionsPerFrame(int settingIndex, bool tail) {
-    const std::string self = ownPath();
-    const std::string out = "/tmp/engine_bench.callgrind." + std::to_string(getpid());
-    const std::string outArg = "--callgrind-out-file=" + out;
-    const std::string settingArg = std::to_string(settingIndex);
-    const char* argv[] = {"valgrind",        "-q",
-                          "--tool=callgrind", "--collect-atstart=no",
-                          "--toggle-collect=*countedBlocks*", outArg.c_str(),
-                          self.c_str(),      "--counted-run",
-                          settingArg.c_str(), tail ? "tail" : "noise",
-                          nullptr};
-    const pid_t child = fork();
-    if (child == 0) {
-        execvp("valgrind", const_cast<char* const*>(argv));
-        _exit(127);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1.0;
-    const double instructions = collectedInstructions(out);
-    std::remove(out.c_str());
+    const double instructions = instructionsUnderCallgrind(
+        "countedBlocks", {"--counted-run", std::to_string(settingIndex), tail ? "tail" : "noise"});
     return instructions < 0.0 ? -1.0 : instructions / (static_cast<double>(kRate) * kCountedSeconds);
 }
 
@@ -179,7 +143,7 @@ int printInstructions() {
     for (int s = 0; s < static_cast<int>(std::size(kSettings)); ++s) {
         const Figures f{instructionsPerFrame(s, false), instructionsPerFrame(s, true)};
         if (f.noise < 0.0 || f.tail < 0.0) {
-            std::fprintf(stderr, "callgrind run failed: is valgrind installed?\n");
+            std::fprintf(stderr, "callgrind run failed: is valgrind installed (Linux only)?\n");
             return 1;
         }
         std::printf("%-52s %12.1f %12.1f\n", kSettings[s].name, f.noise, f.tail);
