@@ -20,6 +20,7 @@ void FilterUnit::reset() {
     state[ModeLow] = 0.0f;
     state[ModeHigh] = 0.0f;
     state[ModeBand] = 0.0f;
+    state[ModeNotch] = 0.0f;
     filterLfo.reset();
     volumeLfo.reset();
 }

@@ -51,6 +51,18 @@ TEST_F(FilterUnitTest, SettlesOnAConstantInput) {
     EXPECT_NEAR(unit.high(), 0.0f, 1e-6);
 }
 
+TEST_F(FilterUnitTest, ResetClearsEveryState) {
+    // Notch among them: a reset unit in notch mode must start from silence, not from the
+    // sum it held before.
+    for (int n = 0; n < 50; ++n) unit.tick(1.0f);
+    ASSERT_NE(unit.notch(), 0.0f);
+    unit.reset();
+    EXPECT_EQ(unit.low(), 0.0f);
+    EXPECT_EQ(unit.high(), 0.0f);
+    EXPECT_EQ(unit.band(), 0.0f);
+    EXPECT_EQ(unit.notch(), 0.0f);
+}
+
 TEST_F(FilterUnitTest, ModeSelectsTheOutputState) {
     const float input[] = {1.0f, -0.5f, 0.25f, 0.8f, 0.0f, -1.0f};
     for (std::int32_t mode : {ModeLow, ModeHigh, ModeBand, ModeNotch}) {
