@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/parameters.h"
-#include "lv2/port_mapping.h"
+#include "core/parameters.h"
+#include "lv2/ports.h"
 #include "lv2/uris.h"
 #include "plughost/bench.h"
 #include "plughost/host_context.h"
@@ -103,7 +103,7 @@ class Lv2Instance : public Instance {
 public:
     Lv2Instance(const Lv2Plugin& lv2, const Setting& setting) {
         std::copy(std::begin(lv2.defaults), std::end(lv2.defaults), std::begin(controls));
-        for (const auto& [index, value] : setting.values) controls[index] = lv2ports::toPortValue(index, value);
+        for (const auto& [index, value] : setting.values) controls[index] = toUnitValue(index, value);
         const LV2_Feature* const features[] = {nullptr};
         instance = lilv_plugin_instantiate(lv2.plugin, kRate, features);
         if (!instance) throw std::runtime_error(std::string(kPluginUri) + ": instantiation failed");

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "callgrind_count.h"
-#include "engine/parameters.h"
-#include "host/plugin_entry.h"
+#include "core/parameters.h"
+#include "vst2/plugin_entry.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 
 #include "editor/about_text.h"
 #include "editor/editor_layout.h"
-#include "editor/typed_value.h"
-#include "engine/delay_effect.h"
+#include "core/number_text.h"
 #include "gui/frame_switch.h"
 #include "gui/knob.h"
 #include "gui/text_field.h"
@@ -27,33 +26,33 @@ constexpr Colour kValueBoxText = colourWhite;
 constexpr Colour kValueBoxBack = colourBlack;
 constexpr int kTextBufferSize = 256;
 
-const CellLayout& layoutOf(VstInt32 index) { return kCells[static_cast<std::size_t>(index)]; }
+const CellLayout& layoutOf(std::int32_t index) { return kCells[static_cast<std::size_t>(index)]; }
 
 }  // namespace
 
-DelayEditor::DelayEditor(DelayEffect* effect)
-    : GuiEditorBase(effect), delayEffect(effect), background(new ResourceBitmap(kBackgroundBitmap)) {
-    rect = {0, 0, static_cast<std::int16_t>(background->getHeight()), static_cast<std::int16_t>(background->getWidth())};
+DelayEditor::DelayEditor(EditorConnection& plugin)
+    : GuiEditor(plugin), connection(&plugin), background(new ResourceBitmap(kBackgroundBitmap)) {
+    rect = {0, 0, background->getWidth(), background->getHeight()};
 }
 
 DelayEditor::~DelayEditor() {
-    // The effect around this editor is already being destroyed: a text edit ended by the
+    // The plug-in around this editor may already be going away: a text edit ended by the
     // teardown must not reach it.
-    delayEffect = nullptr;
+    connection = nullptr;
     close();
     background->release();
 }
 
-VstInt32 DelayEditor::open(void* parent) {
+bool DelayEditor::open(void* parent) {
     if (frame) close();  // a second open without close starts afresh instead of leaking
-    GuiEditorBase::open(parent);
+    GuiEditor::open(parent);
     auto* switchStrip = new ResourceBitmap(kSwitchBitmap);
     auto* knobBody = new ResourceBitmap(kKnobBitmap);
     auto* knobHandle = new ResourceBitmap(kHandleBitmap);
 
     frame = new EditorFrame({0, 0, background->getWidth(), background->getHeight()}, parent, this);
     frame->setBackground(background);
-    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) addCell(index, switchStrip, knobBody, knobHandle);
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) addCell(index, switchStrip, knobBody, knobHandle);
     aboutArea = new ToggleButton(kAboutArea, this, kAboutTag, nullptr);
     frame->addView(aboutArea);
 
@@ -62,10 +61,10 @@ VstInt32 DelayEditor::open(void* parent) {
     knobBody->release();
     knobHandle->release();
     opened = true;
-    return 1;
+    return true;
 }
 
-void DelayEditor::addCell(VstInt32 index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
+void DelayEditor::addCell(std::int32_t index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
                           ResourceBitmap* knobHandle) {
     Cell& c = cells[static_cast<std::size_t>(index)];
     c.caption = addCaption(index);
@@ -74,7 +73,7 @@ void DelayEditor::addCell(VstInt32 index, ResourceBitmap* switchStrip, ResourceB
 }
 
 // White text straight on the background: neither back colour nor frame is painted.
-TextField* DelayEditor::addCaption(VstInt32 index) {
+TextField* DelayEditor::addCaption(std::int32_t index) {
     auto* caption = new TextField(captionRect(layoutOf(index)), this, index, nullptr, nullptr, kCaptionStyle);
     caption->setFont(kFontSmall);
     caption->setFrameColour(kCaptionFrame);
@@ -84,13 +83,11 @@ TextField* DelayEditor::addCaption(VstInt32 index) {
     caption->setMouseEnabled(false);
     caption->setTransparent(true);
     frame->addView(caption);
-    char name[kTextBufferSize] = {};
-    delayEffect->getParameterName(index, name);
-    caption->setText(name);
+    caption->setText(kParameters[index].name);
     return caption;
 }
 
-Control* DelayEditor::addControl(VstInt32 index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
+Control* DelayEditor::addControl(std::int32_t index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
                                  ResourceBitmap* knobHandle) {
     const CellLayout& layout = layoutOf(index);
     Control* control = nullptr;
@@ -102,13 +99,13 @@ Control* DelayEditor::addControl(VstInt32 index, ResourceBitmap* switchStrip, Re
         if (!control) return nullptr;
     }
     control->setTransparent(true);
-    control->setValue(delayEffect->getParameter(index));
+    control->setValue(connection->parameterValue(index));
     frame->addView(control);
     return control;
 }
 
 // A black box with a grey frame and white centred text; only knob parameters' boxes take input.
-TextField* DelayEditor::addValueBox(VstInt32 index) {
+TextField* DelayEditor::addValueBox(std::int32_t index) {
     const CellLayout& layout = layoutOf(index);
     auto* box = new TextField(valueBoxRect(layout), this, layout.valueBoxTag, nullptr, nullptr, kValueBoxStyle);
     box->setFont(kFontSmall);
@@ -118,8 +115,8 @@ TextField* DelayEditor::addValueBox(VstInt32 index) {
     box->setAlignment(kCentred);
     box->setMouseEnabled(isEditableBoxTag(layout.valueBoxTag));
     frame->addView(box);
-    char text[kTextBufferSize] = {};
-    delayEffect->getParameterDisplay(index, text);
+    char text[kDisplayTextSize] = {};
+    connection->parameterText(index, text);
     box->setText(text);
     return box;
 }
@@ -134,7 +131,7 @@ void DelayEditor::close() {
     cells = {};
 }
 
-void DelayEditor::setParameter(VstInt32 index, float) {
+void DelayEditor::parameterChanged(std::int32_t index) {
     changes.mark(index);
     postUpdate();
 }
@@ -142,21 +139,21 @@ void DelayEditor::setParameter(VstInt32 index, float) {
 void DelayEditor::update() {
     const std::uint32_t changed = changes.take();
     if (!opened) return;  // the next open reads every value afresh
-    for (VstInt32 index = 0; index < kNumDefinedParams; ++index)
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
         if (changed & (std::uint32_t{1} << index)) showParameter(index);
 }
 
-void DelayEditor::showParameter(VstInt32 index) {
+void DelayEditor::showParameter(std::int32_t index) {
     Cell& c = cells[static_cast<std::size_t>(index)];
     if (!c.control) return;
-    c.control->setValue(delayEffect->getParameter(index));
-    char text[kTextBufferSize] = {};
-    delayEffect->getParameterDisplay(index, text);
+    c.control->setValue(connection->parameterValue(index));
+    char text[kDisplayTextSize] = {};
+    connection->parameterText(index, text);
     if (c.valueBox) c.valueBox->setText(text);
 }
 
 void DelayEditor::controlChanged(PaintContext*, Control* control) {
-    if (!delayEffect) return;
+    if (!connection) return;
     const std::int32_t tag = control->getTag();
     if (tag == kAboutTag) {
         // Every click shows the box, whichever way the area's own value just flipped.
@@ -164,27 +161,26 @@ void DelayEditor::controlChanged(PaintContext*, Control* control) {
     } else if (isEditableBoxTag(tag)) {
         applyTypedValue(tag);
     } else {
-        delayEffect->automateParameter(tag, control->getValue());
+        connection->editParameter(tag, control->getValue());
     }
 }
 
 // An accepted number is reported to the host as one complete edit gesture, as a knob click
 // is: otherwise the host's own value, its undo and its record of unsaved changes would miss an
-// edit that changes the sound. A refused number tells the host nothing; setting the current
-// value again only makes the box show the effect's own text again.
+// edit that changes the sound. A refused number, or one that gives the value the parameter
+// already has, changes nothing: the box only shows the parameter's own text again.
 void DelayEditor::applyTypedValue(std::int32_t tag) {
-    const VstInt32 index = parameterOfValueBox(tag);
+    const std::int32_t index = parameterOfValueBox(tag);
     TextField* box = cells[static_cast<std::size_t>(index)].valueBox;
     if (!box) return;
     char text[kTextBufferSize] = {};
     box->getText(text);
-    const float typed = delayEffect->parseNumber(text);
-    const std::optional<float> value = typedvalue::toNormalized(typed, typedvalue::fullScale(*delayEffect, index));
-    if (!value) {
-        delayEffect->setParameter(index, delayEffect->getParameter(index));
+    const std::optional<float> value = typedToNormalized(index, numbertext::parseNumber(text));
+    if (!value || *value == connection->parameterValue(index)) {
+        showParameter(index);
         return;
     }
     beginEdit(index);
-    delayEffect->automateParameter(index, *value);
+    connection->editParameter(index, *value);
     endEdit(index);
 }

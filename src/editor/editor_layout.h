@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "gui/paint_context.h"
 
 namespace editorlayout {

@@ -10,11 +10,7 @@
 
 namespace {
 
-constexpr float kLfoRateScale = 100.0f;
-constexpr float kCutoffScale = 8000.0f;
 constexpr int kSecondsOfDelay = 10;
-
-std::int32_t steps(double count, float v) { return static_cast<std::int32_t>(count * v); }
 
 // A count of exponent fields that are all ones (infinities and NaNs): integer compares that
 // the compiler turns into vector code, so a scan costs a fraction of a nanosecond per sample.
@@ -43,13 +39,13 @@ DelayEngine::DelayEngine(float sampleRate) {
     for (std::size_t u = 0; u < units.size(); ++u) {
         auto unit = std::make_unique<FilterUnit>(sampleRate);
         unit->setOutputGain(u < 2 ? unit->getGainScale() : 0.0f);
-        unit->setCutoffScale(kCutoffScale);
-        unit->setCutoff(kCutoffScale);
+        unit->setCutoffScale(parameterScale(OriginCutoff));
+        unit->setCutoff(parameterScale(OriginCutoff));
         unit->setDamping(0.0f);
         unit->setMode(ModeLow);
         for (Lfo* lfo : {&unit->getFilterLfo(), &unit->getVolumeLfo()}) {
             lfo->setShape(ShapeSine);
-            lfo->setRateScale(kLfoRateScale);
+            lfo->setRateScale(parameterScale(OriginFilterLfoRate));
             lfo->setRate(0.0f);
             lfo->setDepth(0.0f);
         }
@@ -73,19 +69,19 @@ void DelayEngine::applyParameter(std::int32_t index, float v) {
     case OriginMix:
     case DelayMix: both([&](FilterUnit& u) { u.setOutputGain(scaled(u.getGainScale(), v)); }); break;
     case OriginFilterType:
-    case DelayFilterType: both([&](FilterUnit& u) { u.setMode(steps(3.0, v)); }); break;
+    case DelayFilterType: both([&](FilterUnit& u) { u.setMode(enumerationStop(index, v)); }); break;
     case OriginCutoff:
     case DelayCutoff: both([&](FilterUnit& u) { u.setCutoff(v); }); break;
     case OriginQ:
     case DelayQ: both([&](FilterUnit& u) { u.setDamping(1.0f - v); }); break;
     case OriginFilterLfoShape:
-    case DelayFilterLfoShape: both([&](FilterUnit& u) { u.getFilterLfo().setShape(steps(4.0, v)); }); break;
+    case DelayFilterLfoShape: both([&](FilterUnit& u) { u.getFilterLfo().setShape(enumerationStop(index, v)); }); break;
     case OriginFilterLfoRate:
     case DelayFilterLfoRate: both([&](FilterUnit& u) { u.getFilterLfo().setRate(v); }); break;
     case OriginFilterLfoDepth:
     case DelayFilterLfoDepth: both([&](FilterUnit& u) { u.getFilterLfo().setDepth(v); }); break;
     case OriginVolLfoShape:
-    case DelayVolLfoShape: both([&](FilterUnit& u) { u.getVolumeLfo().setShape(steps(4.0, v)); }); break;
+    case DelayVolLfoShape: both([&](FilterUnit& u) { u.getVolumeLfo().setShape(enumerationStop(index, v)); }); break;
     case OriginVolLfoRate:
     case DelayVolLfoRate: both([&](FilterUnit& u) { u.getVolumeLfo().setRate(v); }); break;
     case OriginVolLfoDepth:

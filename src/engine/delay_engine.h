@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "engine/filter_unit.h"
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "engine/shared_value.h"
 
 class DelayEngine {

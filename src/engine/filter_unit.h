@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/parameters.h"
 #include "engine/lfo.h"
 #include "engine/shared_value.h"
 #include "engine/wave_table.h"
@@ -121,10 +122,10 @@ private:
     float state[4] = {};  // indexed by FilterMode
     // Written by parameter changes on any thread, read by the audio thread once per block.
     SharedValue<float> frequency{0.0f};
-    float cutoffScale = 8000.0f;  // set once, before any other thread sees the unit
+    float cutoffScale = parameterScale(OriginCutoff);  // set once, before any other thread sees the unit
     SharedValue<float> damping{0.0f};
     float inputGain = 1.0f;
-    float gainScale = 2.0f;
+    float gainScale = parameterScale(OriginMix);
     SharedValue<float> outputGain{0.0f};
     SharedValue<std::int32_t> mode{ModeLow};
 };

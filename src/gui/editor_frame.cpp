@@ -152,7 +152,7 @@ void EditorFrame::redrawView(View* view) {
     });
 }
 
-int EditorFrame::handleKeyDown(VstKeyCode& key) {
+int EditorFrame::handleKeyDown(KeyStroke& key) {
     if (focusView) {
         const int used = focusView->handleKeyDown(key);
         if (used != -1) return used;
@@ -164,7 +164,7 @@ int EditorFrame::handleKeyDown(VstKeyCode& key) {
     return -1;
 }
 
-int EditorFrame::handleKeyUp(VstKeyCode& key) {
+int EditorFrame::handleKeyUp(KeyStroke& key) {
     if (focusView) {
         const int used = focusView->handleKeyUp(key);
         if (used != -1) return used;

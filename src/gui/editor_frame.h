@@ -22,8 +22,8 @@ public:
     void drawInRect(PaintContext* context, const Rect& r) override;
     void onMouseDown(PaintContext* context, Point where) override;
     void redrawIfDirty(PaintContext* context) override;
-    int handleKeyDown(VstKeyCode& key) override;
-    int handleKeyUp(VstKeyCode& key) override;
+    int handleKeyDown(KeyStroke& key) override;
+    int handleKeyUp(KeyStroke& key) override;
     bool acceptDrop(char** items, int count, int kind, Point where) override;
     bool handleWheel(PaintContext* context, Point where, float distance) override;
     FrameEditor* ownerEditor() override { return editor; }

@@ -230,7 +230,7 @@ bool Knob::handleWheel(PaintContext* context, Point, float distance) {
     return true;
 }
 
-int Knob::handleKeyDown(VstKeyCode& key) {
+int Knob::handleKeyDown(KeyStroke& key) {
     const bool fine = (key.modifier & kModifierShift) != 0;
     switch (key.virt) {
     case kKeyLeft:

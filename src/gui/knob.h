@@ -12,7 +12,7 @@ public:
 
     void draw(PaintContext* context) override;
     void onMouseDown(PaintContext* context, Point where) override;
-    int handleKeyDown(VstKeyCode& key) override;
+    int handleKeyDown(KeyStroke& key) override;
     bool handleWheel(PaintContext* context, Point where, float distance) override;
 
     virtual void drawHandle(PaintContext* context);

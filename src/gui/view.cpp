@@ -31,9 +31,9 @@ void View::redrawIfDirty(PaintContext* context) {
 
 int View::notify(View*, const char*) { return 0; }
 
-int View::handleKeyDown(VstKeyCode&) { return -1; }
+int View::handleKeyDown(KeyStroke&) { return -1; }
 
-int View::handleKeyUp(VstKeyCode&) { return -1; }
+int View::handleKeyUp(KeyStroke&) { return -1; }
 
 bool View::acceptDrop(char**, int, int, Point) { return false; }
 

@@ -8,7 +8,7 @@
 
 #include "gui/paint_context.h"
 #include "gui/resource_bitmap.h"
-#include "host/aeffect.h"
+#include "gui/key_stroke.h"
 
 class Control;
 
@@ -46,8 +46,8 @@ public:
     virtual void onMouseDown(PaintContext* context, Point where);
     virtual void redrawIfDirty(PaintContext* context);
     virtual int notify(View* sender, const char* message);
-    virtual int handleKeyDown(VstKeyCode& key);
-    virtual int handleKeyUp(VstKeyCode& key);
+    virtual int handleKeyDown(KeyStroke& key);
+    virtual int handleKeyUp(KeyStroke& key);
     virtual bool acceptDrop(char** items, int count, int kind, Point where);
     virtual bool handleWheel(PaintContext* context, Point where, float distance);
     virtual void loseFocus(PaintContext* context);

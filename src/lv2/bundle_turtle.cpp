@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "lv2/port_mapping.h"
+#include "lv2/ports.h"
 #include "lv2/uris.h"
 #include "presets/factory_presets.h"
 
@@ -34,29 +34,28 @@ const char* unitUri(Unit unit) {
     return nullptr;
 }
 
-void writeScalePoints(std::FILE* out, const ControlPort& port) {
-    const bool isType = port.fullScale == 3.0f;
-    const int stops = isType ? 4 : 5;
+void writeScalePoints(std::FILE* out, const ParameterInfo& port) {
     std::fprintf(out, "\t\tlv2:portProperty lv2:integer, lv2:enumeration ;\n\t\tlv2:scalePoint");
-    for (int stop = 0; stop < stops; ++stop)
-        std::fprintf(out, "%s [ rdfs:label \"%s\" ; rdf:value %d ]", stop ? "," : "",
-                     isType ? kFilterTypeNames[stop] : kLfoShapeNames[stop], stop);
+    for (std::size_t stop = 0; stop < port.stops.size(); ++stop)
+        std::fprintf(out, "%s [ rdfs:label \"%s\" ; rdf:value %d ]", stop ? "," : "", port.stops[stop],
+                     static_cast<int>(stop));
     std::fprintf(out, " ;\n");
 }
 
 void writeControlPort(std::FILE* out, std::int32_t index) {
-    const ControlPort& port = kControlPorts[index];
+    const ParameterInfo& port = kParameters[index];
+    const float defaultValue = toUnitValue(index, port.initial);
     std::fprintf(out, "\t[\n\t\ta lv2:InputPort, lv2:ControlPort ;\n");
     std::fprintf(out, "\t\tlv2:index %d ;\n\t\tlv2:symbol \"%s\" ;\n\t\tlv2:name \"%s\" ;\n", static_cast<int>(index),
-                 port.symbol, port.name);
+                 port.symbol, port.longName);
     std::fprintf(out, "\t\tpg:group <%s#%s> ;\n", kPluginUri, port.group);
     if (port.unit == Unit::Enumeration) {
         std::fprintf(out, "\t\tlv2:default %d ;\n\t\tlv2:minimum 0 ;\n\t\tlv2:maximum %d ;\n",
-                     static_cast<int>(defaultValue(index)), static_cast<int>(port.fullScale));
+                     static_cast<int>(defaultValue), static_cast<int>(port.unitFullScale));
         writeScalePoints(out, port);
     } else {
         std::fprintf(out, "\t\tlv2:default %.1f ;\n\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum %.1f ;\n",
-                     defaultValue(index), port.fullScale);
+                     static_cast<double>(defaultValue), static_cast<double>(port.unitFullScale));
         std::fprintf(out, "\t\tunits:unit %s ;\n", unitUri(port.unit));
     }
     std::fprintf(out, "\t]");
@@ -125,7 +124,7 @@ void writePresets(std::FILE* out) {
                      presetUri(preset).c_str(), kPluginUri, preset.name, preset.description);
         for (std::int32_t index = 0; index < kNumControlPorts; ++index) {
             std::fprintf(out, "%s [\n\t\tlv2:symbol \"%s\" ;\n\t\tpset:value %.9g\n\t]", index ? "," : "",
-                         kControlPorts[index].symbol, static_cast<double>(toPortValue(index, preset.values[index])));
+                         kParameters[index].symbol, static_cast<double>(toUnitValue(index, preset.values[index])));
         }
         std::fputs(" .\n\n", out);
     }

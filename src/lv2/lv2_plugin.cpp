@@ -4,11 +4,10 @@
 
 #include <cstdint>
 #include <limits>
-#include <new>
 
 #include "engine/delay_engine.h"
 #include "engine/denormal_guard.h"
-#include "lv2/port_mapping.h"
+#include "lv2/ports.h"
 #include "lv2/uris.h"
 
 namespace {
@@ -27,10 +26,16 @@ struct Instance {
 
 Instance* instanceOf(LV2_Handle handle) { return static_cast<Instance*>(handle); }
 
-LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, const LV2_Feature* const*) {
+// No exception may pass the host's C call: delay lines that cannot be allocated (about 30 MB
+// at 384 kHz) refuse the instance instead.
+LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, const LV2_Feature* const*) noexcept {
     if (!(sampleRate >= 1.0)) return nullptr;
-    auto* instance = new (std::nothrow) Instance(static_cast<float>(sampleRate));
-    if (!instance) return nullptr;
+    Instance* instance = nullptr;
+    try {
+        instance = new Instance(static_cast<float>(sampleRate));
+    } catch (...) {
+        return nullptr;
+    }
     // The Init program, so that a port the host leaves unconnected has its default.
     for (std::int32_t index = 0; index < lv2ports::kNumControlPorts; ++index) {
         instance->applied[index] = kParameters[index].initial;
@@ -56,7 +61,7 @@ void applyControls(Instance& instance) {
     for (std::int32_t index = 0; index < lv2ports::kNumControlPorts; ++index) {
         const float* port = instance.controls[index];
         if (!port) continue;
-        const float value = lv2ports::toNormalized(index, *port);
+        const float value = fromUnitValue(index, *port);
         if (value == instance.applied[index]) continue;
         instance.applied[index] = value;
         instance.engine.applyParameter(index, value);

@@ -1,31 +1,26 @@
 // The LV2 edition's editor: the same DelayEditor over the X11 backend, embedded in the window
 // the host passes as ui:parent. The UI may run in another process than the plug-in, so it
-// keeps a parameter model of its own, a DelayPlugin that never processes audio: the editor
-// reads its texts and values from there as in the VST 2 module. What the user sets is written
-// to the host in the ports' units; what the host reports for the ports is set in the model
-// without being written back. A host that cannot embed it (no ui:parent) shows it in a window
-// of its own through ui:showInterface.
+// keeps the 22 values itself: each as the plug-in makes it of its port's value, its text from
+// the parameter table. What the user sets is written to the host in the ports' units; what the
+// host reports for the ports is shown without being written back. A host that cannot embed it
+// (no ui:parent) shows it in a window of its own through ui:showInterface.
 #include <X11/Xlib.h>
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
+#include "core/parameters.h"
 #include "editor/delay_editor.h"
-#include "engine/delay_plugin.h"
-#include "lv2/port_mapping.h"
+#include "editor/editor_platform.h"
+#include "lv2/ports.h"
 #include "lv2/uris.h"
 #include "platform/x11/x11_window.h"
 
 namespace {
-
-// The VST 2 host calls the model makes: a version, so that it behaves as hosted; the rest has
-// no counterpart here (automation goes through setParameter below).
-VstIntPtr VSTCALL modelHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 struct HostServices {
     LV2UI_Write_Function write = nullptr;
@@ -33,33 +28,39 @@ struct HostServices {
     const LV2UI_Touch* touch = nullptr;
 };
 
-class UiModel : public DelayPlugin {
+class UiModel final : public EditorConnection {
 public:
-    explicit UiModel(const HostServices& host) : DelayPlugin(modelHost), host(host) {}
+    explicit UiModel(const HostServices& host) : host(host) {
+        for (std::int32_t index = 0; index < lv2ports::kNumControlPorts; ++index)
+            values[index] = kParameters[index].initial;
+        ensureEditorPlatform();
+        editor = std::make_unique<DelayEditor>(*this);
+    }
+
+    ~UiModel() { hide(); }
+
+    DelayEditor& delayEditor() { return *editor; }
+
+    float parameterValue(std::int32_t index) override { return values[index]; }
+    void parameterText(std::int32_t index, char* text) override { displayText(index, values[index], text); }
 
     // From the editor (knobs, switches, typed values): the port is written with the value in
     // its unit, and the model keeps what the plug-in will make of that port value.
-    void setParameter(VstInt32 index, float value) override {
-        if (receiving || index < 0 || index >= lv2ports::kNumControlPorts) {
-            DelayPlugin::setParameter(index, value);
-            return;
-        }
-        const float portValue = lv2ports::toPortValue(index, normalized(value));
-        DelayPlugin::setParameter(index, lv2ports::toNormalized(index, portValue));
+    void editParameter(std::int32_t index, float value) override {
+        const float portValue = toUnitValue(index, normalizedValue(value));
+        store(index, fromUnitValue(index, portValue));
         host.write(host.controller, static_cast<std::uint32_t>(index), sizeof portValue, 0, &portValue);
     }
 
     // From the host: automation, presets, other UIs.
     void portChanged(std::uint32_t index, float portValue) {
-        receiving = true;
-        setParameter(static_cast<VstInt32>(index), lv2ports::toNormalized(static_cast<std::int32_t>(index), portValue));
-        receiving = false;
+        const auto parameter = static_cast<std::int32_t>(index);
+        store(parameter, fromUnitValue(parameter, portValue));
     }
 
-    bool hostBeginEdit(VstInt32 index) override { return touch(index, true); }
-    bool hostEndEdit(VstInt32 index) override { return touch(index, false); }
-
-    DelayEditor* delayEditor() { return static_cast<DelayEditor*>(editor); }
+    void beginEdit(std::int32_t index) override { touch(index, true); }
+    void endEdit(std::int32_t index) override { touch(index, false); }
+    void runHostIdle() override {}
 
     // The window of its own for ui:showInterface, on a connection of its own; the editor is
     // embedded in it as in a host's window.
@@ -67,25 +68,24 @@ public:
         if (ownDisplay) return true;
         ownDisplay = XOpenDisplay(nullptr);
         if (!ownDisplay) return false;
-        ERect* rect = nullptr;
-        delayEditor()->getRect(&rect);
+        const Rect& size = editor->getRect();
         ownWindow = XCreateSimpleWindow(ownDisplay, DefaultRootWindow(ownDisplay), 0, 0,
-                                        static_cast<unsigned>(rect->right - rect->left),
-                                        static_cast<unsigned>(rect->bottom - rect->top), 0, 0, 0);
+                                        static_cast<unsigned>(size.right - size.left),
+                                        static_cast<unsigned>(size.bottom - size.top), 0, 0, 0);
         XStoreName(ownDisplay, ownWindow, "Vellumine");
         closeRequest = XInternAtom(ownDisplay, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(ownDisplay, ownWindow, &closeRequest, 1);
         XMapWindow(ownDisplay, ownWindow);
         XSync(ownDisplay, False);
-        delayEditor()->open(reinterpret_cast<void*>(ownWindow));
-        if (dynamic_cast<platform::x11::X11Window*>(delayEditor()->getFrame()->window())) return true;
+        editor->open(reinterpret_cast<void*>(ownWindow));
+        if (dynamic_cast<platform::x11::X11Window*>(editor->getFrame()->window())) return true;
         hide();
         return false;
     }
 
     void hide() {
         if (!ownDisplay) return;
-        delayEditor()->close();
+        editor->close();
         XDestroyWindow(ownDisplay, ownWindow);
         XCloseDisplay(ownDisplay);
         ownDisplay = nullptr;
@@ -104,17 +104,19 @@ public:
         return closed;
     }
 
-    ~UiModel() override { hide(); }
-
 private:
-    bool touch(VstInt32 index, bool grabbed) {
-        if (!host.touch || index < 0 || index >= lv2ports::kNumControlPorts) return false;
-        host.touch->touch(host.touch->handle, static_cast<std::uint32_t>(index), grabbed);
-        return true;
+    void store(std::int32_t index, float value) {
+        values[index] = value;
+        editor->parameterChanged(index);
+    }
+
+    void touch(std::int32_t index, bool grabbed) {
+        if (host.touch) host.touch->touch(host.touch->handle, static_cast<std::uint32_t>(index), grabbed);
     }
 
     HostServices host;
-    bool receiving = false;
+    float values[lv2ports::kNumControlPorts];
+    std::unique_ptr<DelayEditor> editor;
     Display* ownDisplay = nullptr;
     ::Window ownWindow = 0;
     Atom closeRequest = 0;
@@ -128,32 +130,37 @@ const void* featureData(const LV2_Feature* const* features, const char* uri) {
     return nullptr;
 }
 
-LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
-                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features) {
+LV2UI_Handle makeUi(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Controller controller,
+                    LV2UI_Widget* widget, const LV2_Feature* const* features) {
     void* parent = const_cast<void*>(featureData(features, LV2_UI__parent));
     if (std::strcmp(pluginUri, kPluginUri) != 0 || !write) return nullptr;
     const HostServices host{write, controller, static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch))};
-    auto* model = new (std::nothrow) UiModel(host);
-    if (model && model->delayEditor() && !parent) {
+    auto model = std::make_unique<UiModel>(host);
+    if (!parent) {
         *widget = nullptr;  // the host shows it through ui:showInterface
-        return model;
+        return model.release();
     }
-    if (!model || !model->delayEditor() || !model->delayEditor()->open(parent)) {
-        delete model;
-        return nullptr;
-    }
-    auto* window = dynamic_cast<platform::x11::X11Window*>(model->delayEditor()->getFrame()->window());
-    if (!window) {  // no display, or the parent is no window of it
-        delete model;
-        return nullptr;
-    }
+    DelayEditor& editor = model->delayEditor();
+    if (!editor.open(parent)) return nullptr;
+    auto* window = dynamic_cast<platform::x11::X11Window*>(editor.getFrame()->window());
+    if (!window) return nullptr;  // no display, or the parent is no window of it
     *widget = reinterpret_cast<LV2UI_Widget>(window->id());
     if (const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize))) {
-        ERect* rect = nullptr;
-        model->delayEditor()->getRect(&rect);
-        resize->ui_resize(resize->handle, rect->right - rect->left, rect->bottom - rect->top);
+        const Rect& size = editor.getRect();
+        resize->ui_resize(resize->handle, size.right - size.left, size.bottom - size.top);
     }
-    return model;
+    return model.release();
+}
+
+// The host calls through C pointers, so no exception may pass: an allocation that fails while
+// the editor is built or opened refuses the UI, or the window, instead.
+LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
+                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features) noexcept {
+    try {
+        return makeUi(pluginUri, write, controller, widget, features);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 void cleanup(LV2UI_Handle handle) { delete modelOf(handle); }
@@ -168,14 +175,24 @@ void portEvent(LV2UI_Handle handle, std::uint32_t port, std::uint32_t size, std:
 
 // The host's idle: X events are delivered and changed controls redrawn, as at a VST 2
 // host's editor idle. Non-zero once the user closed the window of its own.
-int idle(LV2UI_Handle handle) {
+int idle(LV2UI_Handle handle) noexcept {
     UiModel& model = *modelOf(handle);
     if (model.closedByUser()) return 1;
-    model.delayEditor()->idle();
+    try {
+        model.delayEditor().idle();
+    } catch (...) {  // a redraw that could not allocate: the next idle tries again
+    }
     return 0;
 }
 
-int show(LV2UI_Handle handle) { return modelOf(handle)->show() ? 0 : 1; }
+int show(LV2UI_Handle handle) noexcept {
+    try {
+        return modelOf(handle)->show() ? 0 : 1;
+    } catch (...) {
+        modelOf(handle)->hide();
+        return 1;
+    }
+}
 
 int hide(LV2UI_Handle handle) {
     modelOf(handle)->hide();

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "engine/parameters.h"
+#include "core/parameters.h"
 
 struct FactoryPreset {
     const char* name;         // at most 23 characters, as a program name

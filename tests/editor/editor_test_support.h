@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "editor/delay_editor.h"
-#include "engine/delay_plugin.h"
+#include "vst2/delay_plugin.h"
 #include "gui/text_field.h"
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 #include "platform/software/software_platform.h"
 #include "support/recording_host.h"
 
@@ -29,7 +29,7 @@ protected:
         : system(fontDirectory), previous(platform::installServices(&system)) {
         effect = createPlugin(RecordingHost::callback());
         plugin = static_cast<DelayPlugin*>(EffectBase::fromRecord(effect));
-        editor = static_cast<DelayEditor*>(plugin->getEditor());
+        editor = plugin->getDelayEditor();
     }
     ~EditorTest() override {
         if (effect) dispatch(effClose);

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 #include "support/recording_host.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/delay_effect.h"
-#include "engine/parameters.h"
-#include "host/plugin_entry.h"
+#include "vst2/delay_effect.h"
+#include "core/parameters.h"
+#include "vst2/plugin_entry.h"
 #include "platform/software/software_platform.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "editor/delay_editor.h"
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 #include "support/recording_host.h"
 
 namespace {

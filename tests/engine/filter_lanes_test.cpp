@@ -14,7 +14,7 @@
 
 #include "engine/delay_engine.h"
 #include "engine/denormal_guard.h"
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "engine/wave_table.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/filter_unit.h"
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "support/plugin_fixture.h"
 
 #ifndef VELLUMINE_SOAK_SECONDS

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "plughost/parameter_setting.h"
 
 namespace {

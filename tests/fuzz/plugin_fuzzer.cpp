@@ -16,9 +16,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/parameters.h"
-#include "host/aeffect.h"
-#include "host/plugin_entry.h"
+#include "core/parameters.h"
+#include "vst2/aeffect.h"
+#include "vst2/plugin_entry.h"
 #include "platform/software/software_platform.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The value boxes' way from typed text to a parameter value, as the editor takes it when a
-// number is confirmed: the effect's number parser, the box's full scale, the conversion to
-// a normalized value, and the value set and shown again.
+// number is confirmed: the number parser, the parameter's typed full scale, the conversion to
+// a normalized value, and the value set in the effect and shown again.
 //
 // Input: one byte choosing the parameter (0 to 21), then the text as typed, at most the
 // box's 255 characters, given to the parser in a block of exactly its length plus the
@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/typed_value.h"
-#include "engine/delay_effect.h"
+#include "core/number_text.h"
+#include "core/parameters.h"
+#include "vst2/delay_effect.h"
 
 namespace {
 
@@ -41,13 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::vector<char> text(typed.c_str(), typed.c_str() + typed.size() + 1);
 
     DelayEffect& target = effect();
-    const float number = target.parseNumber(text.data());
-    const float full = typedvalue::fullScale(target, index);
+    const float number = numbertext::parseNumber(text.data());
+    const float full = typedFullScale(index);
     check(full > 0.0f && full < 1e6f);
-    const std::optional<float> value = typedvalue::toNormalized(number, full);
-    // A number is refused only when it lies above full scale; an accepted one is a
-    // normalized value, never NaN.
-    check(value.has_value() || number > full);
+    const std::optional<float> value = typedToNormalized(index, number);
+    // A number is refused only when it lies above full scale or names an enumeration stop;
+    // an accepted one is a normalized value, never NaN.
+    check(value.has_value() || number > full || kParameters[index].unit == Unit::Enumeration);
     if (value) check(*value >= 0.0f && *value <= 1.0f);
 
     const float before = target.getParameter(index);

@@ -78,7 +78,7 @@ TEST_F(FrameTest, AClickEndsTheFocusBeforeItIsDispatched) {
 
 TEST_F(FrameTest, KeysGoToTheFocusViewThenFromTheLastAddedView) {
     addThreeViews();
-    VstKeyCode key{'x', 0, 0};
+    KeyStroke key{'x', 0, 0};
     EXPECT_EQ(frame->handleKeyDown(key), -1);
     EXPECT_EQ(takeLog(), (Log{"C key", "B key", "A key"}));
 
@@ -106,7 +106,7 @@ TEST_F(FrameTest, ArrowKeysFollowTheKnobClickedLastAndThenTheKnobAddedLast) {
     second->setValue(0.5f);
     step({10, 10}, kUp);
     press({10, 10});
-    VstKeyCode up{0, 12, 0};
+    KeyStroke up{0, 12, 0};
     EXPECT_EQ(frame->handleKeyDown(up), 1);
     EXPECT_NEAR(first->getValue(), 0.6f, 1e-6f);
     EXPECT_FLOAT_EQ(second->getValue(), 0.5f);

@@ -68,11 +68,11 @@ public:
         lastWhere = where;
         lastButtons = context->mouseButtons();
     }
-    int handleKeyDown(VstKeyCode&) override {
+    int handleKeyDown(KeyStroke&) override {
         log.push_back(name + " key");
         return keyAnswer;
     }
-    int handleKeyUp(VstKeyCode&) override {
+    int handleKeyUp(KeyStroke&) override {
         log.push_back(name + " keyup");
         return keyAnswer;
     }

@@ -201,14 +201,14 @@ TEST_F(KnobTest, WheelAndArrowKeysStepWithFineShift) {
     } keys[] = {{11, 0, -0.1f, 1}, {12, 0, 0.1f, 1}, {13, 1, 0.01f, 1}, {14, 1, -0.01f, 1}, {15, 0, 0.0f, -1}};
     for (const auto& k : keys) {
         knob->setValue(0.5f);
-        VstKeyCode key{0, k.virt, k.modifier};
+        KeyStroke key{0, k.virt, k.modifier};
         EXPECT_EQ(knob->handleKeyDown(key), k.answer);
         EXPECT_NEAR(knob->getValue(), 0.5f + k.change, 1e-6f) << int{k.virt};
     }
     knob->setValue(0.0f);
     knob->setNeedsRedraw(false);
     listener.values.clear();
-    VstKeyCode down{0, 14, 0};
+    KeyStroke down{0, 14, 0};
     EXPECT_EQ(knob->handleKeyDown(down), 1);
     EXPECT_TRUE(listener.values.empty());
 }

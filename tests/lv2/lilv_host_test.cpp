@@ -14,8 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/delay_effect.h"
-#include "lv2/port_mapping.h"
+#include "vst2/delay_effect.h"
+#include "lv2/ports.h"
 #include "presets/factory_presets.h"
 #include "support/recording_host.h"
 
@@ -436,7 +436,7 @@ TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
             const LilvPort* declared = lilv_plugin_get_port_by_symbol(w.plugin, symbol);
             ASSERT_NE(declared, nullptr) << name << " " << lilv_node_as_string(symbol);
             const auto index = static_cast<std::int32_t>(lilv_port_get_index(w.plugin, declared));
-            EXPECT_EQ(lv2ports::toNormalized(index, lilv_node_as_float(value)), match->values[index])
+            EXPECT_EQ(fromUnitValue(index, lilv_node_as_float(value)), match->values[index])
                 << name << " " << lilv_node_as_string(symbol);
             lilv_node_free(symbol);
             lilv_node_free(value);

@@ -9,7 +9,8 @@
 #include <set>
 #include <string_view>
 
-#include "lv2/port_mapping.h"
+#include "lv2/ports.h"
+#include "vst2/program_bank.h"
 #include "plughost/default_signal.h"
 #include "plughost/render.h"
 
@@ -147,7 +148,7 @@ TEST(FactoryPresets, ValuesAreNormalizedDecayAndSurviveThePortUnits) {
         for (std::int32_t i = 0; i < kNumDefinedParams; ++i) {
             const float v = preset.values[i];
             EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << preset.name << " parameter " << i;
-            EXPECT_EQ(lv2ports::toNormalized(i, lv2ports::toPortValue(i, v)), v) << preset.name << " parameter " << i;
+            EXPECT_EQ(fromUnitValue(i, toUnitValue(i, v)), v) << preset.name << " parameter " << i;
         }
         EXPECT_LT(preset.values[Feedback], 1.0f) << preset.name;
         EXPECT_LT(preset.values[OriginQ], 1.0f) << preset.name;

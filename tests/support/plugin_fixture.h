@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 #include "support/recording_host.h"
 
 class PluginTest : public ::testing::Test {

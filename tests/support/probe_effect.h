@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/effect_base_ex.h"
+#include "vst2/effect_base_ex.h"
 
 // The smallest concrete effect: every operation but process is the base classes' default.
 class ProbeEffect : public EffectBaseEx {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 
 struct HostCall {
     AEffect* effect;

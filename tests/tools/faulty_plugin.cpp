@@ -12,7 +12,7 @@
 #include <new>
 #include <thread>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 
 #define FAULT_NONE 0
 #define FAULT_TEXT_OVERRUN 1

@@ -1,4 +1,5 @@
 #include "plughost/plugin_presets.h"
+#include "vst2/program_bank.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/parameters.h"
+#include "core/parameters.h"
 #include "presets/factory_presets.h"
 
 #include "opened_plugin.h"

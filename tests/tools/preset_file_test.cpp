@@ -7,7 +7,7 @@
 #include <functional>
 #include <limits>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 
 namespace plughost {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 
 namespace plughost {
 

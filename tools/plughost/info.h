@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 #include "plughost/module_loader.h"
 #include "plughost/preset_file.h"
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 
 namespace plughost {
 

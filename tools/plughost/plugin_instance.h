@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 #include "plughost/host_context.h"
 #include "plughost/module_loader.h"
 

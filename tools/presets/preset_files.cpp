@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
+#include "vst2/program_bank.h"
 #include "plughost/preset_file.h"
 #include "presets/factory_presets.h"
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 #include "platform/software/png_writer.h"
 #include "platform/software/software_platform.h"
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "editor/delay_editor.h"
-#include "engine/delay_plugin.h"
+#include "vst2/delay_plugin.h"
 #include "gui/text_field.h"
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 #include "support/recording_host.h"
 #include "test_data_object.h"
 #include "test_input.h"
@@ -74,7 +74,7 @@ protected:
     // The plug-in installs the Win32 backend over this executable, where its bitmaps are bound.
     Win32EditorTest() {
         effect = createPlugin(RecordingHost::callback());
-        editor = static_cast<DelayEditor*>(static_cast<DelayPlugin*>(EffectBase::fromRecord(effect))->getEditor());
+        editor = static_cast<DelayPlugin*>(EffectBase::fromRecord(effect))->getDelayEditor();
     }
     ~Win32EditorTest() override {
         if (effect) dispatch(effClose);

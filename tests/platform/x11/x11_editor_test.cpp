@@ -15,9 +15,9 @@
 
 #include "editor/delay_editor.h"
 #include "editor/editor_layout.h"
-#include "engine/delay_plugin.h"
+#include "vst2/delay_plugin.h"
 #include "gui/text_field.h"
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 #include "platform/software/png_writer.h"
 #include "platform/software/software_platform.h"
 #include "x_server.h"
@@ -145,7 +145,7 @@ protected:
         return e->dispatcher(e, opcode, 0, value, ptr, 0.0f);
     }
     DelayEditor* editorOf(AEffect* e) {
-        return static_cast<DelayEditor*>(static_cast<DelayPlugin*>(EffectBase::fromRecord(e))->getEditor());
+        return static_cast<DelayPlugin*>(EffectBase::fromRecord(e))->getDelayEditor();
     }
     DelayEditor* editor() { return editorOf(effect); }
 

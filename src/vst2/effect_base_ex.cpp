@@ -1,12 +1,12 @@
-#include "host/effect_base_ex.h"
+#include "vst2/effect_base_ex.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "host/bounded_text.h"
-#include "host/editor_base.h"
-#include "host/float_convert.h"
+#include "vst2/bounded_text.h"
+#include "vst2/editor_base.h"
+#include "vst2/float_convert.h"
 
 EffectBaseEx::EffectBaseEx(audioMasterCallback host, VstInt32 programCount, VstInt32 parameterCount)
     : EffectBase(host, programCount, parameterCount) {}

@@ -1,25 +1,12 @@
-#include "engine/delay_effect.h"
+#include "vst2/delay_effect.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "host/bounded_text.h"
-#include "host/editor_base.h"
+#include "vst2/bounded_text.h"
+#include "vst2/editor_base.h"
 
 namespace {
-
-constexpr double kCutoffDisplayScale = 8000.0;
-constexpr double kRateDisplayScale = 100.0;
-constexpr double kDelayDisplayScale = 10000.0;
-
-const char* modeName(std::int32_t mode) {
-    switch (mode) {
-    case ModeLow: return "Low";
-    case ModeHigh: return "High";
-    case ModeBand: return "Band";
-    default: return "Notch";
-    }
-}
 
 void copyText(char* destination, const char* source) { std::strcpy(destination, source); }
 
@@ -54,16 +41,11 @@ DelayEffect::DelayEffect(audioMasterCallback host)
 
 DelayEffect::~DelayEffect() = default;
 
-float DelayEffect::normalized(float value) {
-    if (!(value >= 0.0f)) return 0.0f;  // negative or NaN
-    return value > 1.0f ? 1.0f : value;
-}
-
 void DelayEffect::setParameter(VstInt32 index, float value) {
     if (index >= 0 && index < kNumDefinedParams) {
         // One read of the current program: the value lands in the program that was current
         // when it came, and is applied only as long as that program still is (applyStored).
-        programs[currentProgram].values[index] = normalized(value);
+        programs[currentProgram].values[index] = normalizedValue(value);
         applyStored(std::uint32_t{1} << index);
     }
     if (editor) editor->postUpdate();
@@ -132,27 +114,7 @@ void DelayEffect::getParameterLabel(VstInt32 index, char* label) {
 }
 
 void DelayEffect::getParameterDisplay(VstInt32 index, char* text) {
-    if (index < 0 || index >= kNumDefinedParams) return;
-    const float p = programs[currentProgram].values[index];
-    const FilterUnit& shown = engine.unit(index < DelayMix ? 1 : 3);
-    switch (index) {
-    case OriginMix:
-    case DelayMix: formatPercent(scaled(shown.getGainScale(), p), text); break;
-    case OriginFilterType:
-    case DelayFilterType: copyText(text, modeName(shown.getMode())); break;
-    case OriginCutoff:
-    case DelayCutoff: formatNumber(scaled(kCutoffDisplayScale, p), text); break;
-    case OriginFilterLfoShape:
-    case DelayFilterLfoShape: copyText(text, shown.getFilterLfo().shapeName()); break;
-    case OriginVolLfoShape:
-    case DelayVolLfoShape: copyText(text, shown.getVolumeLfo().shapeName()); break;
-    case OriginFilterLfoRate:
-    case DelayFilterLfoRate:
-    case OriginVolLfoRate:
-    case DelayVolLfoRate: formatNumber(scaled(kRateDisplayScale, p), text); break;
-    case DelayTime: formatNumber(scaled(kDelayDisplayScale, p), text); break;
-    default: formatPercent(p, text); break;  // Q, depths and feedback
-    }
+    if (index >= 0 && index < kNumDefinedParams) displayText(index, programs[currentProgram].values[index], text);
 }
 
 void DelayEffect::resume() {

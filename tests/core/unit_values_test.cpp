@@ -1,4 +1,5 @@
-// The conversion between the LV2 ports' units and the normalized values the engine takes.
+// The conversion between the parameters' units (LV2 ports, presets) and the normalized values
+// the engine takes.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -6,10 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/parameters.h"
-#include "lv2/port_mapping.h"
-
-using namespace lv2ports;
+#include "core/parameters.h"
 
 namespace {
 
@@ -22,7 +20,7 @@ struct Case {
     float normalized;  // written out by hand, as a VST 2 host would send it
 };
 
-TEST(Lv2PortMapping, ValuesInRangeBecomeTheSameFloatsAVst2HostSends) {
+TEST(UnitValues, ValuesInRangeBecomeTheSameFloatsAVst2HostSends) {
     const Case cases[] = {
         {DelayTime, 100.0f, 0.01f},         {DelayTime, 10000.0f, 1.0f},     {DelayTime, 250.0f, 0.025f},
         {DelayTime, 5000.0f, 0.5f},         {DelayTime, 1.0f, 0.0001f},      {OriginMix, 100.0f, 0.5f},
@@ -32,49 +30,49 @@ TEST(Lv2PortMapping, ValuesInRangeBecomeTheSameFloatsAVst2HostSends) {
         {DelayVolLfoRate, 5.0f, 0.1f},      {DelayFilterLfoDepth, 75.0f, 0.75f},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(toNormalized(c.index, c.port), c.normalized) << kControlPorts[c.index].symbol << " " << c.port;
+        EXPECT_EQ(fromUnitValue(c.index, c.port), c.normalized) << kParameters[c.index].symbol << " " << c.port;
 }
 
-TEST(Lv2PortMapping, RangeEndsAndValuesOutsideAreClampedAndNaNIsTheMinimum) {
-    for (std::int32_t index = 0; index < kNumControlPorts; ++index) {
-        const float full = kControlPorts[index].fullScale;
-        SCOPED_TRACE(kControlPorts[index].symbol);
-        EXPECT_EQ(toNormalized(index, 0.0f), 0.0f);
-        EXPECT_EQ(toNormalized(index, full), 1.0f);
-        EXPECT_EQ(toNormalized(index, -1.0f), 0.0f);
-        EXPECT_EQ(toNormalized(index, full * 2.0f), 1.0f);
-        EXPECT_EQ(toNormalized(index, kNaN), 0.0f);
-        EXPECT_EQ(toNormalized(index, -kNaN), 0.0f);
-        EXPECT_EQ(toNormalized(index, kInf), 1.0f);
-        EXPECT_EQ(toNormalized(index, -kInf), 0.0f);
-        EXPECT_FALSE(std::signbit(toNormalized(index, -0.0f)));
+TEST(UnitValues, RangeEndsAndValuesOutsideAreClampedAndNaNIsTheMinimum) {
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) {
+        const float full = kParameters[index].unitFullScale;
+        SCOPED_TRACE(kParameters[index].symbol);
+        EXPECT_EQ(fromUnitValue(index, 0.0f), 0.0f);
+        EXPECT_EQ(fromUnitValue(index, full), 1.0f);
+        EXPECT_EQ(fromUnitValue(index, -1.0f), 0.0f);
+        EXPECT_EQ(fromUnitValue(index, full * 2.0f), 1.0f);
+        EXPECT_EQ(fromUnitValue(index, kNaN), 0.0f);
+        EXPECT_EQ(fromUnitValue(index, -kNaN), 0.0f);
+        EXPECT_EQ(fromUnitValue(index, kInf), 1.0f);
+        EXPECT_EQ(fromUnitValue(index, -kInf), 0.0f);
+        EXPECT_FALSE(std::signbit(fromUnitValue(index, -0.0f)));
     }
 }
 
-// Every stop of a switch port lands on its own entry of the engine's trunc(stops x v).
-TEST(Lv2PortMapping, EveryEnumerationStopSelectsItsOwnEntry) {
+// Every stop of an enumeration lands on its own entry of the engine's trunc(stops x v).
+TEST(UnitValues, EveryEnumerationStopSelectsItsOwnEntry) {
     const std::int32_t typePorts[] = {OriginFilterType, DelayFilterType};
     const std::int32_t shapePorts[] = {OriginFilterLfoShape, OriginVolLfoShape, DelayFilterLfoShape,
                                        DelayVolLfoShape};
     for (std::int32_t index : typePorts)
         for (int stop = 0; stop <= 3; ++stop)
-            EXPECT_EQ(static_cast<int>(3.0 * toNormalized(index, static_cast<float>(stop))), stop) << index;
+            EXPECT_EQ(static_cast<int>(3.0 * fromUnitValue(index, static_cast<float>(stop))), stop) << index;
     for (std::int32_t index : shapePorts)
         for (int stop = 0; stop <= 4; ++stop)
-            EXPECT_EQ(static_cast<int>(4.0 * toNormalized(index, static_cast<float>(stop))), stop) << index;
+            EXPECT_EQ(static_cast<int>(4.0 * fromUnitValue(index, static_cast<float>(stop))), stop) << index;
     // The third of the type range is not exact in float: it must still not fall below 1/3.
-    EXPECT_EQ(toNormalized(OriginFilterType, 1.0f), 0.333333343f);
-    EXPECT_EQ(toNormalized(OriginFilterType, 2.0f), 0.666666687f);
+    EXPECT_EQ(fromUnitValue(OriginFilterType, 1.0f), 0.333333343f);
+    EXPECT_EQ(fromUnitValue(OriginFilterType, 2.0f), 0.666666687f);
 }
 
-TEST(Lv2PortMapping, PortsFollowTheParameterOrderWithTheirUnitsAndFullScales) {
+TEST(UnitValues, ParametersHaveTheirUnitsAndFullScalesInIndexOrder) {
     struct Expected {
         const char* symbol;
         const char* name;
         Unit unit;
         float full;
     };
-    const Expected expected[kNumControlPorts] = {
+    const Expected expected[kNumDefinedParams] = {
         {"origin_mix", "Origin Output Mix", Unit::Percent, 200.0f},
         {"origin_filter_type", "Origin Filter Type", Unit::Enumeration, 3.0f},
         {"origin_cutoff", "Origin Filter Rate", Unit::Hertz, 8000.0f},
@@ -98,32 +96,32 @@ TEST(Lv2PortMapping, PortsFollowTheParameterOrderWithTheirUnitsAndFullScales) {
         {"delay_vol_lfo_rate", "Delay Vol. LFO Rate", Unit::Hertz, 50.0f},
         {"delay_vol_lfo_depth", "Delay Vol. LFO Depth", Unit::Percent, 100.0f},
     };
-    for (std::int32_t i = 0; i < kNumControlPorts; ++i) {
+    for (std::int32_t i = 0; i < kNumDefinedParams; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_STREQ(kControlPorts[i].symbol, expected[i].symbol);
-        EXPECT_STREQ(kControlPorts[i].name, expected[i].name);
-        EXPECT_EQ(kControlPorts[i].unit, expected[i].unit);
-        EXPECT_EQ(kControlPorts[i].fullScale, expected[i].full);
-        EXPECT_STREQ(kControlPorts[i].group, i < DelayMix ? "origin" : "delay");
+        EXPECT_STREQ(kParameters[i].symbol, expected[i].symbol);
+        EXPECT_STREQ(kParameters[i].longName, expected[i].name);
+        EXPECT_EQ(kParameters[i].unit, expected[i].unit);
+        EXPECT_EQ(kParameters[i].unitFullScale, expected[i].full);
+        EXPECT_STREQ(kParameters[i].group, i < DelayMix ? "origin" : "delay");
     }
 }
 
-TEST(Lv2PortMapping, DefaultsAreTheInitProgramInPortUnits) {
-    const float expected[kNumControlPorts] = {100.0f, 0.0f, 8000.0f, 0.0f, 2.0f, 50.0f, 0.0f, 2.0f, 50.0f, 0.0f, 0.0f,
+TEST(UnitValues, InitValuesInUnits) {
+    const float expected[kNumDefinedParams] = {100.0f, 0.0f, 8000.0f, 0.0f, 2.0f, 50.0f, 0.0f, 2.0f, 50.0f, 0.0f, 0.0f,
                                               0.0f,   0.0f, 0.0f,    8000.0f, 0.0f, 2.0f, 50.0f, 0.0f, 2.0f, 50.0f, 0.0f};
-    for (std::int32_t i = 0; i < kNumControlPorts; ++i) EXPECT_EQ(defaultValue(i), expected[i]) << i;
+    for (std::int32_t i = 0; i < kNumDefinedParams; ++i) EXPECT_EQ(toUnitValue(i, kParameters[i].initial), expected[i]) << i;
 }
 
-// What the editor writes comes back to the engine as the value the editor set, up to the
-// rounding of the port value: not every float in 0..1 is a float port value / full scale.
-TEST(Lv2PortMapping, EditorValuesSurviveTheTripThroughThePort) {
+// What an editor writes to an LV2 port comes back to the engine as the value the editor set,
+// up to the rounding of the unit value: not every float in 0..1 is a float unit value / full scale.
+TEST(UnitValues, EditorValuesSurviveTheTripThroughAUnitValue) {
     const Case cases[] = {{DelayTime, 100.0f, 0.01f}, {OriginMix, 50.0f, 0.25f}, {OriginCutoff, 800.0f, 0.1f},
                           {OriginFilterType, 1.0f, 0.333333343f}, {DelayVolLfoRate, 35.0f, 0.7f}};
-    for (const Case& c : cases) EXPECT_EQ(toPortValue(c.index, c.normalized), c.port) << c.index;
-    for (std::int32_t index = 0; index < kNumControlPorts; ++index)
+    for (const Case& c : cases) EXPECT_EQ(toUnitValue(c.index, c.normalized), c.port) << c.index;
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
         for (int k = 0; k <= 1000; ++k) {
             const float v = static_cast<float>(k) / 1000.0f;
-            ASSERT_NEAR(toNormalized(index, toPortValue(index, v)), v, v * 0x1p-22f) << index << " " << k;
+            ASSERT_NEAR(fromUnitValue(index, toUnitValue(index, v)), v, v * 0x1p-22f) << index << " " << k;
         }
 }
 

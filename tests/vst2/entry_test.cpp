@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/effect_base.h"
+#include "vst2/effect_base.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -1,12 +1,13 @@
-#include "host/gui_editor_base.h"
+#include "vst2/gui_editor_base.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "gui/knob.h"
-#include "host/effect_base_ex.h"
+#include "vst2/effect_base_ex.h"
 #include "gui_test_backend.h"
 
 namespace {
@@ -29,21 +30,23 @@ VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt
     return 0;
 }
 
-struct TestEffect : EffectBaseEx {
+// The effect serves its toolkit editor's gestures and idle through the VST 2 host calls.
+struct TestEffect : EffectBaseEx, GuiEditorHost {
     TestEffect() : EffectBaseEx(recordingHost, 1, 1) {}
     void process(float**, float**, VstInt32) override {}
+    void beginEdit(std::int32_t tag) override { hostBeginEdit(tag); }
+    void endEdit(std::int32_t tag) override { hostEndEdit(tag); }
+    void runHostIdle() override { hostIdle(); }
 };
 
-struct CountingEditor : GuiEditorBase {
-    explicit CountingEditor(EffectBaseEx* effect) : GuiEditorBase(effect) {
-        rect = {0, 0, 400, 640};
-    }
+struct CountingEditor : GuiEditor {
+    explicit CountingEditor(GuiEditorHost& host) : GuiEditor(host) { rect = {0, 0, 640, 400}; }
     int updates = 0;
     void update() override { ++updates; }
 
     // A 40-pixel knob with tag 5 at the frame's top-left corner.
     Knob* openWithKnob(void* parent) {
-        GuiEditorBase::open(parent);
+        GuiEditor::open(parent);
         frame = new EditorFrame({0, 0, 60, 50}, parent, this);
         auto* knob = new Knob({0, 0, 40, 40}, nullptr, 5, nullptr, nullptr, {0, 0});
         frame->addView(knob);
@@ -61,7 +64,9 @@ protected:
         hostLog = &log;
         backend.setTickCount(kStart);
         effect = new TestEffect;
-        editor = new CountingEditor(effect);
+        auto counting = std::make_unique<CountingEditor>(*effect);
+        editor = counting.get();
+        new GuiEditorBase(effect, std::move(counting));  // owned by the effect
     }
     ~GuiEditorBaseTest() override {
         delete effect;

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 
 class EditorBase;
 

@@ -1,4 +1,4 @@
-#include "host/number_text.h"
+#include "core/number_text.h"
 
 #include <cmath>
 #include <cstdio>

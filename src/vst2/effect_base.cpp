@@ -1,39 +1,61 @@
-#include "host/effect_base.h"
+#include "vst2/effect_base.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "host/editor_base.h"
-#include "host/float_convert.h"
-#include "host/number_text.h"
+#include "vst2/editor_base.h"
+#include "vst2/float_convert.h"
+#include "core/number_text.h"
 
 namespace {
 
+// The host calls these through C pointers, so no exception may pass them: one thrown (an
+// allocation that fails while the editor opens, say) is answered as a failure, 0.
 VstIntPtr VSTCALL dispatcherEntry(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                  float opt) {
+                                  float opt) noexcept {
     EffectBase* object = EffectBase::fromRecord(effect);
     if (opcode == effClose) {
-        object->dispatch(opcode, index, value, ptr, opt);
+        try {
+            object->dispatch(opcode, index, value, ptr, opt);
+        } catch (...) {
+        }
         delete object;
         return 1;
     }
-    return object->dispatch(opcode, index, value, ptr, opt);
+    try {
+        return object->dispatch(opcode, index, value, ptr, opt);
+    } catch (...) {
+        return 0;
+    }
 }
 
-void VSTCALL processEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames) {
-    EffectBase::fromRecord(effect)->process(inputs, outputs, sampleFrames);
+void VSTCALL processEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames) noexcept {
+    try {
+        EffectBase::fromRecord(effect)->process(inputs, outputs, sampleFrames);
+    } catch (...) {
+    }
 }
 
-void VSTCALL processReplacingEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames) {
-    EffectBase::fromRecord(effect)->processReplacing(inputs, outputs, sampleFrames);
+void VSTCALL processReplacingEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames) noexcept {
+    try {
+        EffectBase::fromRecord(effect)->processReplacing(inputs, outputs, sampleFrames);
+    } catch (...) {
+    }
 }
 
-void VSTCALL setParameterEntry(AEffect* effect, VstInt32 index, float value) {
-    EffectBase::fromRecord(effect)->setParameter(index, value);
+void VSTCALL setParameterEntry(AEffect* effect, VstInt32 index, float value) noexcept {
+    try {
+        EffectBase::fromRecord(effect)->setParameter(index, value);
+    } catch (...) {
+    }
 }
 
-float VSTCALL getParameterEntry(AEffect* effect, VstInt32 index) {
-    return EffectBase::fromRecord(effect)->getParameter(index);
+float VSTCALL getParameterEntry(AEffect* effect, VstInt32 index) noexcept {
+    try {
+        return EffectBase::fromRecord(effect)->getParameter(index);
+    } catch (...) {
+        return 0.0f;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The platform-specific edge of the module: the load hook that records the module handle
 // and the exported entry under the names hosts look up ("VSTPluginMain", then "main").
-#include "host/plugin_entry.h"
+#include "vst2/plugin_entry.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -2,7 +2,7 @@
 // EffectBase. It has no state of its own; every operation here is a default.
 #pragma once
 
-#include "host/effect_base.h"
+#include "vst2/effect_base.h"
 
 class EffectBaseEx : public EffectBase {
 public:

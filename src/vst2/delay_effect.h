@@ -6,9 +6,20 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/parameters.h"
 #include "engine/delay_engine.h"
-#include "engine/parameters.h"
-#include "host/effect_base_ex.h"
+#include "engine/shared_value.h"
+#include "vst2/effect_base_ex.h"
+#include "vst2/program_bank.h"
+
+// One preset: a value per defined parameter and a name of at most 23 characters. The values
+// are set from the host's and the editor's threads and read on others.
+struct DelayProgram {
+    DelayProgram();
+
+    SharedValue<float> values[kNumDefinedParams];
+    char name[24];
+};
 
 class DelayEffect : public EffectBaseEx {
 public:
@@ -43,11 +54,6 @@ public:
     float getFeedback() const { return engine.getFeedback(); }
     VstInt32 getBufferLength() const { return engine.getBufferLength(); }
     VstInt32 getWritePosition() const { return engine.getWritePosition(); }
-
-protected:
-    // Values from the host or the editor are held to 0.0..1.0 (NaN counts as 0.0) before
-    // they are stored: they become table indices, filter modes and delay lengths.
-    static float normalized(float value);
 
 private:
     void applyStored(std::uint32_t indices);

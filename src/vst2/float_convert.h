@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "host/aeffect.h"
+#include "vst2/aeffect.h"
 
 // Truncation toward zero of a host-supplied number; NaN and values an int32 cannot hold
 // give 0 instead of undefined behaviour.

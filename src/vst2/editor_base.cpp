@@ -1,4 +1,4 @@
-#include "host/editor_base.h"
+#include "vst2/editor_base.h"
 
 EditorBase::EditorBase(EffectBase* owner) : effect(owner) {}
 
