@@ -73,6 +73,29 @@ TEST_F(EditorTest, ConfirmingUnchangedTextSetsNothing) {
     EXPECT_TRUE(gestureCalls().empty());
 }
 
+// A refused number, or one that gives the value the parameter already has, only shows the
+// parameter's text again: nothing is set, so a running LFO is not restarted.
+TEST_F(EditorTest, RefusedAndUnchangedTypedRatesLeaveTheLfoRunning) {
+    set(OriginFilterLfoRate, 0.02f);  // 1 Hz
+    set(OriginFilterLfoDepth, 1.0f);
+    open();
+    std::vector<float> in(512, 0.25f), out(512);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    for (const char* typed : {"101", "2", "2.0"}) {
+        effect->processReplacing(effect, ins, outs, 512);
+        const float phase = plugin->unit(1).getFilterLfo().getPhase();
+        ASSERT_GT(phase, 0.0f);
+        host.calls.clear();
+        typeInto(OriginFilterLfoRate, typed);
+        EXPECT_EQ(plugin->unit(1).getFilterLfo().getPhase(), phase) << typed;
+        EXPECT_EQ(get(OriginFilterLfoRate), 0.02f) << typed;
+        EXPECT_TRUE(gestureCalls().empty()) << typed;
+        idle();
+        EXPECT_EQ(boxText(OriginFilterLfoRate), "2.000000") << typed;
+    }
+}
+
 TEST_F(EditorTest, ATypedValueIsCommittedWhenTheHostClosesTheEditorMidEdit) {
     open();
     Rect r;

@@ -334,6 +334,24 @@ TEST_F(Lv2UiTest, TypedValueWritesThePortInItsUnit) {
     expectOneEdit(0);  // an accepted value is one edit for the host, as a knob click is
 }
 
+// A number above full scale, or one that gives the value the port already has, is not written:
+// the host hears of no edit, and the box shows the port's own value again.
+TEST_F(Lv2UiTest, RefusedAndUnchangedTypedValuesWriteNothing) {
+    open();
+    const Rect box = editorlayout::valueBoxRect(editorlayout::kCells[0]);
+    for (const std::vector<KeySym>& keys : {std::vector<KeySym>{XK_2, XK_0, XK_1, XK_Return},
+                                            std::vector<KeySym>{XK_1, XK_0, XK_0, XK_Return}}) {
+        moveTo(x, centreOf(box));
+        button(x, true);
+        button(x, false);
+        idleFor(200ms);
+        for (KeySym k : keys) key(k);
+        idleFor(200ms);
+    }
+    EXPECT_TRUE(writes.empty());
+    EXPECT_TRUE(touches.empty());
+}
+
 // A port event from the host moves the control and rewrites its box, and is not written back.
 TEST_F(Lv2UiTest, PortEventsMoveTheControlWithoutWritingBack) {
     open();
