@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <malloc.h>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -368,6 +370,37 @@ TEST_F(Lv2UiTest, PortEventsMoveTheControlWithoutWritingBack) {
     portEvent(40, 1.0f);  // no such control port: ignored
     idleFor(20ms);
     EXPECT_TRUE(writes.empty());
+}
+
+// The bytes of the editor's pixels, four per pixel: its four bitmaps as the toolkit holds them,
+// and the window's two 640 x 400 images (the framebuffer and its copy in the server's format).
+std::size_t bitmapBytes() {
+    std::size_t total = 2 * 640 * 400 * 4;
+    for (int id = 1024; id <= 1027; ++id) {
+        std::ifstream file(std::string(VELLUMINE_RESOURCE_DIR "/bitmap_") + std::to_string(id) + ".bmp", std::ios::binary);
+        unsigned char header[26] = {};
+        file.read(reinterpret_cast<char*>(header), sizeof header);
+        const auto field = [&](int at) {
+            return static_cast<std::size_t>(header[at] | header[at + 1] << 8 | header[at + 2] << 16);
+        };
+        total += field(18) * field(22) * 4;
+    }
+    return total;
+}
+
+// An instance holds its editor and the 22 values, nothing of the plug-in's engine.
+TEST_F(Lv2UiTest, AnInstanceCostsItsBitmapsAndLessThanAMegabyteMore) {
+    handle = instantiate();  // the display connection and the fonts, loaded once per process
+    ASSERT_NE(handle, nullptr);
+    descriptor->cleanup(handle);
+    const std::size_t before = mallinfo2().uordblks;
+    handle = instantiate();
+    ASSERT_NE(handle, nullptr);
+    idleFor(100ms);
+    const std::size_t grown = mallinfo2().uordblks - before;
+    std::printf("one UI instance: %zu bytes, of them %zu for the bitmaps and the window's images\n", grown,
+                bitmapBytes());
+    EXPECT_LT(grown, bitmapBytes() + (std::size_t{1} << 20));
 }
 
 TEST_F(Lv2UiTest, OpeningAndClosingAHundredTimesLeavesNothingBehind) {
