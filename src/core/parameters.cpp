@@ -1,5 +1,6 @@
 #include "core/parameters.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "core/number_text.h"
@@ -43,6 +44,16 @@ std::optional<float> typedToNormalized(std::int32_t index, float typed) {
     if (kParameters[index].unit == Unit::Enumeration || typed > full) return std::nullopt;
     const float value = typed / full;
     return value >= 0.0f ? value : 0.0f;
+}
+
+double syncedDelaySamples(std::int32_t stop, double beatsPerMinute, double sampleRate) {
+    // Stops 1, 2, 3: a thirty-second note (an eighth of a beat) as a triplet, straight and
+    // dotted; every three stops the note doubles.
+    const std::int32_t note = (stop - 1) / 3;
+    constexpr double kNumerators[] = {2.0, 1.0, 3.0};
+    constexpr double kDenominators[] = {3.0, 1.0, 2.0};
+    const double beats = 0.125 * static_cast<double>(1 << note) * kNumerators[(stop - 1) % 3];
+    return std::floor(60.0 * sampleRate * beats / (beatsPerMinute * kDenominators[(stop - 1) % 3]) + 0.5);
 }
 
 float fromUnitValue(std::int32_t index, float unitValue) {

@@ -31,9 +31,10 @@ enum ParameterIndex : std::int32_t {
     DelayVolLfoShape,
     DelayVolLfoRate,
     DelayVolLfoDepth,
+    DelaySync,  // Off, or the delay time as a note value at the host's tempo
 };
 
-constexpr std::int32_t kNumDefinedParams = 22;
+constexpr std::int32_t kNumDefinedParams = 23;
 
 // The unit a parameter's value is given in outside the plug-in; it also picks the display
 // text: a percentage, a plain figure, or the name of an enumeration stop.
@@ -41,6 +42,11 @@ enum class Unit { Percent, Hertz, Milliseconds, Enumeration };
 
 inline constexpr const char* kFilterTypeNames[] = {"Low", "High", "Band", "Notch"};
 inline constexpr const char* kLfoShapeNames[] = {"Pulse", "Sawtooth", "Sine", "Square", "Triangle"};
+// Note values from a thirty-second to two wholes, each as a triplet (T, 2/3 of the note), straight
+// and dotted (., 3/2 of it).
+inline constexpr const char* kSyncNames[] = {"Off",   "1/32T", "1/32", "1/32.", "1/16T", "1/16", "1/16.", "1/8T",
+                                             "1/8",   "1/8.",  "1/4T", "1/4",  "1/4.",  "1/2T", "1/2",  "1/2.",
+                                             "1/1T",  "1/1",   "1/1.", "2/1T", "2/1",   "2/1."};
 
 struct ParameterInfo {
     const char* symbol;    // stable identifier: LV2 port symbol, preset key
@@ -124,6 +130,7 @@ inline constexpr ParameterInfo kParameters[kNumDefinedParams] = {
                    detail::kLfoRateScale, detail::kLfoRateFullHz, 1.0f),
     detail::percent("delay_vol_lfo_depth", "Vol. LFO Depth", "Vol. LFO Depth", "Delay Vol. LFO Depth", "delay", 1.0,
                     0.0f),
+    detail::stops("delay_sync", "Sync", "Delay Sync", "Delay Sync", "delay", kSyncNames, 0.0f),
 };
 
 // The scale a parameter's value is applied and shown with, as the engine's float settings.
@@ -150,6 +157,10 @@ void displayText(std::int32_t index, float value, char* text);
 // its value) and for enumerations, whose names are not typed.
 float typedFullScale(std::int32_t index);
 std::optional<float> typedToNormalized(std::int32_t index, float typed);
+
+// The delay length in samples of a Sync stop (1 and up) at a tempo in beats per minute: the
+// note's length rounded to the nearest sample (halves up). The caller limits it to its line.
+double syncedDelaySamples(std::int32_t stop, double beatsPerMinute, double sampleRate);
 
 // The unit value (LV2 ports, presets) to the normalized value the engine takes: clamped to
 // 0..full scale (NaN counts as 0), then divided by the full scale and rounded to float once,
