@@ -30,10 +30,35 @@ void silenceNonFinite(float* samples, std::int32_t count) {
         if (!std::isfinite(samples[n])) samples[n] = 0.0f;
 }
 
+// No sample of ours leaves beyond +-16.0 (+24 dBFS), whatever the settings: a resonant filter
+// swept by its LFO can otherwise ring up to 180 dB before its state is cleared. A last
+// resort, far above anything an ordinary setting reaches, and a sample within it is left
+// exactly as it is.
+constexpr float kCeiling = 16.0f;
+
+void holdToCeiling(float* samples, std::int32_t count) {
+    for (std::int32_t n = 0; n < count; ++n) samples[n] = std::clamp(samples[n], -kCeiling, kCeiling);
+}
+
+// All ones in the lanes whose sample lies beyond the ceiling.
+__m128 beyondCeiling(__m128 samples) {
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), samples);
+    return _mm_cmpgt_ps(magnitude, _mm_set1_ps(kCeiling));
+}
+
+// The host's samples plus ours, ours held to the ceiling on its own before it is added in
+// the lanes where it goes beyond; elsewhere the sum as it was.
+__m128 addHeldToCeiling(__m128 host, __m128 ours, __m128 sum) {
+    const __m128 beyond = beyondCeiling(ours);
+    if ((_mm_movemask_ps(beyond) & 3) == 0) return sum;  // left and right: the low two lanes
+    const __m128 held = _mm_min_ps(_mm_max_ps(ours, _mm_set1_ps(-kCeiling)), _mm_set1_ps(kCeiling));
+    return _mm_or_ps(_mm_and_ps(beyond, _mm_add_ps(host, held)), _mm_andnot_ps(beyond, sum));
+}
+
 }  // namespace
 
 // The start settings; the owner applies its parameter values over them.
-DelayEngine::DelayEngine(float sampleRate) {
+DelayEngine::DelayEngine(float rate) : sampleRate(rate) {
     bufferLength = static_cast<std::int32_t>(sampleRate) * kSecondsOfDelay;
 
     for (std::size_t u = 0; u < units.size(); ++u) {
@@ -86,10 +111,22 @@ void DelayEngine::applyParameter(std::int32_t index, float v) {
     case DelayVolLfoRate: both([&](FilterUnit& u) { u.getVolumeLfo().setRate(v); }); break;
     case OriginVolLfoDepth:
     case DelayVolLfoDepth: both([&](FilterUnit& u) { u.getVolumeLfo().setDepth(v); }); break;
-    case DelayTime: delayLength = scaled(bufferLength, v); break;
+    case DelayTime: rateLength = scaled(bufferLength, v); break;
+    case DelaySync: syncStop = enumerationStop(index, v); break;
     case Feedback: feedback = v; break;
     default: break;
     }
+}
+
+void DelayEngine::setTempo(double beatsPerMinute) {
+    if (beatsPerMinute > 0.0 && std::isfinite(beatsPerMinute)) tempo = beatsPerMinute;
+}
+
+float DelayEngine::getDelayLength() const {
+    const std::int32_t stop = syncStop;
+    if (stop == 0) return rateLength;
+    const double synced = syncedDelaySamples(stop, tempo, sampleRate);
+    return static_cast<float>(std::min(synced, static_cast<double>(bufferLength)));
 }
 
 void DelayEngine::clearState() {
@@ -145,7 +182,7 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
     float* lineLeft = delayLeft.get();
     float* lineRight = delayRight.get();
     const __m128 gain = _mm_set1_ps(feedback);
-    const float length = delayLength;
+    const float length = getDelayLength();
     std::array<FilterUnit::Runner, 4> running{units[0]->runner(), units[1]->runner(), units[2]->runner(),
                                               units[3]->runner()};
     // Lanes 0 and 1: origin left and right; lanes 2 and 3: delay path left and right.
@@ -172,9 +209,15 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
             lineRight[w] = _mm_cvtss_f32(_mm_shuffle_ps(written, written, 1));
             ++w;
             if (static_cast<float>(w) >= length) w = 0;
-            __m128 out = old;
-            if constexpr (Accumulate) out = _mm_add_ps(pair(outLeft[n], outRight[n]), old);
-            out = _mm_add_ps(out, y);
+            __m128 out;
+            if constexpr (Accumulate) {
+                // What the host's buffer holds, plus ours; ours is held to the ceiling on its
+                // own before it is added, in the rare sample that goes beyond it.
+                const __m128 host = pair(outLeft[n], outRight[n]);
+                out = addHeldToCeiling(host, _mm_add_ps(old, y), _mm_add_ps(_mm_add_ps(host, old), y));
+            } else {
+                out = _mm_add_ps(old, y);
+            }
             outLeft[n] = _mm_cvtss_f32(out);
             outRight[n] = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
         }
@@ -193,6 +236,10 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
     silenceNonFiniteDelay(start, sampleFrames, length);
     silenceNonFinite(outLeft, sampleFrames);
     silenceNonFinite(outRight, sampleFrames);
+    if constexpr (!Accumulate) {
+        holdToCeiling(outLeft, sampleFrames);
+        holdToCeiling(outRight, sampleFrames);
+    }
 }
 
 // The positions a block wrote, as the sample loop steps them: from start up to the wrap

@@ -23,6 +23,9 @@ public:
 
     // Applies the normalized value (0.0..1.0, already limited) of one parameter.
     void applyParameter(std::int32_t index, float value);
+    // The host's tempo in beats per minute, which a synced delay follows; values that are not
+    // a tempo (zero, negative, NaN) are ignored. 120 until a host tells one.
+    void setTempo(double beatsPerMinute);
 
     // Two inputs, two outputs; the accumulating form adds to what the outputs hold. Nothing
     // happens for frame counts of 0 or less. Denormals are flushed for the call.
@@ -35,7 +38,11 @@ public:
     void requestUnitsReset() { unitsResetPending.store(true, std::memory_order_release); }
 
     const FilterUnit& unit(int number) const { return *units[static_cast<std::size_t>(number - 1)]; }
-    float getDelayLength() const { return delayLength; }
+    // The delay length in samples: the Rate's, or the synced note's at the current tempo.
+    float getDelayLength() const;
+    std::int32_t getSyncStop() const { return syncStop; }
+    double getTempo() const { return tempo; }
+    float getSampleRate() const { return sampleRate; }
     float getFeedback() const { return feedback; }
     std::int32_t getBufferLength() const { return bufferLength; }
     std::int32_t getWritePosition() const { return writePosition; }
@@ -57,7 +64,10 @@ private:
     std::unique_ptr<float[]> delayRight;
     std::int32_t writePosition = 0;
     std::int32_t bufferLength = 0;
-    SharedValue<float> delayLength{0.0f};
+    float sampleRate;
+    SharedValue<float> rateLength{0.0f};      // from the Rate parameter
+    SharedValue<std::int32_t> syncStop{0};    // 0: the Rate's length is used
+    SharedValue<double> tempo{120.0};
     SharedValue<float> feedback{0.0f};
     // 1 and 2: origin left and right; 3 and 4: delay left and right.
     std::array<std::unique_ptr<FilterUnit>, 4> units;

@@ -20,6 +20,7 @@ void Lfo::setRate(float x) {
     // the quotient before it is rounded to float.
     const double quotient = x == 0.0f ? 0.0 : rateScale / (1.0 / x);
     rate = static_cast<float>(quotient);
+    // The cycle goes on from its phase: a rate that moves (automation, a drag) sweeps the
+    // modulation instead of holding it at the start of the cycle.
     phaseIncrement = static_cast<float>(quotient * incrementPerRateUnit);
-    reset();
 }

@@ -139,6 +139,8 @@ static_assert(offsetof(VstTimeInfo, flags) == 84);
 
 constexpr VstInt32 kVstTransportChanged = 1;
 constexpr VstInt32 kVstTransportPlaying = 2;
+// The tempo field holds the host's tempo; also the filter that asks for it.
+constexpr VstInt32 kVstTempoValid = 1 << 10;
 
 struct VstSpeakerProperties {
     float azimuth;

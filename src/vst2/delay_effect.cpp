@@ -1,8 +1,12 @@
 #include "vst2/delay_effect.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <thread>
 
+#include "core/number_text.h"
 #include "vst2/bounded_text.h"
 #include "vst2/editor_base.h"
 
@@ -23,8 +27,7 @@ DelayEffect::DelayEffect(audioMasterCallback host)
       vendorText("Quorvane"),
       effectNameText("Vellumine"),
       productText("Vellumine"),
-      constructionSampleRate(sampleRate),
-      engine(constructionSampleRate) {
+      engine(std::make_unique<DelayEngine>(sampleRate)) {
     programs = std::make_unique<DelayProgram[]>(kNumPrograms);
 
     // Qualified call: while the base part is being built only this class's
@@ -45,7 +48,12 @@ void DelayEffect::setParameter(VstInt32 index, float value) {
     if (index >= 0 && index < kNumDefinedParams) {
         // One read of the current program: the value lands in the program that was current
         // when it came, and is applied only as long as that program still is (applyStored).
-        programs[currentProgram].values[index] = normalizedValue(value);
+        SharedValue<float>& stored = programs[currentProgram].values[index];
+        const float held = normalizedValue(value);
+        // A value the parameter already has (the same bits) changes nothing: hosts send the
+        // whole automation lane again and again, and an LFO must keep running through it.
+        if (std::bit_cast<std::uint32_t>(held) == std::bit_cast<std::uint32_t>(static_cast<float>(stored))) return;
+        stored = held;
         applyStored(std::uint32_t{1} << index);
     }
     if (editor) editor->postUpdate();
@@ -63,12 +71,17 @@ void DelayEffect::setParameter(VstInt32 index, float value) {
 void DelayEffect::applyStored(std::uint32_t indices) {
     pendingIndices.fetch_or(indices, std::memory_order_release);
     if (applyRequests.fetch_add(1, std::memory_order_acq_rel) != 0) return;
-    std::int32_t handled = 1;
+    applyPending(1);
+}
+
+// The turn of the thread that raised the request count from zero: applies the marked indices
+// until no request is left.
+void DelayEffect::applyPending(std::int32_t handled) {
     do {
         std::uint32_t due = pendingIndices.exchange(0, std::memory_order_acquire);
         const DelayProgram& program = programs[currentProgram];
         for (VstInt32 index = 0; due != 0; ++index, due >>= 1)
-            if (due & 1) engine.applyParameter(index, program.values[index]);
+            if (due & 1) engine->applyParameter(index, program.values[index]);
         handled = applyRequests.fetch_sub(handled, std::memory_order_acq_rel) - handled;
     } while (handled != 0);
 }
@@ -114,15 +127,48 @@ void DelayEffect::getParameterLabel(VstInt32 index, char* label) {
 }
 
 void DelayEffect::getParameterDisplay(VstInt32 index, char* text) {
-    if (index >= 0 && index < kNumDefinedParams) displayText(index, programs[currentProgram].values[index], text);
+    if (index < 0 || index >= kNumDefinedParams) return;
+    // While Sync is on, the Rate shows the length the delay runs at: the note at the tempo.
+    if (index == DelayTime && engine->getSyncStop() != 0) {
+        const double milliseconds = engine->getDelayLength() * 1000.0 / engine->getSampleRate();
+        numbertext::formatNumber(static_cast<float>(milliseconds), text);
+        return;
+    }
+    displayText(index, programs[currentProgram].values[index], text);
 }
 
 void DelayEffect::resume() {
+    rebuildEngineAtHostRate();
     clearState();
     requestEvents(1);
 }
 
-void DelayEffect::clearState() { engine.clearState(); }
+// Hosts set their rate while processing is off and call resume before they process again,
+// from their main thread: the one moment at which a new engine may be built. Delay times,
+// cutoffs and LFO rates then mean the same at every rate, and the line holds ten seconds.
+// Without the memory for it the engine that runs stays.
+void DelayEffect::rebuildEngineAtHostRate() {
+    if (!(sampleRate >= 1.0f) || sampleRate == engine->getSampleRate()) return;
+    std::unique_ptr<DelayEngine> fresh;
+    try {
+        fresh = std::make_unique<DelayEngine>(sampleRate);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    // Take the appliers' turn, so that no parameter change is applied to either engine while
+    // they are swapped; then every value of the current program goes into the new one.
+    std::int32_t idle = 0;
+    while (!applyRequests.compare_exchange_weak(idle, 1, std::memory_order_acq_rel)) {
+        idle = 0;
+        std::this_thread::yield();
+    }
+    fresh->setTempo(engine->getTempo());
+    engine.swap(fresh);
+    pendingIndices.fetch_or(kAllParameters, std::memory_order_release);
+    applyPending(1);
+}
+
+void DelayEffect::clearState() { engine->clearState(); }
 
 VstInt32 DelayEffect::idle() {
     const VstTimeInfo* time = getHostTime(0);
@@ -130,7 +176,7 @@ VstInt32 DelayEffect::idle() {
     if (time->flags & kVstTransportPlaying) {
         stoppedResetDone = 0;
     } else if (stoppedResetDone == 0) {
-        engine.requestUnitsReset();
+        engine->requestUnitsReset();
         stoppedResetDone = 1;
     }
     return 1;
@@ -155,10 +201,19 @@ bool DelayEffect::getProductString(char* text) {
 
 VstInt32 DelayEffect::getVendorVersion() { return 1000; }
 
+// Once per block, and only while Sync is on: the host's tempo, where it tells a valid one.
+void DelayEffect::followHostTempo() {
+    if (engine->getSyncStop() == 0) return;
+    const VstTimeInfo* time = getHostTime(kVstTempoValid);
+    if (time && (time->flags & kVstTempoValid)) engine->setTempo(time->tempo);
+}
+
 void DelayEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    engine.processAccumulating(inputs, outputs, sampleFrames);
+    followHostTempo();
+    engine->processAccumulating(inputs, outputs, sampleFrames);
 }
 
 void DelayEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    engine.processReplacing(inputs, outputs, sampleFrames);
+    followHostTempo();
+    engine->processReplacing(inputs, outputs, sampleFrames);
 }

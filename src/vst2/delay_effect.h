@@ -49,21 +49,26 @@ public:
     void clearState();
 
     // Read access for the editor and for tests.
-    const FilterUnit& unit(int number) const { return engine.unit(number); }
-    float getDelayLength() const { return engine.getDelayLength(); }
-    float getFeedback() const { return engine.getFeedback(); }
-    VstInt32 getBufferLength() const { return engine.getBufferLength(); }
-    VstInt32 getWritePosition() const { return engine.getWritePosition(); }
+    const FilterUnit& unit(int number) const { return engine->unit(number); }
+    float getDelayLength() const { return engine->getDelayLength(); }
+    float getFeedback() const { return engine->getFeedback(); }
+    VstInt32 getBufferLength() const { return engine->getBufferLength(); }
+    VstInt32 getWritePosition() const { return engine->getWritePosition(); }
+    float getEngineSampleRate() const { return engine->getSampleRate(); }
 
 private:
     void applyStored(std::uint32_t indices);
+    void applyPending(std::int32_t handled);
+    void rebuildEngineAtHostRate();
+    void followHostTempo();
 
     const char* vendorText;
     const char* effectNameText;
     const char* productText;
     std::unique_ptr<DelayProgram[]> programs;
-    float constructionSampleRate;
-    DelayEngine engine;
+    // Built at 44100 Hz with the effect, rebuilt at the host's rate when processing is
+    // switched on (resume), never while it processes.
+    std::unique_ptr<DelayEngine> engine;
     VstInt32 stoppedResetDone = 0;
     // Parameters whose stored value is still to be applied, bit i for index i, and the count
     // of requests to apply them (see applyStored).

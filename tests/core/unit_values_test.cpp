@@ -60,6 +60,8 @@ TEST(UnitValues, EveryEnumerationStopSelectsItsOwnEntry) {
     for (std::int32_t index : shapePorts)
         for (int stop = 0; stop <= 4; ++stop)
             EXPECT_EQ(static_cast<int>(4.0 * fromUnitValue(index, static_cast<float>(stop))), stop) << index;
+    for (int stop = 0; stop <= 21; ++stop)
+        EXPECT_EQ(static_cast<int>(21.0 * fromUnitValue(DelaySync, static_cast<float>(stop))), stop) << stop;
     // The third of the type range is not exact in float: it must still not fall below 1/3.
     EXPECT_EQ(fromUnitValue(OriginFilterType, 1.0f), 0.333333343f);
     EXPECT_EQ(fromUnitValue(OriginFilterType, 2.0f), 0.666666687f);
@@ -95,6 +97,7 @@ TEST(UnitValues, ParametersHaveTheirUnitsAndFullScalesInIndexOrder) {
         {"delay_vol_lfo_shape", "Delay Vol. LFO Shape", Unit::Enumeration, 4.0f},
         {"delay_vol_lfo_rate", "Delay Vol. LFO Rate", Unit::Hertz, 50.0f},
         {"delay_vol_lfo_depth", "Delay Vol. LFO Depth", Unit::Percent, 100.0f},
+        {"delay_sync", "Delay Sync", Unit::Enumeration, 21.0f},
     };
     for (std::int32_t i = 0; i < kNumDefinedParams; ++i) {
         SCOPED_TRACE(i);
@@ -107,8 +110,9 @@ TEST(UnitValues, ParametersHaveTheirUnitsAndFullScalesInIndexOrder) {
 }
 
 TEST(UnitValues, InitValuesInUnits) {
-    const float expected[kNumDefinedParams] = {100.0f, 0.0f, 8000.0f, 0.0f, 2.0f, 50.0f, 0.0f, 2.0f, 50.0f, 0.0f, 0.0f,
-                                              0.0f,   0.0f, 0.0f,    8000.0f, 0.0f, 2.0f, 50.0f, 0.0f, 2.0f, 50.0f, 0.0f};
+    const float expected[kNumDefinedParams] = {100.0f, 0.0f, 8000.0f, 0.0f, 2.0f,  50.0f, 0.0f, 2.0f,
+                                               50.0f,  0.0f, 0.0f,    0.0f, 0.0f,  0.0f,  8000.0f, 0.0f,
+                                               2.0f,   50.0f, 0.0f,   2.0f, 50.0f, 0.0f,  0.0f};
     for (std::int32_t i = 0; i < kNumDefinedParams; ++i) EXPECT_EQ(toUnitValue(i, kParameters[i].initial), expected[i]) << i;
 }
 

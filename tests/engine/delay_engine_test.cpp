@@ -61,3 +61,40 @@ TEST(DelayEngine, AnEchoComesAfterTheDelayAtTheEnginesRate) {
 }
 
 }  // namespace
+
+namespace {
+
+// While Sync is on the delay is the note at the tempo, to the nearest sample (halves up),
+// at most the ten-second line; Off goes back to the Rate's length.
+TEST(DelayEngine, ASyncedDelayIsTheNoteAtTheTempo) {
+    struct SyncCase {
+        float rate;
+        double bpm;
+        std::int32_t stop;
+        float length;
+    };
+    const SyncCase cases[] = {
+        {44100.0f, 120.0, 11, 22050.0f},   // 1/4 at 120: half a second
+        {48000.0f, 120.0, 9, 18000.0f},    // 1/8. : three sixteenths
+        {44100.0f, 140.0, 4, 3150.0f},     // 1/16T: a sixth of a beat
+        {44100.0f, 100.0, 2, 3308.0f},     // 1/32 : 3307.5, the half rounds up
+        {44100.0f, 90.0, 1, 2450.0f},      // 1/32T
+        {96000.0f, 90.0, 21, 768000.0f},   // 2/1. : twelve beats, eight seconds
+        {44100.0f, 40.0, 21, 441000.0f},   // eighteen seconds: held to the line
+        {88200.0f, 120.0, 17, 176400.0f},  // 1/1
+    };
+    for (const SyncCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.bpm << " BPM, stop " << c.stop);
+        DelayEngine engine(c.rate);
+        engine.applyParameter(DelayTime, 0.01f);
+        engine.setTempo(c.bpm);
+        engine.applyParameter(DelaySync, static_cast<float>(c.stop) / 21.0f);
+        EXPECT_EQ(engine.getDelayLength(), c.length);
+        engine.setTempo(0.0);  // not a tempo: ignored
+        EXPECT_EQ(engine.getDelayLength(), c.length);
+        engine.applyParameter(DelaySync, 0.0f);
+        EXPECT_EQ(engine.getDelayLength(), c.rate / 10.0f);
+    }
+}
+
+}  // namespace

@@ -200,13 +200,21 @@ public:
             if (static_cast<float>(w) >= length) w = 0;
             const float dryL = units[0].tick(inL[n]);
             const float dryR = units[1].tick(inR[n]);
-            outL[n] = accumulate ? outL[n] + oldL + dryL : oldL + dryL;
-            outR[n] = accumulate ? outR[n] + oldR + dryR : oldR + dryR;
+            outL[n] = mix(outL[n], oldL, dryL, accumulate);
+            outR[n] = mix(outR[n], oldR, dryR, accumulate);
         }
         for (PlainUnit& u : units)
             if (!(std::fabs(u.low) <= 1e9f && std::fabs(u.high) <= 1e9f && std::fabs(u.band) <= 1e9f &&
                   std::fabs(u.notch) <= 1e9f))
                 u.low = u.high = u.band = u.notch = 0.0f;
+    }
+
+    // What leaves: ours (the old sample plus the dry one) added to the host's buffer or in its
+    // place, ours held to +-16 where it goes beyond.
+    static float mix(float host, float old, float dry, bool accumulate) {
+        const float ours = old + dry;
+        if (std::fabs(ours) > 16.0f) return accumulate ? host + std::clamp(ours, -16.0f, 16.0f) : std::clamp(ours, -16.0f, 16.0f);
+        return accumulate ? host + old + dry : ours;
     }
 
     void expectSameStates(const DelayEngine& engine, int block) const {

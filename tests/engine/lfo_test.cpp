@@ -79,17 +79,25 @@ TEST_F(LfoTest, SineIsUnipolarAndPeaksMidCycle) {
     EXPECT_NEAR(peakAt, cycle / 2, cycle / 1000);
 }
 
-TEST_F(LfoTest, RateAndShapeChangesRestartTheCycle) {
+// A moving rate sweeps on from where the cycle is; a new shape starts it again.
+TEST_F(LfoTest, ARateChangeGoesOnFromThePhaseAndAShapeChangeRestarts) {
     lfo.setShape(ShapeSawtooth);
     lfo.setRate(0.5f);
     lfo.setDepth(1.0f);
     for (int i = 0; i < 50; ++i) lfo.tick();
-    lfo.setRate(0.5f);
-    EXPECT_EQ(lfo.getPhase(), 0.0f);
-    EXPECT_EQ(lfo.tick(), 0.0f);
+    const float phase = lfo.getPhase();
+    ASSERT_GT(phase, 0.0f);
+    for (float rate : {0.5f, 0.25f}) {
+        lfo.setRate(rate);
+        EXPECT_EQ(lfo.getPhase(), phase) << rate;
+    }
+    const float increment = lfo.getPhaseIncrement();
+    EXPECT_EQ(increment, static_cast<float>(25.0 * static_cast<float>(4096.0 / 44100 * 0.5)));
     lfo.tick();
+    EXPECT_EQ(lfo.getPhase(), phase + increment);
     lfo.setShape(ShapeSawtooth);
     EXPECT_EQ(lfo.getPhase(), 0.0f);
+    EXPECT_EQ(lfo.tick(), 0.0f);
 }
 
 TEST_F(LfoTest, ResumesFromItsPhaseWhenDepthReturns) {

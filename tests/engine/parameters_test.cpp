@@ -18,7 +18,7 @@ TEST_F(ParametersTest, NamesLabelsAndInitialTexts) {
         const char* label;  // "~" where the buffer must stay untouched
         const char* display;
     };
-    const Row rows[22] = {
+    const Row rows[23] = {
         {"Output Mix", "Origin Output Mix", "100.0000%"},
         {"Filter Type", "~", "Low"},
         {"Filter Rate", "Filter Rate", "8000.000"},
@@ -41,9 +41,10 @@ TEST_F(ParametersTest, NamesLabelsAndInitialTexts) {
         {"Vol. LFO Shape", "Vol. LFO Shape", "Sine"},
         {"Vol. LFO Rate", "Vol. LFO Rate", "100.0000"},
         {"Vol. LFO Depth", "Vol. LFO Depth", "0.000000%"},
+        {"Sync", "Delay Sync", "Off"},
     };
-    const float initial[22] = {0.5f, 0, 1, 0, 0.5f, 1, 0, 0.5f, 1, 0, 0, 0, 0, 0, 1, 0, 0.5f, 1, 0, 0.5f, 1, 0};
-    for (VstInt32 i = 0; i < 22; ++i) {
+    const float initial[23] = {0.5f, 0, 1, 0, 0.5f, 1, 0, 0.5f, 1, 0, 0, 0, 0, 0, 1, 0, 0.5f, 1, 0, 0.5f, 1, 0, 0};
+    for (VstInt32 i = 0; i < 23; ++i) {
         EXPECT_EQ(text(effGetParamName, i), rows[i].name) << i;
         EXPECT_EQ(text(effGetParamLabel, i), rows[i].label) << i;
         EXPECT_EQ(text(effGetParamDisplay, i), rows[i].display) << i;
@@ -101,7 +102,7 @@ TEST_F(ParametersTest, ValuesOutsideTheRangeAreHeldToIt) {
 }
 
 TEST_F(ParametersTest, UndefinedIndicesAreInert) {
-    for (VstInt32 index : {22, 30, 4111, 5000, -1}) {
+    for (VstInt32 index : {23, 30, 4111, 5000, -1}) {
         set(index, 0.7f);
         EXPECT_EQ(get(index), 0.0f) << index;
         EXPECT_EQ(text(effGetParamName, index), "~") << index;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -27,8 +29,7 @@ struct ModelLfo {
     void setRate(float x) {
         const double perUnit = static_cast<float>(4096.0 / 44100 * 0.5);
         const double quotient = x == 0.0f ? 0.0 : 100.0 / (1.0 / x);
-        increment = static_cast<float>(quotient * perUnit);
-        phase = 0.0f;
+        increment = static_cast<float>(quotient * perUnit);  // the cycle goes on from its phase
     }
 };
 
@@ -72,10 +73,14 @@ public:
         }
         for (ModelUnit& u : units) u.filterLfo.tables = u.volumeLfo.tables = &tables;
         const float init[22] = {0.5f, 0, 1, 0, 0.5f, 1, 0, 0.5f, 1, 0, 0, 0, 0, 0, 1, 0, 0.5f, 1, 0, 0.5f, 1, 0};
+        std::fill(std::begin(held), std::end(held), std::numeric_limits<float>::quiet_NaN());
         for (int i = 0; i < 22; ++i) set(i, init[i]);
     }
 
+    // A value the parameter already holds changes nothing (a shape set again does not restart).
     void set(int index, float v) {
+        if (index != 11 && index != 12 && held[index] == v) return;
+        held[index] = v;
         ModelUnit* pair = index < 10 ? &units[0] : &units[2];
         const int k = index < 10 ? index : index - 10;
         auto scaled = [](double s, float x) { return x == 0.0f ? 0.0f : static_cast<float>(s / (1.0 / x)); };
@@ -127,6 +132,7 @@ private:
     std::vector<float> lineL = std::vector<float>(441000), lineR = std::vector<float>(441000);
     int w = 0;
     float delayLength = 0.0f, feedback = 0.0f;
+    float held[22];
 };
 
 using ReferenceModelTest = PluginTest;

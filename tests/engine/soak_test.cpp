@@ -80,6 +80,7 @@ TEST_F(SoakTest, AnHourOfAbuseStaysFiniteAndInitThenFallsSilent) {
     long extremeUntil = 0;
     bool runawayHeld = false;
     long nonFinite = 0, blocks = 0, badInputs = 0;
+    float peak = 0.0f;
     const auto started = std::chrono::steady_clock::now();
 
     for (long done = 0; done < kSoakFrames; ++blocks) {
@@ -119,7 +120,10 @@ TEST_F(SoakTest, AnHourOfAbuseStaysFiniteAndInitThenFallsSilent) {
             std::fill_n(outs[1], frames, 0.0f);
             effect->process(effect, ins, outs, frames);
         }
-        for (VstInt32 n = 0; n < frames; ++n) nonFinite += !std::isfinite(outs[0][n]) + !std::isfinite(outs[1][n]);
+        for (VstInt32 n = 0; n < frames; ++n) {
+            nonFinite += !std::isfinite(outs[0][n]) + !std::isfinite(outs[1][n]);
+            peak = std::max({peak, std::fabs(outs[0][n]), std::fabs(outs[1][n])});
+        }
         done += frames;
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
@@ -127,6 +131,7 @@ TEST_F(SoakTest, AnHourOfAbuseStaysFiniteAndInitThenFallsSilent) {
                 static_cast<double>(kSoakFrames) / kRate / 3600.0, kSoakFrames, blocks, badInputs, took.count());
     EXPECT_TRUE(runawayHeld);
     EXPECT_EQ(nonFinite, 0);
+    EXPECT_LE(peak, 16.0f);  // the output ceiling, +24 dBFS
 
     // Init: low-pass with full damping, no echo. The filter's state shrinks by more than half
     // a decade per sample and processing flushes denormals, so well within ten seconds the

@@ -71,19 +71,6 @@ constexpr int kFirstQuarterPattern = 2;
 constexpr int kFirstMixture = 6;
 static_assert(kExtremeSettings == kFirstMixture + 4);
 
-std::vector<float> extremeSetting(int which, std::size_t count, unsigned seed) {
-    if (which == 0) return std::vector<float>(count, 0.0f);
-    std::vector<float> values(count, 1.0f);
-    if (which >= kFirstQuarterPattern && which < kFirstMixture) {
-        for (std::size_t i = static_cast<std::size_t>(which - kFirstQuarterPattern); i < count; i += 4) values[i] = 0.25f;
-    } else if (which >= kFirstMixture) {
-        constexpr float kLevels[] = {0.0f, 0.25f, 0.5f, 1.0f};
-        Random random(seed + 1000u * static_cast<unsigned>(which));
-        for (float& value : values) value = kLevels[random.below(4)];
-    }
-    return values;
-}
-
 struct Poison {
     const char* name;
     float value;
@@ -114,6 +101,19 @@ void poisonInput(CheckContext& c, const Poison& poison) {
 }
 
 }  // namespace
+
+std::vector<float> extremeSetting(int which, std::size_t count, unsigned seed) {
+    if (which == 0) return std::vector<float>(count, 0.0f);
+    std::vector<float> values(count, 1.0f);
+    if (which >= kFirstQuarterPattern && which < kFirstMixture) {
+        for (std::size_t i = static_cast<std::size_t>(which - kFirstQuarterPattern); i < count; i += 4) values[i] = 0.25f;
+    } else if (which >= kFirstMixture) {
+        constexpr float kLevels[] = {0.0f, 0.25f, 0.5f, 1.0f};
+        Random random(seed + 1000u * static_cast<unsigned>(which));
+        for (float& value : values) value = kLevels[random.below(4)];
+    }
+    return values;
+}
 
 std::string extremeSettingName(int which) {
     if (which == 0) return "every parameter at 0";

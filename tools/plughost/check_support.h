@@ -84,6 +84,8 @@ VstInt32 automatedIndex(VstInt32 count, int turn, Random& random);
 // check_signals.cpp; the extreme settings are one check each, for a time limit each:
 constexpr int kExtremeSettings = 10;
 std::string extremeSettingName(int which);
+// The normalized value of each of count parameters in extreme setting `which`.
+std::vector<float> extremeSetting(int which, std::size_t count, unsigned seed);
 void checkExtremeSetting(CheckContext& c, int which);
 void checkNonFiniteInput(CheckContext& c);
 void checkSampleRates(CheckContext& c);

@@ -1,0 +1,105 @@
+// The VST 2 module at the host's rate and tempo, through its record as a host drives it: echoes
+// at their time in milliseconds at every rate, Sync following the tempo, and LFOs that keep
+// running while a host sends their rate again and again.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/plugin_fixture.h"
+#include "vst2/delay_effect.h"
+
+namespace {
+
+class HostRateTest : public PluginTest {
+protected:
+    DelayEffect& delay() { return static_cast<DelayEffect&>(*EffectBase::fromRecord(effect)); }
+
+    void startAt(float rate) {
+        dispatch(effMainsChanged, 0, 0);
+        dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        dispatch(effMainsChanged, 0, 1);
+    }
+
+    // An impulse through the delay path alone; the frame of the first echo, or -1.
+    long firstEcho(long frames) {
+        set(OriginMix, 0.0f);
+        set(DelayMix, 0.5f);  // unity gain
+        set(DelayFilterType, 0.5f);  // high-pass: the impulse's first sample passes unchanged
+        set(DelayCutoff, 0.0f);
+        std::vector<float> in(static_cast<std::size_t>(frames)), out(in.size());
+        in[0] = 1.0f;
+        float* ins[2] = {in.data(), in.data()};
+        float* outs[2] = {out.data(), out.data()};
+        for (long done = 0; done < frames; done += 512) {
+            const long block = std::min(512L, frames - done);
+            float* blockIns[2] = {ins[0] + done, ins[1] + done};
+            float* blockOuts[2] = {outs[0] + done, outs[1] + done};
+            effect->processReplacing(effect, blockIns, blockOuts, static_cast<VstInt32>(block));
+        }
+        for (std::size_t n = 1; n < out.size(); ++n)
+            if (out[n] != 0.0f) return static_cast<long>(n);
+        return -1;
+    }
+};
+
+TEST_F(HostRateTest, EchoesComeAtTheirTimeAtEveryRate) {
+    for (float rate : {44100.0f, 48000.0f, 88200.0f, 96000.0f}) {
+        SCOPED_TRACE(rate);
+        startAt(rate);
+        EXPECT_EQ(delay().getBufferLength(), static_cast<VstInt32>(rate) * 10);
+        set(DelayTime, 0.05f);  // 500 ms
+        EXPECT_EQ(text(effGetParamDisplay, DelayTime), "500.0000");
+        EXPECT_EQ(firstEcho(static_cast<long>(rate)), static_cast<long>(rate / 2));
+    }
+}
+
+TEST_F(HostRateTest, SyncFollowsTheHostsTempoAndTheRateShowsIt) {
+    set(DelayTime, 0.01f);
+    set(DelaySync, 11.0f / 21.0f);  // 1/4
+    EXPECT_EQ(text(effGetParamDisplay, DelaySync), "1/4");
+    struct TempoCase {
+        double bpm;
+        bool valid;
+        long echo;
+        const char* rateText;
+    };
+    for (const TempoCase& c : {TempoCase{90.0, true, 29400, "666.6666"}, TempoCase{140.0, true, 18900, "428.5714"},
+                               TempoCase{60.0, false, 18900, "428.5714"}}) {
+        SCOPED_TRACE(c.bpm);
+        host.time.tempo = c.bpm;
+        host.time.flags = kVstTransportPlaying | (c.valid ? kVstTempoValid : 0);
+        startAt(44100.0f);
+        EXPECT_EQ(firstEcho(30000), c.echo);
+        EXPECT_EQ(text(effGetParamDisplay, DelayTime), c.rateText);
+    }
+    set(DelaySync, 0.0f);
+    EXPECT_EQ(text(effGetParamDisplay, DelayTime), "100.0000");  // the Rate's own value, kept
+}
+
+// The volume LFO at one cycle per second, its rate sent again every 512 frames as hosts do
+// while an automation lane plays, runs exactly as with the rate set once.
+TEST_F(HostRateTest, ARateSentAgainLeavesTheLfoRunning) {
+    set(OriginVolLfoRate, 0.02f);
+    set(OriginVolLfoDepth, 1.0f);
+    std::vector<float> in(512, 0.5f), out(512);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    const Lfo& lfo = delay().unit(1).getVolumeLfo();
+    float phase = 0.0f;
+    for (int block = 0; block < 200; ++block) {
+        set(OriginVolLfoRate, 0.02f);
+        effect->processReplacing(effect, ins, outs, 512);
+        for (int n = 0; n < 512; ++n) phase = phase + lfo.getPhaseIncrement();
+        if (phase >= Lfo::kWrapThreshold) break;
+        ASSERT_EQ(lfo.getPhase(), phase) << block;
+    }
+    // A moving rate goes on from the phase it has reached.
+    for (int block = 0; block < 50; ++block) {
+        set(OriginVolLfoRate, 0.02f + 0.001f * static_cast<float>(block));
+        effect->processReplacing(effect, ins, outs, 512);
+        for (int n = 0; n < 512; ++n) phase = phase + lfo.getPhaseIncrement();
+        ASSERT_EQ(lfo.getPhase(), phase) << block;
+    }
+}
+
+}  // namespace
