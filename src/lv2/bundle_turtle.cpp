@@ -14,6 +14,7 @@ using namespace lv2ports;
 namespace {
 
 constexpr const char* kPrefixes =
+    "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
@@ -21,8 +22,10 @@ constexpr const char* kPrefixes =
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
     "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
-    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n\n";
+    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
 const char* unitUri(Unit unit) {
     switch (unit) {
@@ -46,7 +49,7 @@ void writeControlPort(std::FILE* out, std::int32_t index) {
     const ParameterInfo& port = kParameters[index];
     const float defaultValue = toUnitValue(index, port.initial);
     std::fprintf(out, "\t[\n\t\ta lv2:InputPort, lv2:ControlPort ;\n");
-    std::fprintf(out, "\t\tlv2:index %d ;\n\t\tlv2:symbol \"%s\" ;\n\t\tlv2:name \"%s\" ;\n", static_cast<int>(index),
+    std::fprintf(out, "\t\tlv2:index %u ;\n\t\tlv2:symbol \"%s\" ;\n\t\tlv2:name \"%s\" ;\n", portOfParameter(index),
                  port.symbol, port.longName);
     std::fprintf(out, "\t\tpg:group <%s#%s> ;\n", kPluginUri, port.group);
     if (port.unit == Unit::Enumeration) {
@@ -69,6 +72,15 @@ void writeAudioPort(std::FILE* out, std::uint32_t index, const char* direction, 
                  direction, index, symbol, name);
 }
 
+// The host's transport: time:Position events carry the tempo that a synced delay follows.
+void writeTimePort(std::FILE* out) {
+    std::fprintf(out,
+                 "\t[\n\t\ta lv2:InputPort, atom:AtomPort ;\n\t\tatom:bufferType atom:Sequence ;\n"
+                 "\t\tatom:supports time:Position ;\n\t\tlv2:index %u ;\n\t\tlv2:symbol \"time\" ;\n"
+                 "\t\tlv2:name \"Time\" ;\n\t]",
+                 kTimePort);
+}
+
 void writeGroup(std::FILE* out, const char* symbol, const char* label) {
     std::fprintf(out, "<%s#%s>\n\ta pg:Group ;\n\tlv2:symbol \"%s\" ;\n\trdfs:label \"%s\" .\n\n", kPluginUri, symbol,
                  symbol, label);
@@ -81,7 +93,7 @@ void writePlugin(std::FILE* out) {
     std::fprintf(out,
                  "<%s>\n\ta lv2:Plugin, lv2:DelayPlugin, doap:Project ;\n\tdoap:name \"Vellumine\" ;\n"
                  "\tdoap:maintainer [ foaf:name \"Quorvane\" ] ;\n\tlv2:minorVersion 0 ;\n\tlv2:microVersion 0 ;\n"
-                 "\tlv2:optionalFeature lv2:hardRTCapable ;\n\tlv2:port\n",
+                 "\tlv2:optionalFeature lv2:hardRTCapable, urid:map ;\n\tlv2:port\n",
                  kPluginUri);
     for (std::int32_t index = 0; index < kNumControlPorts; ++index) {
         writeControlPort(out, index);
@@ -94,6 +106,8 @@ void writePlugin(std::FILE* out) {
     writeAudioPort(out, kAudioOutLeft, "OutputPort", "out_left", "Out Left");
     std::fputs(",\n", out);
     writeAudioPort(out, kAudioOutRight, "OutputPort", "out_right", "Out Right");
+    std::fputs(",\n", out);
+    writeTimePort(out);
     std::fputs(" .\n", out);
 }
 

@@ -49,14 +49,11 @@ public:
     void editParameter(std::int32_t index, float value) override {
         const float portValue = toUnitValue(index, normalizedValue(value));
         store(index, fromUnitValue(index, portValue));
-        host.write(host.controller, static_cast<std::uint32_t>(index), sizeof portValue, 0, &portValue);
+        host.write(host.controller, lv2ports::portOfParameter(index), sizeof portValue, 0, &portValue);
     }
 
     // From the host: automation, presets, other UIs.
-    void portChanged(std::uint32_t index, float portValue) {
-        const auto parameter = static_cast<std::int32_t>(index);
-        store(parameter, fromUnitValue(parameter, portValue));
-    }
+    void portChanged(std::int32_t parameter, float portValue) { store(parameter, fromUnitValue(parameter, portValue)); }
 
     void beginEdit(std::int32_t index) override { touch(index, true); }
     void endEdit(std::int32_t index) override { touch(index, false); }
@@ -111,7 +108,7 @@ private:
     }
 
     void touch(std::int32_t index, bool grabbed) {
-        if (host.touch) host.touch->touch(host.touch->handle, static_cast<std::uint32_t>(index), grabbed);
+        if (host.touch) host.touch->touch(host.touch->handle, lv2ports::portOfParameter(index), grabbed);
     }
 
     HostServices host;
@@ -167,10 +164,11 @@ void cleanup(LV2UI_Handle handle) { delete modelOf(handle); }
 
 void portEvent(LV2UI_Handle handle, std::uint32_t port, std::uint32_t size, std::uint32_t format,
                const void* buffer) {
-    if (format != 0 || size != sizeof(float) || port >= static_cast<std::uint32_t>(lv2ports::kNumControlPorts)) return;
+    const std::int32_t parameter = lv2ports::parameterOfPort(port);
+    if (format != 0 || size != sizeof(float) || parameter < 0) return;
     float value;
     std::memcpy(&value, buffer, sizeof value);
-    modelOf(handle)->portChanged(port, value);
+    modelOf(handle)->portChanged(parameter, value);
 }
 
 // The host's idle: X events are delivered and changed controls redrawn, as at a VST 2

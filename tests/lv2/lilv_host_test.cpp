@@ -2,6 +2,9 @@
 // LV2 hosts use. Its ports as declared, its output at 44.1 kHz bit for bit against the VST 2
 // effect's for the same input and settings, and the echo spacing at other sample rates.
 #include <lilv/lilv.h>
+#include <lv2/atom/forge.h>
+#include <lv2/time/time.h>
+#include <lv2/urid/urid.h>
 
 #include <algorithm>
 #include <cmath>
@@ -104,9 +107,11 @@ std::vector<float> renderLv2(double rate, const Setting& setting, const std::vec
     return left;
 }
 
-std::vector<float> renderVst2(const Setting& setting, const std::vector<float>& input) {
+std::vector<float> renderVst2(const Setting& setting, const std::vector<float>& input, float rate = 44100.0f) {
     RecordingHost host;
     DelayEffect effect(RecordingHost::callback());
+    effect.setSampleRate(rate);
+    effect.resume();
     for (const auto& [index, value] : setting.normalized) effect.setParameter(index, value);
     std::vector<float> in(input), left(input.size()), right(input.size());
     float* inputs[] = {in.data(), in.data()};
@@ -146,7 +151,7 @@ TEST(Lv2Host, BundleLoadsFromTheBuildTreeAsADelayPlugin) {
     EXPECT_EQ(lilv_nodes_size(required), 0u);
     lilv_nodes_free(required);
     EXPECT_TRUE(lilv_plugin_has_feature(plugin, lv2().node(std::string(kLv2) + "hardRTCapable")));
-    EXPECT_EQ(lilv_plugin_get_num_ports(plugin), 26u);
+    EXPECT_EQ(lilv_plugin_get_num_ports(plugin), 28u);
 }
 
 TEST(Lv2Host, PortsAreDeclaredInParameterOrderWithUnitsRangesAndDefaults) {
@@ -216,6 +221,31 @@ TEST(Lv2Host, PortsAreDeclaredInParameterOrderWithUnitsRangesAndDefaults) {
     }
 }
 
+// Sync after the audio ports (the older ports keep their indices), and the host's time.
+TEST(Lv2Host, SyncAndTimePortsFollowTheAudioPorts) {
+    const LilvPlugin* plugin = lv2().plugin;
+    ASSERT_NE(plugin, nullptr);
+    const LilvPort* sync = lilv_plugin_get_port_by_index(plugin, 26);
+    EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin, sync)), "delay_sync");
+    LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
+    lilv_port_get_range(plugin, sync, &def, &min, &max);
+    EXPECT_EQ(lilv_node_as_float(def), 0.0f);
+    EXPECT_EQ(lilv_node_as_float(max), 21.0f);
+    for (LilvNode* node : {def, min, max}) lilv_node_free(node);
+    LilvScalePoints* points = lilv_port_get_scale_points(plugin, sync);
+    ASSERT_NE(points, nullptr);
+    EXPECT_EQ(lilv_scale_points_size(points), 22u);
+    LILV_FOREACH (scale_points, it, points) {
+        const LilvScalePoint* point = lilv_scale_points_get(points, it);
+        EXPECT_STREQ(lilv_node_as_string(lilv_scale_point_get_label(point)),
+                     kSyncNames[lilv_node_as_int(lilv_scale_point_get_value(point))]);
+    }
+    lilv_scale_points_free(points);
+    const LilvPort* time = lilv_plugin_get_port_by_index(plugin, 27);
+    EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin, time)), "time");
+    EXPECT_TRUE(lilv_port_supports_event(plugin, time, lv2().node(LV2_TIME__Position)));
+}
+
 TEST(Lv2Host, SwitchPortsNameEveryStop) {
     const char* const types[] = {"Low", "High", "Band", "Notch"};
     const char* const shapes[] = {"Pulse", "Sawtooth", "Sine", "Square", "Triangle"};
@@ -253,7 +283,7 @@ TEST(Lv2Host, AudioPortsFollowTheControls) {
 
 // The port values and the normalized values below are written out independently: the
 // comparison also proves that the ports' units reach the engine as the VST 2 host's floats.
-TEST(Lv2Host, At44100HzTheOutputIsBitIdenticalToTheVst2Effects) {
+TEST(Lv2Host, AtEveryRateTheOutputIsBitIdenticalToTheVst2Effects) {
     ASSERT_NE(lv2().plugin, nullptr);
     const Setting settings[] = {
         {"Init program", {}, {}},
@@ -277,17 +307,19 @@ TEST(Lv2Host, At44100HzTheOutputIsBitIdenticalToTheVst2Effects) {
          {{0, 0.0f}, {10, 100.0f}, {11, 10000.0f}},
          {{0, 0.0f}, {10, 0.5f}, {11, 1.0f}}},
     };
-    for (const Setting& setting : settings) {
-        SCOPED_TRACE(setting.what);
-        const std::vector<float> input = impulseAndNoise(setting.what == std::string("whole line") ? 441100 : 44100);
-        const std::vector<float> lv2Output = renderLv2(44100.0, setting, input, 333);
-        const std::vector<float> vstOutput = renderVst2(setting, input);
-        ASSERT_EQ(lv2Output.size(), vstOutput.size());
-        std::size_t differing = 0, first = 0;
-        for (std::size_t n = 0; n < vstOutput.size(); ++n)
-            if (!sameBits(lv2Output[n], vstOutput[n]) && differing++ == 0) first = n;
-        EXPECT_EQ(differing, 0u) << "first at " << first;
-    }
+    for (const float rate : {44100.0f, 48000.0f, 96000.0f})
+        for (const Setting& setting : settings) {
+            SCOPED_TRACE(testing::Message() << setting.what << " at " << rate << " Hz");
+            const bool wholeLine = setting.what == std::string("whole line");
+            const std::vector<float> input = impulseAndNoise(static_cast<std::size_t>(rate) * (wholeLine ? 10 : 1) + 100);
+            const std::vector<float> lv2Output = renderLv2(rate, setting, input, 333);
+            const std::vector<float> vstOutput = renderVst2(setting, input, rate);
+            ASSERT_EQ(lv2Output.size(), vstOutput.size());
+            std::size_t differing = 0, first = 0;
+            for (std::size_t n = 0; n < vstOutput.size(); ++n)
+                if (!sameBits(lv2Output[n], vstOutput[n]) && differing++ == 0) first = n;
+            EXPECT_EQ(differing, 0u) << "first at " << first;
+        }
 }
 
 // The engine is built at the host's rate: the delay is the time in ms at that rate.
@@ -427,7 +459,7 @@ TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
         ASSERT_NE(match, table.end()) << name;
         ++found;
         LilvNodes* ports = lilv_world_find_nodes(w.world, preset, w.node(std::string(kLv2) + "port"), nullptr);
-        EXPECT_EQ(lilv_nodes_size(ports), kControls) << name;
+        EXPECT_EQ(lilv_nodes_size(ports), kControls + 1) << name;  // Sync too
         LILV_FOREACH (nodes, j, ports) {
             const LilvNode* port = lilv_nodes_get(ports, j);
             LilvNode* symbol = lilv_world_get(w.world, port, w.node(std::string(kLv2) + "symbol"), nullptr);
@@ -435,7 +467,7 @@ TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
             ASSERT_TRUE(symbol && value) << name;
             const LilvPort* declared = lilv_plugin_get_port_by_symbol(w.plugin, symbol);
             ASSERT_NE(declared, nullptr) << name << " " << lilv_node_as_string(symbol);
-            const auto index = static_cast<std::int32_t>(lilv_port_get_index(w.plugin, declared));
+            const auto index = lv2ports::parameterOfPort(lilv_port_get_index(w.plugin, declared));
             EXPECT_EQ(fromUnitValue(index, lilv_node_as_float(value)), match->values[index])
                 << name << " " << lilv_node_as_string(symbol);
             lilv_node_free(symbol);
@@ -445,6 +477,100 @@ TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
     }
     lilv_nodes_free(presets);
     EXPECT_EQ(found, factoryPresets().size());
+}
+
+// The host's side of URIDs: a number for every URI, in the order they are asked for.
+class UridMap {
+public:
+    UridMap() : feature{LV2_URID__map, &map} {}
+    LV2_URID id(const char* uri) {
+        for (std::size_t i = 0; i < uris.size(); ++i)
+            if (uris[i] == uri) return static_cast<LV2_URID>(i + 1);
+        uris.emplace_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    }
+    const LV2_Feature feature;
+
+private:
+    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) { return static_cast<UridMap*>(handle)->id(uri); }
+    LV2_URID_Map map{this, mapUri};
+    std::vector<std::string> uris;
+};
+
+// Sync on a quarter note: an impulse's echo comes one beat of the tempo that time:Position
+// events (at their frames) last told, 120 BPM before any.
+TEST(Lv2Host, ASyncedDelayFollowsTheTempoEventsFromTheirFrames) {
+    ASSERT_NE(lv2().plugin, nullptr);
+    struct TempoEvent {
+        std::int64_t frame;
+        float bpm;
+    };
+    struct Case {
+        std::vector<TempoEvent> events;  // all in the first block
+        std::size_t impulse, echo;
+    };
+    const Case cases[] = {
+        {{}, 0, 22050},
+        {{{0, 90.0f}}, 0, 29400},
+        {{{0, 140.0f}}, 100, 100 + 18900},
+        {{{0, 90.0f}, {300, 140.0f}}, 1000, 1000 + 18900},  // the later event wins from its frame
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.events.size());
+        UridMap urids;
+        const LV2_Feature* const features[] = {&urids.feature, nullptr};
+        LilvInstance* instance = lilv_plugin_instantiate(lv2().plugin, 44100.0, features);
+        ASSERT_NE(instance, nullptr);
+        float controls[kControls + 1];
+        for (std::uint32_t i = 0; i < kControls; ++i) controls[i] = toUnitValue(static_cast<std::int32_t>(i), kParameters[i].initial);
+        controls[OriginMix] = 0.0f;
+        controls[DelayMix] = 100.0f;
+        controls[DelayFilterType] = 1.0f;  // high-pass: the impulse passes unchanged
+        controls[DelayCutoff] = 0.0f;
+        controls[kControls] = 11.0f;  // 1/4
+        for (std::uint32_t i = 0; i < kControls; ++i) lilv_instance_connect_port(instance, i, &controls[i]);
+        lilv_instance_connect_port(instance, lv2ports::kSyncPort, &controls[kControls]);
+
+        alignas(8) std::uint8_t buffer[1024];
+        LV2_Atom_Forge forge;
+        LV2_URID_Map map{&urids, [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<UridMap*>(h)->id(uri); }};
+        lv2_atom_forge_init(&forge, &map);
+        lv2_atom_forge_set_buffer(&forge, buffer, sizeof buffer);
+        LV2_Atom_Forge_Frame sequence;
+        lv2_atom_forge_sequence_head(&forge, &sequence, 0);
+        for (const TempoEvent& event : c.events) {
+            LV2_Atom_Forge_Frame object;
+            lv2_atom_forge_frame_time(&forge, event.frame);
+            lv2_atom_forge_object(&forge, &object, 0, urids.id(LV2_TIME__Position));
+            lv2_atom_forge_key(&forge, urids.id(LV2_TIME__beatsPerMinute));
+            lv2_atom_forge_float(&forge, event.bpm);
+            lv2_atom_forge_pop(&forge, &object);
+        }
+        lv2_atom_forge_pop(&forge, &sequence);
+        alignas(8) std::uint8_t empty[sizeof(LV2_Atom_Sequence)];
+        lv2_atom_forge_set_buffer(&forge, empty, sizeof empty);
+        lv2_atom_forge_sequence_head(&forge, &sequence, 0);
+        lv2_atom_forge_pop(&forge, &sequence);
+
+        std::vector<float> in(c.echo + 1000, 0.0f), left(in.size()), right(in.size());
+        in[c.impulse] = 1.0f;
+        lilv_instance_activate(instance);
+        constexpr std::size_t kBlock = 512;
+        for (std::size_t done = 0; done < in.size(); done += kBlock) {
+            const auto frames = static_cast<std::uint32_t>(std::min(kBlock, in.size() - done));
+            lilv_instance_connect_port(instance, lv2ports::kTimePort, done == 0 ? buffer : empty);
+            lilv_instance_connect_port(instance, 22, in.data() + done);
+            lilv_instance_connect_port(instance, 23, in.data() + done);
+            lilv_instance_connect_port(instance, 24, left.data() + done);
+            lilv_instance_connect_port(instance, 25, right.data() + done);
+            lilv_instance_run(instance, frames);
+        }
+        lilv_instance_free(instance);
+        std::vector<std::size_t> sounding;
+        for (std::size_t n = 0; n < left.size(); ++n)
+            if (left[n] != 0.0f) sounding.push_back(n);
+        EXPECT_EQ(sounding, std::vector<std::size_t>{c.echo});  // the delay path alone: only the echo
+    }
 }
 
 }  // namespace
