@@ -1,10 +1,11 @@
-// Each preset is one block: its name, a line on what it does, and the 22 normalized values in
-// parameter order, four rows of them:
+// Each preset is one block: its name, a line on what it does, and the normalized values in
+// parameter order, four rows of them and a fifth for the synced ones:
 //   origin (dry) path:  mix, filter type, cutoff, Q,
 //                       filter LFO shape, rate, depth,  volume LFO shape, rate, depth
 //   delay:              mix into the line, time, feedback
 //   delay (wet) path:   filter type, cutoff, Q,
 //                       filter LFO shape, rate, depth,  volume LFO shape, rate, depth
+//   sync:               the note value of the time at the host's tempo (Off when left out)
 // The scales, at 44100 Hz: mix 0.5 = unity gain (2x at 1.0); cutoff 1.0 = 8000 Hz; time
 // 1.0 = 10 s, so 0.05 = 500 ms; feedback is the level of each repeat relative to the one
 // before; LFO rate 1.0 = 50 Hz, so 0.01 = 0.5 Hz; Q 1.0 = no damping (rings forever, not
@@ -18,6 +19,9 @@ namespace {
 constexpr float kLow = 0.0f, kHigh = 1.0f / 3.0f, kBand = 2.0f / 3.0f, kNotch = 1.0f;
 // LFO shapes: the stops of trunc(4 v).
 constexpr float kPulse = 0.0f, kSaw = 0.25f, kSine = 0.5f, kSquare = 0.75f, kTriangle = 1.0f;
+// Sync: the stops of trunc(21 v).
+constexpr float kSyncEighthTriplet = 7.0f / 21.0f, kSyncEighth = 8.0f / 21.0f, kSyncDottedEighth = 9.0f / 21.0f,
+                kSyncQuarter = 11.0f / 21.0f, kSyncHalf = 14.0f / 21.0f;
 
 constexpr FactoryPreset kPresets[] = {
     {"Short Slapback", "One quick bright reflection, as from a near wall: vocals, guitars",
@@ -56,6 +60,33 @@ constexpr FactoryPreset kPresets[] = {
      {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
       0.3f, 0.1f, 0.35f,                                             // 1000 ms, repeats at 35 %
       kLow, 0.5f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f}},
+    // The same echoes locked to the host's tempo; their time is the note at 120 BPM, which a
+    // host that tells no tempo gets.
+    {"Quarter Note Sync", "Echoes on every beat at the host's tempo",
+     {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      0.3f, 0.05f, 0.4f,                                             // each repeat at 40 %
+      kLow, 0.6f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      kSyncQuarter}},
+    {"Eighth Note Sync", "Echoes on every eighth at the host's tempo",
+     {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      0.3f, 0.025f, 0.45f,
+      kLow, 0.6f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      kSyncEighth}},
+    {"Dotted Eighth Sync", "The dotted-eighth gallop at the host's tempo",
+     {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      0.3f, 0.0375f, 0.5f,
+      kLow, 0.7f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      kSyncDottedEighth}},
+    {"Triplet Eighth Sync", "Eighth-note triplets at the host's tempo, a rolling shuffle",
+     {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      0.3f, 0.016666666f, 0.45f,  // 1/8T at 120 BPM: 7350 samples (the float above would give 7351)
+      kLow, 0.6f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      kSyncEighthTriplet}},
+    {"Half Note Sync", "Long echoes every two beats at the host's tempo",
+     {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      0.3f, 0.1f, 0.35f,
+      kLow, 0.5f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
+      kSyncHalf}},
     {"Dub Band Echo", "Resonant band-passed repeats, dotted eighths, long decay",
      {0.5f, kLow, 1.0f, 0.0f, kSine, 1.0f, 0.0f, kSine, 1.0f, 0.0f,
       0.15f, 0.0375f, 0.65f,                                         // 375 ms, repeats at 65 %

@@ -31,7 +31,7 @@ std::size_t delaySamples(const FactoryPreset& preset) {
 }
 
 StereoAudio render(const FactoryPreset& preset, StereoAudio input, double tailSeconds,
-                   std::vector<ParameterSetting> settings = {}) {
+                   std::vector<ParameterSetting> settings = {}, double tempo = Host::kTempo) {
     std::string error;
     auto module = PluginModule::load(VELLUMINE_PLUGIN, error);
     EXPECT_TRUE(module) << error;
@@ -39,6 +39,7 @@ StereoAudio render(const FactoryPreset& preset, StereoAudio input, double tailSe
     options.preset.programFile = presetFile(preset);
     options.settings = std::move(settings);
     options.tailSeconds = tailSeconds;
+    options.tempo = tempo;
     StereoAudio output;
     if (module) {
         EXPECT_TRUE(plughost::render(*module, input, options, output, error)) << error;
@@ -82,7 +83,7 @@ TEST_P(FactoryPresetSound, EchoesAreSpacedByItsDelayTimeAndFallByItsFeedback) {
     const std::size_t delay = delaySamples(preset());
     const double seconds = static_cast<double>(4 * delay) / kRate + 0.2;
     const auto echoes = render(preset(), impulse(), seconds, {{"0", 0.0f}}).left;
-    const auto direct = render(preset(), impulse(), 0.1, {{"0", 0.0f}, {"11", 0.0f}, {"12", 0.0f}}).left;
+    const auto direct = render(preset(), impulse(), 0.1, {{"0", 0.0f}, {"11", 0.0f}, {"12", 0.0f}, {"22", 0.0f}}).left;
     const float threshold = 1e-3f * peakBetween(direct, 0, direct.size());
     ASSERT_GT(threshold, 0.0f);
     EXPECT_EQ(firstAbove(echoes, threshold) - firstAbove(direct, threshold) + 1, delay);
@@ -169,6 +170,30 @@ TEST(FactoryPresets, TempoPresetsLandOnTheirNoteValue) {
                                         [&](const FactoryPreset& p) { return std::string_view(p.name) == note.first; });
         ASSERT_NE(found, presets.end()) << name;
         EXPECT_NEAR(static_cast<double>(delaySamples(*found)), seconds * kRate, 1.0) << name;
+    }
+}
+
+// The synced presets follow the host's tempo: the first echo comes one note of it after the
+// impulse, to the sample (the note at 90 and 140 BPM, rounded halves up).
+TEST(FactoryPresets, SyncedPresetsLandOnTheirNoteAtTheHostsTempo) {
+    const std::pair<const char*, double> kBeats[] = {
+        {"Quarter Note Sync", 1.0}, {"Eighth Note Sync", 0.5}, {"Dotted Eighth Sync", 0.75},
+        {"Triplet Eighth Sync", 1.0 / 3.0}, {"Half Note Sync", 2.0},
+    };
+    const auto presets = factoryPresets();
+    for (const auto& [name, beats] : kBeats) {
+        const auto found = std::find_if(presets.begin(), presets.end(),
+                                        [&](const FactoryPreset& p) { return std::string_view(p.name) == name; });
+        ASSERT_NE(found, presets.end()) << name;
+        EXPECT_NE(found->values[DelaySync], 0.0f) << name;
+        for (double bpm : {90.0, 140.0}) {
+            const auto echo = static_cast<std::size_t>(std::floor(beats * 60.0 / bpm * kRate + 0.5));
+            const StereoAudio out = render(*found, impulse(), 3.0, {{"0", 0.0f}}, bpm);  // the echoes alone
+            std::size_t first = 0;
+            for (std::size_t n = kImpulseAt + 1; n < out.left.size() && first == 0; ++n)
+                if (std::fabs(out.left[n]) > 0.05f) first = n;
+            EXPECT_EQ(first - kImpulseAt, echo + 1) << name << " at " << bpm;  // + the low-pass's one sample
+        }
     }
 }
 

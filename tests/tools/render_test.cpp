@@ -110,5 +110,28 @@ TEST(Render, VellumineEchoesAnImpulseAt375Milliseconds) {
     EXPECT_EQ(output.left, output.right);
 }
 
+// The host's tempo from --tempo and from "TIME tempo=BPM" automation, which a synced delay
+// follows from the next block: a quarter note at 90, then at 140 BPM from frame 40000.
+TEST(Render, TheTempoAndItsChangesReachASyncedDelay) {
+    auto module = load(VELLUMINE_PLUGIN);
+    ASSERT_TRUE(module);
+    StereoAudio input = constant(80000, 0.0f, 0.0f);
+    input.left[0] = input.left[50000] = 1.0f;
+    RenderOptions options;
+    options.tempo = 90.0;
+    options.settings = {{"0", 0.0f}, {"10", 0.5f}, {"Sync", 11.0f / 21.0f}};
+    options.automation = {{40000, {"tempo", 140.0f}}};
+    StereoAudio output;
+    std::string error;
+    ASSERT_TRUE(render(*module, input, options, output, error)) << error;
+    const auto firstFrom = [&](std::size_t from) {
+        while (from < output.frames() && std::fabs(output.left[from]) <= 0.1f) ++from;
+        return from;
+    };
+    // The delay path's low-pass answers one sample after the impulse.
+    EXPECT_EQ(firstFrom(0), 29401u);
+    EXPECT_EQ(firstFrom(50000), 50000u + 18901u);
+}
+
 }  // namespace
 }  // namespace plughost

@@ -14,6 +14,7 @@ thread_local Host* creatingHost = nullptr;
 Host::Host(double sampleRate) {
     time.sampleRate = sampleRate;
     time.tempo = kTempo;
+    time.flags = kVstTempoValid;
     time.timeSigNumerator = 4;
     time.timeSigDenominator = 4;
 }
@@ -40,7 +41,9 @@ AEffect* Host::instantiate(AEffect*(VSTCALL* entry)(audioMasterCallback)) {
 
 void Host::setSampleRate(double rate) { time.sampleRate = rate; }
 
-void Host::setPlaying(bool playing) { time.flags = playing ? kVstTransportPlaying : 0; }
+void Host::setPlaying(bool playing) { time.flags = kVstTempoValid | (playing ? kVstTransportPlaying : 0); }
+
+void Host::setTempo(double beatsPerMinute) { time.tempo = beatsPerMinute; }
 
 void Host::setPosition(double samplePosition) {
     time.samplePos = samplePosition;

@@ -28,6 +28,8 @@ public:
 
     void setSampleRate(double rate);
     void setPlaying(bool playing);
+    // The tempo reported with every time query (valid from the start: 120 BPM).
+    void setTempo(double beatsPerMinute);
     void setPosition(double samplePosition);
     bool playing() const { return (time.flags & kVstTransportPlaying) != 0; }
     const VstTimeInfo& timeInfo() const { return time; }

@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "usage:\n"
     "  plughost info PLUGIN [--all]\n"
     "  plughost render PLUGIN [-i IN.wav] -o OUT.wav [PRESET] [--set NAME|INDEX=VALUE ...]\n"
-    "                  [--automate FILE] [--rate HZ] [--block N] [--tail SECONDS] [--accumulate]\n"
+    "                  [--automate FILE] [--rate HZ] [--tempo BPM] [--block N] [--tail SECONDS]\n"
+    "                  [--accumulate]\n"
     "                  [--plot OUT.png]\n"
     "  plughost bench PLUGIN [--as LABEL] [PRESET] [--set NAME|INDEX=VALUE ...] [PLUGIN ...]\n"
     "                 [--seconds S] [--block N] [--runs N] [--markdown]\n"
@@ -43,7 +44,8 @@ constexpr const char* kUsage =
     "the bank), --preset FILE.fxp (loaded into the current program), applied in that order.\n"
     "Without -i, render uses a built-in phrase of plucked notes and a hit, then silence.\n"
     "An automation file has one change per line: TIME NAME|INDEX=VALUE, TIME in frames or\n"
-    "seconds ('1.5s'). --set and automation values are normalized (0 to 1).\n"
+    "seconds ('1.5s'); TIME tempo=BPM changes the host's tempo there. --set and automation values\n"
+    "are normalized (0 to 1). --tempo is the tempo the host reports from the start (120).\n"
 #ifndef _WIN32
     "edit shows the editor in a window of its own on the X display until the window is closed\n"
     "(or for S seconds).\n"
@@ -87,6 +89,7 @@ bool parseRenderOption(CommandLine& args, const std::string& option, RenderReque
     if (option == "--automate") return args.value(option, r.automationFile, error);
     if (option == "--rate") return args.number(option, r.rate, error);
     if (option == "--tail") return args.number(option, r.options.tailSeconds, error);
+    if (option == "--tempo") return args.number(option, r.options.tempo, error);
     if (option == "--block") return args.whole(option, r.options.blockSize, error);
     if (option == "--accumulate") return r.options.accumulate = true;
     if (isPresetOption(option)) return parsePresetOption(args, option, r.options.preset, r.options.program, error);
@@ -113,6 +116,7 @@ bool parseRender(CommandLine& args, RenderRequest& r, std::string& error) {
     if (r.output.empty()) error = "render needs -o OUT.wav";
     else if (r.options.blockSize < 1 || r.options.blockSize > 65536) error = "--block must be 1 to 65536";
     else if (r.options.tailSeconds < 0.0) error = "--tail must not be negative";
+    else if (!(r.options.tempo >= 1.0 && r.options.tempo <= 999.0)) error = "--tempo must be 1 to 999";
     else if (r.rate < 0.0 || (r.rate > 0.0 && (r.rate < 8000.0 || r.rate > 768000.0))) error = "--rate must be 8000 to 768000";
     else checkChoiceFiles(r.options.preset, error);
     return error.empty();

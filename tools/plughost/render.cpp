@@ -6,6 +6,9 @@
 namespace plughost {
 namespace {
 
+// A change of the host's tempo rather than of a parameter.
+constexpr std::int32_t kTempoChange = -1;
+
 struct ResolvedChange {
     std::int64_t frame;
     std::int32_t index;
@@ -15,8 +18,8 @@ struct ResolvedChange {
 bool resolveAutomation(const std::vector<ParameterNames>& names, const std::vector<AutomationPoint>& points,
                        std::vector<ResolvedChange>& changes, std::string& error) {
     for (const AutomationPoint& point : points) {
-        std::int32_t index = 0;
-        if (!resolveParameter(names, point.setting.target, index, error)) return false;
+        std::int32_t index = kTempoChange;
+        if (point.setting.target != "tempo" && !resolveParameter(names, point.setting.target, index, error)) return false;
         changes.push_back({point.frame, index, point.setting.value});
     }
     return true;
@@ -60,6 +63,7 @@ bool applySettings(StereoRig& rig, const std::vector<ParameterSetting>& settings
 bool render(const PluginModule& module, const StereoAudio& input, const RenderOptions& options, StereoAudio& output,
             std::string& error) {
     Host host(input.sampleRate);
+    host.setTempo(options.tempo);
     auto rig = StereoRig::create(module, host, error);
     if (!rig) return false;
     if (!applyPresets(*rig, options.preset, options.program, error) || !applySettings(*rig, options.settings, error)) return false;
@@ -80,7 +84,10 @@ bool render(const PluginModule& module, const StereoAudio& input, const RenderOp
     auto next = changes.begin();
     for (std::size_t done = 0; done < total;) {
         for (; next != changes.end() && next->frame <= static_cast<std::int64_t>(done); ++next) {
-            rig->setParameter(next->index, next->value);
+            if (next->index == kTempoChange)
+                host.setTempo(next->value);
+            else
+                rig->setParameter(next->index, next->value);
         }
         std::size_t frames = std::min<std::size_t>(static_cast<std::size_t>(options.blockSize), total - done);
         if (next != changes.end()) frames = std::min(frames, static_cast<std::size_t>(next->frame) - done);
