@@ -36,8 +36,22 @@ void silenceNonFinite(float* samples, std::int32_t count) {
 // exactly as it is.
 constexpr float kCeiling = 16.0f;
 
-void holdToCeiling(float* samples, std::int32_t count) {
-    for (std::int32_t n = 0; n < count; ++n) samples[n] = std::clamp(samples[n], -kCeiling, kCeiling);
+// Whether no sample's magnitude lies beyond the ceiling (NaN and infinities lie beyond it): an
+// integer compare of the bits without the sign, which the compiler turns into vector code, so
+// the common case costs what the scan for non-finite samples did.
+bool allWithinCeiling(const float* samples, std::int32_t count) {
+    constexpr std::uint32_t kMagnitude = 0x7fffffffu;
+    constexpr std::uint32_t kCeilingBits = std::bit_cast<std::uint32_t>(kCeiling);
+    std::uint32_t beyond = 0;
+    for (std::int32_t n = 0; n < count; ++n) beyond += (std::bit_cast<std::uint32_t>(samples[n]) & kMagnitude) > kCeilingBits;
+    return beyond == 0;
+}
+
+// Non-finite samples become 0.0, finite ones beyond the ceiling are held at it.
+void keepWithinCeiling(float* samples, std::int32_t count) {
+    if (allWithinCeiling(samples, count)) return;
+    for (std::int32_t n = 0; n < count; ++n)
+        samples[n] = std::isfinite(samples[n]) ? std::clamp(samples[n], -kCeiling, kCeiling) : 0.0f;
 }
 
 // All ones in the lanes whose sample lies beyond the ceiling.
@@ -234,11 +248,13 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
 
     for (auto& unit : units) unit->silenceRunaway();
     silenceNonFiniteDelay(start, sampleFrames, length);
-    silenceNonFinite(outLeft, sampleFrames);
-    silenceNonFinite(outRight, sampleFrames);
-    if constexpr (!Accumulate) {
-        holdToCeiling(outLeft, sampleFrames);
-        holdToCeiling(outRight, sampleFrames);
+    if constexpr (Accumulate) {
+        // Ours was held to the ceiling before it was added; what the host's buffer held stays.
+        silenceNonFinite(outLeft, sampleFrames);
+        silenceNonFinite(outRight, sampleFrames);
+    } else {
+        keepWithinCeiling(outLeft, sampleFrames);
+        keepWithinCeiling(outRight, sampleFrames);
     }
 }
 
