@@ -25,9 +25,6 @@ bool allFinite(const float* samples, std::int32_t count) {
     return nonFinite == 0;
 }
 
-// Left and right in the low two lanes.
-__m128 pair(float left, float right) { return _mm_unpacklo_ps(_mm_set_ss(left), _mm_set_ss(right)); }
-
 void silenceNonFinite(float* samples, std::int32_t count) {
     if (allFinite(samples, count)) return;
     for (std::int32_t n = 0; n < count; ++n)
@@ -148,7 +145,7 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
                            std::int32_t sampleFrames) {
     float* lineLeft = delayLeft.get();
     float* lineRight = delayRight.get();
-    const __m128 gain = _mm_set1_ps(feedback);
+    const Float4 gain = Float4::all(feedback);
     const float length = delayLength;
     std::array<FilterUnit::Runner, 4> running{units[0]->runner(), units[1]->runner(), units[2]->runner(),
                                               units[3]->runner()};
@@ -163,24 +160,24 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
         FilterLanes local = lanes;
         for (std::int32_t n = 0; n < sampleFrames; ++n) {
             // Inputs are read before outputs are written: hosts may process in place. Samples
-            // move in and out as plain floats: clang takes _mm_load_ss and _mm_store_ss to
-            // alias anything, and would then keep the write position and the delay length in
-            // memory.
-            const __m128 stereo = pair(inLeft[n], inRight[n]);
-            const __m128 y = local.step<decltype(mayModulate)::value>(_mm_movelh_ps(stereo, stereo));
+            // move in and out as plain floats: clang takes SSE's single-float loads and stores
+            // to alias anything, and would then keep the write position and the delay length
+            // in memory.
+            const Float4 stereo = Float4::pair(inLeft[n], inRight[n]);
+            const Float4 y = local.step<decltype(mayModulate)::value>(stereo.lowTwice());
             // Left and right in the low two lanes from here on: the dry and the old samples
             // where they are, the wet ones moved down beside them.
-            const __m128 old = pair(lineLeft[w], lineRight[w]);
-            const __m128 written = _mm_add_ps(_mm_mul_ps(old, gain), _mm_movehl_ps(y, y));
-            lineLeft[w] = _mm_cvtss_f32(written);
-            lineRight[w] = _mm_cvtss_f32(_mm_shuffle_ps(written, written, 1));
+            const Float4 old = Float4::pair(lineLeft[w], lineRight[w]);
+            const Float4 written = old * gain + y.highTwice();
+            lineLeft[w] = written.first();
+            lineRight[w] = written.second();
             ++w;
             if (static_cast<float>(w) >= length) w = 0;
-            __m128 out = old;
-            if constexpr (Accumulate) out = _mm_add_ps(pair(outLeft[n], outRight[n]), old);
-            out = _mm_add_ps(out, y);
-            outLeft[n] = _mm_cvtss_f32(out);
-            outRight[n] = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
+            Float4 out = old;
+            if constexpr (Accumulate) out = Float4::pair(outLeft[n], outRight[n]) + old;
+            out = out + y;
+            outLeft[n] = out.first();
+            outRight[n] = out.second();
         }
         lanes = local;
     };
