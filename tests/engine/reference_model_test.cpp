@@ -1,12 +1,12 @@
 // The plug-in against a plain model of its arithmetic, written out step by step
 // without any of the engine's classes, over random settings, blocks and transport changes.
 #include <gtest/gtest.h>
-#include <xmmintrin.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
 
+#include "engine/denormal_guard.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -131,13 +131,6 @@ private:
 
 using ReferenceModelTest = PluginTest;
 
-// Flush-to-zero as the plug-in runs its processing, so tiny values agree too.
-struct FlushDenormals {
-    FlushDenormals() : saved(_mm_getcsr()) { _mm_setcsr(saved | 0x8040); }
-    ~FlushDenormals() { _mm_setcsr(saved); }
-    unsigned saved;
-};
-
 TEST_F(ReferenceModelTest, RandomSettingsAgreeBitForBit) {
     std::mt19937 random(20261207);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -167,7 +160,7 @@ TEST_F(ReferenceModelTest, RandomSettingsAgreeBitForBit) {
         float* outs[2] = {outL.data(), outR.data()};
         effect->processReplacing(effect, ins, outs, frames);
         {
-            FlushDenormals flush;
+            DenormalGuard flush;  // as the plug-in runs its processing, so tiny values agree too
             model.process(inL.data(), inR.data(), refL.data(), refR.data(), frames);
         }
         for (int n = 0; n < frames; ++n) {
