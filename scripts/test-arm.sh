@@ -30,8 +30,8 @@ cmake --build "$dir" -j"$jobs" --target core_tests vellumine plughost
 
 # -ffp-contract=off keeps GCC from fusing a multiply and an add into one instruction, which
 # rounds once instead of twice; a single one in the module would change its output.
-fused=$(aarch64-linux-gnu-objdump -d --no-show-raw-insn "$dir/vellumine.so" |
-  grep -cE '\s(fmadd|fmsub|fnmadd|fnmsub|fmla|fmls)\s' || true)
+disassembly=$(aarch64-linux-gnu-objdump -d --no-show-raw-insn "$dir/vellumine.so")
+fused=$(grep -cE '\s(fmadd|fmsub|fnmadd|fnmsub|fmla|fmls)\s' <<<"$disassembly" || true)
 if [ "$fused" != 0 ]; then
   echo "test-arm: FAILED: $dir/vellumine.so has $fused fused multiply-add instructions" >&2
   exit 1
