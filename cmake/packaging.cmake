@@ -23,6 +23,15 @@ vellumine_install_plugins(lib/vst lib/lv2)
 # plug-ins into ~/.vst and ~/.lv2, where hosts look first. Not part of a full installation.
 vellumine_install_plugins(.vst .lv2 COMPONENT user EXCLUDE_FROM_ALL)
 
+# The factory preset files are written by a program that a native build runs; a cross build
+# installs the files a native build wrote (the same bytes on every platform) from this folder.
+if(CMAKE_CROSSCOMPILING)
+  set(VELLUMINE_NATIVE_PRESET_DIR "" CACHE PATH "The factory preset files of a native build, for the installation")
+  if(VELLUMINE_NATIVE_PRESET_DIR)
+    install(DIRECTORY ${VELLUMINE_NATIVE_PRESET_DIR}/ DESTINATION share/vellumine/presets)
+  endif()
+endif()
+
 set(VELLUMINE_DOC_DIR share/doc/vellumine)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
               ${PROJECT_SOURCE_DIR}/packaging/copyright
@@ -56,6 +65,10 @@ set(CPACK_PACKAGE_CONTACT ${VELLUMINE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo delay audio plug-in (VST 2 and LV2)")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
+# Debian's name for the target's architecture; without it dpkg names the build machine's.
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -14,8 +14,9 @@ done
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
-if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -q i386; then
-  $sudo dpkg --add-architecture i386
-fi
+# Packages of another architecture (wine32:i386, libx11-dev:arm64) need it added first.
+for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/^.*:\([a-z0-9]*\)$/\1/p' | sort -u); do
+  dpkg --print-foreign-architectures | grep -qx "$arch" || $sudo dpkg --add-architecture "$arch"
+done
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"

@@ -7,17 +7,27 @@
 # - the Windows zip: `plughost check` on each DLL in the unpacked folders, under Wine (the
 #   32-bit one where the machine can execute 32-bit programs);
 # - the Linux tarball: its install script into a temporary home, where hosts find both
-#   editions, and out again.
+#   editions, and out again;
+# - the 64-bit ARM package and tarball, without installing them: the same files as the x86-64
+#   ones, every binary an AArch64 one, the LV2 plug-in's binary needing only the C and C++
+#   runtimes, lintian, lv2_validate on the bundle's Turtle, and under qemu the bundle's plug-in
+#   (run by our own LV2 host) and the VST 2 module giving the x86-64 archive's samples. Where
+#   qemu cannot run them, scripts/package.sh has said so and built no ARM archive.
 # Leaves the machine as it found it: the package is removed even when a step fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/machine.sh
+source scripts/wav.sh
 scripts/package.sh
 version=$(build/plughost --version | sed 's/^plughost //')
 deb=vellumine_${version}_amd64.deb
 linux=vellumine-$version-linux-x86_64
 windows=vellumine-$version-windows
+deb_arm=vellumine_${version}_arm64.deb
+linux_arm=vellumine-$version-linux-aarch64
+arm=0
+can_run_aarch64 && arm=1
 uri=urn:quorvane:vellumine
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -36,7 +46,9 @@ is_installed() { [[ "$(dpkg-query -W -f='${Status}' vellumine 2>/dev/null || tru
 
 echo "== the archives, named by plughost's version $version"
 (cd dist && sha256sum -c SHA256SUMS)
-for file in "$deb" "$linux.tar.gz" "$windows.zip"; do
+archives=("$deb" "$linux.tar.gz" "$windows.zip")
+[ "$arm" = 1 ] && archives+=("$deb_arm" "$linux_arm.tar.gz")
+for file in "${archives[@]}"; do
   grep -q " $file\$" dist/SHA256SUMS || fail "SHA256SUMS does not list $file"
 done
 
@@ -71,7 +83,7 @@ for module in /usr/lib/vst/vellumine.so build/vellumine.so; do
   build/plughost render "$module" -o "$work/$(basename "$(dirname "$module")").wav" \
     --automate scripts/demo-setting.txt >/dev/null
 done
-cmp "$work/vst.wav" "$work/build.wav" || fail "the installed module renders other samples than the build's"
+same_samples "$work/vst.wav" "$work/build.wav" || fail "the installed module renders other samples than the build's"
 echo "plughost render: the installed module gives the build tree's samples"
 
 $sudo apt-get remove -y -qq vellumine >/dev/null
@@ -123,6 +135,64 @@ grep -q "Bundle: *file://$home/.lv2/vellumine.lv2/" <<<"$info" || fail "lv2info 
 echo "lv2info: $uri found in ~/.lv2/vellumine.lv2/"
 HOME=$home "$work/$linux/install.sh" --remove
 [ -z "$(find "$home" -name 'vellumine*')" ] || fail "install.sh --remove left files in the home folder"
+
+if [ "$arm" = 1 ]; then
+  echo "== the 64-bit ARM archives"
+  dpkg-deb -f "dist/$deb_arm" Package Version Architecture Depends
+  [ "$(dpkg-deb -f "dist/$deb_arm" Architecture)" = arm64 ] || fail "$deb_arm is not for arm64"
+  [ "$(dpkg-deb -f "dist/$deb_arm" Version)" = "$version" ] || fail "$deb_arm's version is not $version"
+  depends=$(dpkg-deb -f "dist/$deb_arm" Depends)
+  grep -q 'libc6' <<<"$depends" && grep -q 'fonts-liberation' <<<"$depends" ||
+    fail "$deb_arm does not depend on libc6 and fonts-liberation"
+  echo "lintian:"
+  lintian --fail-on error "dist/$deb_arm" || fail "lintian reports errors in $deb_arm"
+  # Names only: sizes and dates differ between the architectures.
+  files() { dpkg-deb -c "$1" | awk '{print $6}'; }
+  diff <(files "dist/$deb") <(files "dist/$deb_arm") || fail "$deb_arm holds other files than $deb"
+  tar -C "$work" -xzf "dist/$linux_arm.tar.gz"
+  diff <(tar -tzf "dist/$linux.tar.gz" | sed "s|^$linux/||" | sort) \
+    <(tar -tzf "dist/$linux_arm.tar.gz" | sed "s|^$linux_arm/||" | sort) ||
+    fail "$linux_arm.tar.gz holds other files than $linux.tar.gz"
+  dpkg-deb -x "dist/$deb_arm" "$work/deb-arm64"
+
+  for binary in "$work/$linux_arm/"{vellumine.so,vellumine.lv2/vellumine.so,vellumine.lv2/vellumine_ui.so} \
+    "$work/deb-arm64/usr/lib/"{vst/vellumine.so,lv2/vellumine.lv2/vellumine.so,lv2/vellumine.lv2/vellumine_ui.so}; do
+    machine=$(readelf -h "$binary" | sed -n 's/^ *Machine: *//p')
+    echo "readelf -h ${binary#"$work/"}: $machine"
+    [ "$machine" = AArch64 ] || fail "${binary#"$work/"} is not an AArch64 binary"
+  done
+  # Hosts on ARM boards load the DSP binary alone, without the editor's libraries.
+  needed=$(readelf -d "$work/$linux_arm/vellumine.lv2/vellumine.so" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort | tr '\n' ' ')
+  echo "the LV2 plug-in's binary needs: $needed"
+  for library in $needed; do
+    case "$library" in
+      libc.so.6 | libm.so.6 | libstdc++.so.6 | libgcc_s.so.1 | ld-linux-aarch64.so.1) ;;
+      *) fail "the aarch64 LV2 plug-in's binary needs $library, not only the C and C++ runtimes" ;;
+    esac
+  done
+  bundle=$work/$linux_arm/vellumine.lv2
+  lv2_validate "$bundle/manifest.ttl" "$bundle/vellumine.ttl" "$bundle/presets.ttl" ||
+    fail "lv2_validate on the aarch64 bundle's Turtle"
+  for ttl in manifest.ttl vellumine.ttl presets.ttl; do
+    cmp -s "$bundle/$ttl" "$work/$linux/vellumine.lv2/$ttl" || fail "the aarch64 bundle's $ttl differs from the x86-64 one's"
+  done
+
+  # The shipped (stripped) binaries under qemu against the x86-64 archive's.
+  cmake --build build --target lv2_bundle_render >/dev/null
+  cmake --build build-aarch64 --target lv2_bundle_render plughost >/dev/null
+  setting=(1=2 3=70 4=0 5=15 6=60 7=1 8=5 9=40 10=100 11=375 12=90 13=2 15=70 16=3 17=10 18=50 19=4 20=2.5 21=30)
+  build/tests/lv2_bundle_render "$work/$linux/vellumine.lv2/vellumine.so" "$work/lv2-x86_64.raw" "${setting[@]}"
+  qemu-aarch64 -L / build-aarch64/tests/lv2_bundle_render "$bundle/vellumine.so" "$work/lv2-aarch64.raw" "${setting[@]}"
+  cmp -s "$work/lv2-x86_64.raw" "$work/lv2-aarch64.raw" ||
+    fail "the aarch64 bundle's plug-in gives other samples than the x86-64 one's"
+  echo "lv2_bundle_render: the aarch64 bundle's plug-in, under qemu, gives the x86-64 bundle's samples"
+  build/plughost render "$work/$linux/vellumine.so" -o "$work/vst-x86_64.wav" --automate scripts/demo-setting.txt >/dev/null
+  qemu-aarch64 -L / build-aarch64/plughost render "$work/$linux_arm/vellumine.so" -o "$work/vst-aarch64.wav" \
+    --automate scripts/demo-setting.txt >/dev/null
+  same_samples "$work/vst-x86_64.wav" "$work/vst-aarch64.wav" ||
+    fail "the aarch64 archive's VST 2 module renders other samples than the x86-64 one's"
+  echo "plughost render: the aarch64 archive's VST 2 module, under qemu, gives the x86-64 archive's samples"
+fi
 
 [ "$failed" -eq 0 ] && echo "test-package: all archives work as installed"
 exit "$failed"

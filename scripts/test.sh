@@ -25,6 +25,7 @@ scripts/test-tsan.sh
 scripts/test-fuzz.sh
 
 scripts/test-windows.sh
+scripts/test-arm.sh
 
 # The Debian package installed, used by hosts and removed; the Windows and Linux archives
 # unpacked and their plug-ins checked.

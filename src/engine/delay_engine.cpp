@@ -21,9 +21,6 @@ bool allFinite(const float* samples, std::int32_t count) {
     return nonFinite == 0;
 }
 
-// Left and right in the low two lanes.
-__m128 pair(float left, float right) { return _mm_unpacklo_ps(_mm_set_ss(left), _mm_set_ss(right)); }
-
 void silenceNonFinite(float* samples, std::int32_t count) {
     if (allFinite(samples, count)) return;
     for (std::int32_t n = 0; n < count; ++n)
@@ -54,19 +51,11 @@ void keepWithinCeiling(float* samples, std::int32_t count) {
         samples[n] = std::isfinite(samples[n]) ? std::clamp(samples[n], -kCeiling, kCeiling) : 0.0f;
 }
 
-// All ones in the lanes whose sample lies beyond the ceiling.
-__m128 beyondCeiling(__m128 samples) {
-    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), samples);
-    return _mm_cmpgt_ps(magnitude, _mm_set1_ps(kCeiling));
-}
-
-// The host's samples plus ours, ours held to the ceiling on its own before it is added in
-// the lanes where it goes beyond; elsewhere the sum as it was.
-__m128 addHeldToCeiling(__m128 host, __m128 ours, __m128 sum) {
-    const __m128 beyond = beyondCeiling(ours);
-    if ((_mm_movemask_ps(beyond) & 3) == 0) return sum;  // left and right: the low two lanes
-    const __m128 held = _mm_min_ps(_mm_max_ps(ours, _mm_set1_ps(-kCeiling)), _mm_set1_ps(kCeiling));
-    return _mm_or_ps(_mm_and_ps(beyond, _mm_add_ps(host, held)), _mm_andnot_ps(beyond, sum));
+// What leaves the accumulating entry: the host's sample plus ours, ours held to the ceiling
+// on its own before it is added in the rare sample that goes beyond it; otherwise the sum as
+// the loop added it.
+float heldSum(float host, float ours, float sum) {
+    return std::fabs(ours) > kCeiling ? host + std::clamp(ours, -kCeiling, kCeiling) : sum;
 }
 
 }  // namespace
@@ -195,7 +184,7 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
                            std::int32_t sampleFrames) {
     float* lineLeft = delayLeft.get();
     float* lineRight = delayRight.get();
-    const __m128 gain = _mm_set1_ps(feedback);
+    const Float4 gain = Float4::all(feedback);
     const float length = getDelayLength();
     std::array<FilterUnit::Runner, 4> running{units[0]->runner(), units[1]->runner(), units[2]->runner(),
                                               units[3]->runner()};
@@ -210,30 +199,30 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
         FilterLanes local = lanes;
         for (std::int32_t n = 0; n < sampleFrames; ++n) {
             // Inputs are read before outputs are written: hosts may process in place. Samples
-            // move in and out as plain floats: clang takes _mm_load_ss and _mm_store_ss to
-            // alias anything, and would then keep the write position and the delay length in
-            // memory.
-            const __m128 stereo = pair(inLeft[n], inRight[n]);
-            const __m128 y = local.step<decltype(mayModulate)::value>(_mm_movelh_ps(stereo, stereo));
+            // move in and out as plain floats: clang takes SSE's single-float loads and stores
+            // to alias anything, and would then keep the write position and the delay length
+            // in memory.
+            const Float4 stereo = Float4::pair(inLeft[n], inRight[n]);
+            const Float4 y = local.step<decltype(mayModulate)::value>(stereo.lowTwice());
             // Left and right in the low two lanes from here on: the dry and the old samples
             // where they are, the wet ones moved down beside them.
-            const __m128 old = pair(lineLeft[w], lineRight[w]);
-            const __m128 written = _mm_add_ps(_mm_mul_ps(old, gain), _mm_movehl_ps(y, y));
-            lineLeft[w] = _mm_cvtss_f32(written);
-            lineRight[w] = _mm_cvtss_f32(_mm_shuffle_ps(written, written, 1));
+            const Float4 old = Float4::pair(lineLeft[w], lineRight[w]);
+            const Float4 written = old * gain + y.highTwice();
+            lineLeft[w] = written.first();
+            lineRight[w] = written.second();
             ++w;
             if (static_cast<float>(w) >= length) w = 0;
-            __m128 out;
+            Float4 out = old;
+            if constexpr (Accumulate) out = Float4::pair(outLeft[n], outRight[n]) + old;
+            out = out + y;
+            float left = out.first(), right = out.second();
             if constexpr (Accumulate) {
-                // What the host's buffer holds, plus ours; ours is held to the ceiling on its
-                // own before it is added, in the rare sample that goes beyond it.
-                const __m128 host = pair(outLeft[n], outRight[n]);
-                out = addHeldToCeiling(host, _mm_add_ps(old, y), _mm_add_ps(_mm_add_ps(host, old), y));
-            } else {
-                out = _mm_add_ps(old, y);
+                const Float4 ours = old + y;
+                left = heldSum(outLeft[n], ours.first(), left);
+                right = heldSum(outRight[n], ours.second(), right);
             }
-            outLeft[n] = _mm_cvtss_f32(out);
-            outRight[n] = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
+            outLeft[n] = left;
+            outRight[n] = right;
         }
         lanes = local;
     };

@@ -4,16 +4,11 @@
 
 namespace {
 
-__m128 lanes(const std::array<float, 4>& values) { return _mm_loadu_ps(values.data()); }
+Float4 lanes(const std::array<float, 4>& values) { return Float4::load(values.data()); }
 
-// All ones where the condition holds, as the SSE comparisons give it.
-__m128 mask(const std::array<bool, 4>& conditions) {
-    return _mm_castsi128_ps(_mm_setr_epi32(-conditions[0], -conditions[1], -conditions[2], -conditions[3]));
-}
-
-std::array<float, 4> unpacked(__m128 v) {
+std::array<float, 4> unpacked(Float4 v) {
     std::array<float, 4> values;
-    _mm_storeu_ps(values.data(), v);
+    v.store(values.data());
     return values;
 }
 
@@ -33,7 +28,7 @@ LfoLanes::LfoLanes(const std::array<const Lfo::Cursor*, 4>& cursors, const std::
     phase = lanes(phases);
     increment = lanes(increments);
     depth = lanes(depths);
-    indexMask = _mm_setr_epi32(masks[0], masks[1], masks[2], masks[3]);
+    indexMask = Int4::of(masks);
 }
 
 void LfoLanes::storePhases(const std::array<Lfo::Cursor*, 4>& cursors) const {
@@ -57,19 +52,15 @@ FilterLanes::FilterLanes(const std::array<FilterUnit::Runner, 4>& units) {
     gainIn = lanes(each([](R u) { return u.gainIn; }));
     gainOut = lanes(each([](R u) { return u.gainOut; }));
     // As the scalar choice: low, high, band, and notch for any other mode.
-    const auto modes = each([](R u) { return u.mode; });
-    const auto isMode = [&](std::int32_t mode) {
-        return std::array<bool, 4>{modes[0] == mode, modes[1] == mode, modes[2] == mode, modes[3] == mode};
-    };
-    isLow = mask(isMode(ModeLow));
-    isHigh = mask(isMode(ModeHigh));
-    isBand = mask(isMode(ModeBand));
-    isNotch = _mm_andnot_ps(_mm_or_ps(_mm_or_ps(isLow, isHigh), isBand), mask({true, true, true, true}));
+    isLow = Mask4::of(each([](R u) { return u.mode == ModeLow; }));
+    isHigh = Mask4::of(each([](R u) { return u.mode == ModeHigh; }));
+    isBand = Mask4::of(each([](R u) { return u.mode == ModeBand; }));
+    isNotch = Mask4::of(each([](R u) { return u.mode != ModeLow && u.mode != ModeHigh && u.mode != ModeBand; }));
 
     const auto filterRunning = each([](R u) { return u.filterModulated; });
     const auto volumeRunning = each([](R u) { return u.volumeModulated; });
-    filterModulated = mask(filterRunning);
-    volumeModulated = mask(volumeRunning);
+    filterModulated = Mask4::of(filterRunning);
+    volumeModulated = Mask4::of(volumeRunning);
     filterLfo = LfoLanes(each([](R u) { return &u.filterCursor; }), filterRunning);
     volumeLfo = LfoLanes(each([](R u) { return &u.volumeCursor; }), volumeRunning);
     for (const FilterUnit::Runner& u : units) anyModulated = anyModulated || u.modulated();

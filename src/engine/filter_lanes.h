@@ -1,15 +1,14 @@
-// The engine's four filter units side by side in the four lanes of one SSE register. Each
+// The engine's four filter units side by side in the four lanes of one register. Each
 // lane does the single-precision operations of FilterUnit::Runner::step in the same order
 // (no fused multiply-add, no reassociation), so every lane's output is bit for bit what its
 // unit would give on its own; the mode and the modulation are chosen per lane by masks, so
 // nothing branches on a lane's settings or values.
 #pragma once
 
-#include <emmintrin.h>
-
 #include <array>
 
 #include "engine/filter_unit.h"
+#include "engine/float_lanes.h"
 #include "engine/lfo.h"
 #include "engine/wave_table.h"
 
@@ -22,33 +21,33 @@ public:
     LfoLanes(const std::array<const Lfo::Cursor*, 4>& cursors, const std::array<bool, 4>& running);
 
     // The table value at each lane's phase times its depth; then the phases advance.
-    __m128 tick() {
-        const __m128i index = _mm_and_si128(_mm_cvttps_epi32(phase), indexMask);
-        const __m128 result = _mm_mul_ps(lookUp(index), depth);
-        phase = _mm_add_ps(phase, increment);
+    Float4 tick() {
+        const Int4 index = phase.truncated() & indexMask;
+        const Float4 result = lookUp(index) * depth;
+        phase = phase + increment;
         // Lanes past the wrap threshold lose their whole table lengths; the others lose +0.0,
         // which leaves any value as it is.
-        const __m128 past = _mm_cmpge_ps(phase, _mm_set1_ps(Lfo::kWrapThreshold));
-        const __m128i whole = _mm_andnot_si128(indexMask, _mm_cvttps_epi32(phase));
-        phase = _mm_sub_ps(phase, _mm_and_ps(past, _mm_cvtepi32_ps(whole)));
+        const Mask4 past = phase >= Float4::all(Lfo::kWrapThreshold);
+        const Int4 whole = andNot(indexMask, phase.truncated());
+        phase = phase - (past & Float4::from(whole));
         return result;
     }
 
     void storePhases(const std::array<Lfo::Cursor*, 4>& cursors) const;
 
 private:
-    // Indices below 65536 fit the 16-bit extract, one instruction per lane.
+    // Indices below 65536 are small lanes, one instruction each.
     static_assert(kWaveTableLength <= 65536);
 
-    __m128 lookUp(__m128i index) const {
-        return _mm_setr_ps(tables[0][_mm_extract_epi16(index, 0)], tables[1][_mm_extract_epi16(index, 2)],
-                           tables[2][_mm_extract_epi16(index, 4)], tables[3][_mm_extract_epi16(index, 6)]);
+    Float4 lookUp(Int4 index) const {
+        return Float4::of(tables[0][index.smallLane<0>()], tables[1][index.smallLane<1>()],
+                          tables[2][index.smallLane<2>()], tables[3][index.smallLane<3>()]);
     }
 
-    __m128 phase{};
-    __m128 increment{};
-    __m128 depth{};
-    __m128i indexMask{};
+    Float4 phase{};
+    Float4 increment{};
+    Float4 depth{};
+    Int4 indexMask{};
     std::array<const float*, 4> tables{};
 };
 
@@ -64,37 +63,33 @@ public:
 
     // One sample in each lane.
     template <bool MayModulate>
-    __m128 step(__m128 in) {
-        __m128 fc = f;
+    Float4 step(Float4 in) {
+        Float4 fc = f;
         if constexpr (MayModulate) {
-            const __m128 m = filterLfo.tick();
-            fc = select(filterModulated, _mm_sub_ps(f, _mm_mul_ps(m, f)), f);
+            const Float4 m = filterLfo.tick();
+            // Selects, here and for the level below, not arithmetic with a zero modulation:
+            // y - 0.0 x y would turn -0.0 into +0.0.
+            fc = select(filterModulated, f - m * f, f);
         }
-        low = _mm_add_ps(low, _mm_mul_ps(fc, band));
-        high = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(in, gainIn), low), _mm_mul_ps(q, band));
-        band = _mm_add_ps(band, _mm_mul_ps(fc, high));
-        notch = _mm_add_ps(low, high);
-        __m128 y = _mm_or_ps(_mm_or_ps(_mm_and_ps(isLow, low), _mm_and_ps(isHigh, high)),
-                             _mm_or_ps(_mm_and_ps(isBand, band), _mm_and_ps(isNotch, notch)));
+        low = low + fc * band;
+        high = in * gainIn - low - q * band;
+        band = band + fc * high;
+        notch = low + high;
+        Float4 y = ((isLow & low) | (isHigh & high)) | ((isBand & band) | (isNotch & notch));
         if constexpr (MayModulate) {
-            const __m128 m2 = volumeLfo.tick();
-            y = select(volumeModulated, _mm_sub_ps(y, _mm_mul_ps(m2, y)), y);
+            const Float4 m2 = volumeLfo.tick();
+            y = select(volumeModulated, y - m2 * y, y);
         }
-        return _mm_mul_ps(y, gainOut);
+        return y * gainOut;
     }
 
 private:
-    // A select, not arithmetic with a zero modulation: y - 0.0 x y would turn -0.0 into +0.0.
-    static __m128 select(__m128 mask, __m128 whereSet, __m128 elsewhere) {
-        return _mm_or_ps(_mm_and_ps(mask, whereSet), _mm_andnot_ps(mask, elsewhere));
-    }
-
-    __m128 low, high, band, notch;
-    __m128 f, q, gainIn, gainOut;
-    // All ones in the lanes whose mode selects that state.
-    __m128 isLow, isHigh, isBand, isNotch;
-    // All ones in the lanes whose filter or volume LFO runs.
-    __m128 filterModulated, volumeModulated;
+    Float4 low, high, band, notch;
+    Float4 f, q, gainIn, gainOut;
+    // Set in the lanes whose mode selects that state.
+    Mask4 isLow, isHigh, isBand, isNotch;
+    // Set in the lanes whose filter or volume LFO runs.
+    Mask4 filterModulated, volumeModulated;
     LfoLanes filterLfo, volumeLfo;
     bool anyModulated = false;
 };

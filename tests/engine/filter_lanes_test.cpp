@@ -127,7 +127,7 @@ void expectLanesFollowUnits(std::array<PlainUnit, 4> units, int frames, Draw& dr
     for (int n = 0; n < frames; ++n) {
         const std::array<float, 4> in{draw.input(), draw.input(), draw.input(), draw.input()};
         std::array<float, 4> out;
-        _mm_storeu_ps(out.data(), lanes.step<MayModulate>(_mm_loadu_ps(in.data())));
+        lanes.step<MayModulate>(Float4::load(in.data())).store(out.data());
         for (std::size_t lane = 0; lane < 4; ++lane) {
             const float want = units[lane].tick(in[lane]);
             ASSERT_EQ(bits(out[lane]), bits(want)) << "trial " << trial << " lane " << lane << " frame " << n;

@@ -1,11 +1,10 @@
 // Audio through the record's processing entries, as a host drives it.
 #include <gtest/gtest.h>
 
-#include <xmmintrin.h>
-
 #include <cmath>
 #include <vector>
 
+#include "engine/denormal_guard.h"
 #include "engine/filter_unit.h"
 #include "core/parameters.h"
 #include "support/plugin_fixture.h"
@@ -199,10 +198,10 @@ TEST_F(ProcessingTest, TransportStopKeepsTheDelayLines) {
 }
 
 TEST_F(ProcessingTest, ProcessingRestoresTheCallersFloatingPointState) {
-    const unsigned before = _mm_getcsr();
+    const FloatControl before = readFloatControl();
     std::vector<float> in(32, 1e-39f);  // denormal input
     const auto out = render(in, in);
-    EXPECT_EQ(_mm_getcsr(), before);
+    EXPECT_EQ(readFloatControl(), before);
     for (float x : out.left) EXPECT_EQ(std::fpclassify(x) == FP_SUBNORMAL, false);
 }
 

@@ -1,7 +1,6 @@
 // The plug-in against a plain model of its arithmetic, written out step by step
 // without any of the engine's classes, over random settings, blocks and transport changes.
 #include <gtest/gtest.h>
-#include <xmmintrin.h>
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/denormal_guard.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -137,13 +137,6 @@ private:
 
 using ReferenceModelTest = PluginTest;
 
-// Flush-to-zero as the plug-in runs its processing, so tiny values agree too.
-struct FlushDenormals {
-    FlushDenormals() : saved(_mm_getcsr()) { _mm_setcsr(saved | 0x8040); }
-    ~FlushDenormals() { _mm_setcsr(saved); }
-    unsigned saved;
-};
-
 TEST_F(ReferenceModelTest, RandomSettingsAgreeBitForBit) {
     std::mt19937 random(20261207);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -173,7 +166,7 @@ TEST_F(ReferenceModelTest, RandomSettingsAgreeBitForBit) {
         float* outs[2] = {outL.data(), outR.data()};
         effect->processReplacing(effect, ins, outs, frames);
         {
-            FlushDenormals flush;
+            DenormalGuard flush;  // as the plug-in runs its processing, so tiny values agree too
             model.process(inL.data(), inR.data(), refL.data(), refR.data(), frames);
         }
         for (int n = 0; n < frames; ++n) {

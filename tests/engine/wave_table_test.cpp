@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -37,6 +39,23 @@ TEST_F(WaveTableTest, SamplesAtTheTurningPoints) {
         {ShapeTriangle, 4095, 1.0f / 2048}, {ShapeTriangle, 3072, 0.5f},
     };
     for (const Sample& c : cases) EXPECT_EQ(at(c.shape, c.index), c.value) << c.shape << "[" << c.index << "]";
+}
+
+// Every sample's bits as the x86-64 build computes them, hashed per table (FNV-1a over the
+// samples' 32-bit patterns): the sine comes from the C library's sin, whose last bits another
+// processor or C library may round differently, and the LFOs of every build must read the
+// same tables.
+TEST_F(WaveTableTest, EveryTableHasTheBitsOfTheX86_64Build) {
+    constexpr std::uint64_t kHashes[] = {0xa9d4b235d33b6325, 0x8a661bdfd295e325, 0x0786051c50426485,
+                                         0x21e2e56eeb3b6325, 0x14dd95150a016325};
+    for (int n = 0; n < set.size(); ++n) {
+        std::uint64_t hash = 0xcbf29ce484222325;
+        for (int i = 0; i < set.get(n).length; ++i) {
+            hash ^= std::bit_cast<std::uint32_t>(set.get(n).data[i]);
+            hash *= 0x100000001b3;
+        }
+        EXPECT_EQ(hash, kHashes[n]) << set.get(n).name;
+    }
 }
 
 TEST_F(WaveTableTest, EveryValueIsUnipolar) {
