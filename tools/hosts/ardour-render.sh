@@ -9,8 +9,10 @@
 #   (after the defaults below, for our plug-in). KEEP=1 keeps the work folder (session, WAV,
 #   Ardour's logs) and prints where it is.
 #   A PLUGIN ending in .lv2 is an LV2 bundle (ours: build/vellumine.lv2): Ardour loads it by URI
-#   from LV2_PATH, values are in the ports' own units, and the session runs at RATE Hz (48000
-#   unless given), so that the echoes show the rate the plug-in was built for.
+#   from LV2_PATH and values are in the ports' own units. The session runs at RATE Hz (44100 for
+#   a VST 2 module, 48000 for an LV2 bundle, unless given), so that the echoes show that both
+#   editions run at the session's rate.
+#   TEMPO=BPM sets the session's tempo (Ardour's default is 120).
 #   PRESET=NAME loads the plug-in's preset of that name as Ardour's preset menu does, instead of
 #   our default settings (INDEX=VALUE pairs still apply after it).
 set -euo pipefail
@@ -20,7 +22,7 @@ if [ $# -gt 0 ] && [[ "$1" != *=* ]]; then plugin=$1; shift; fi
 [ -e "$plugin" ] || { echo "ardour-render: no plug-in at $plugin" >&2; exit 1; }
 plugin=$(realpath "$plugin")
 kind=LXVST
-rate=44100
+rate=${RATE:-44100}
 if [[ "$plugin" == *.lv2 ]]; then kind=LV2; rate=${RATE:-48000}; fi
 
 # Two seconds of export: the impulse at 0.1 s, then room for five echoes of our default setting.
@@ -70,7 +72,8 @@ else
 
   # For our plug-in (unique id QvRk = 1366708843): origin path at unity, so the impulse itself
   # marks where the host put it in the file (Ardour's export timeline is offset by a few hundred
-  # samples); delay path at unity, a 16538-sample delay (0.0375 of 441000), feedback 0.5. Other
+  # samples); delay path at unity, 375 ms of delay (16538 samples at 44.1 kHz, 18000 at 48 kHz),
+  # feedback 0.5. Other
   # plug-ins get only the settings given on the command line: their parameters mean other things.
   settings="$*"
   [ "$id" = 1366708843 ] && [ -z "${PRESET:-}" ] && settings="0=0.5 10=0.5 11=0.0375 12=0.5${settings:+ $settings}"
@@ -84,7 +87,7 @@ ardour_step() {
     # A crashed try may leave half a session or half a file behind.
     if [ "$script" = create.lua ]; then rm -rf "$work/session"; else rm -f "$work/out/"*; fi
     SESSION_DIR=$work/session OUT_DIR=$work/out PLUGIN_ID=$id SETTINGS=$settings SECONDS_OUT=$seconds \
-      PLUGIN_TYPE=$kind SESSION_RATE=$rate PRESET=${PRESET:-} \
+      PLUGIN_TYPE=$kind SESSION_RATE=$rate PRESET=${PRESET:-} TEMPO=${TEMPO:-} \
       timeout 120 ardour7-lua "$here/ardour/$script" >"$work/$script.$try.log" 2>&1 || true
     if grep -qx "$marker" "$work/$script.$try.log"; then
       [ "$try" = 1 ] || echo "ardour: $script needed $try tries"

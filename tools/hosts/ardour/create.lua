@@ -6,6 +6,15 @@ local lv2 = os.getenv ("PLUGIN_TYPE") == "LV2"
 local rate = tonumber (os.getenv ("SESSION_RATE") or "44100")
 
 assert (create_session (dir, "render", rate), "could not create the session")
+-- The session's tempo, where TEMPO asks for one (a synced delay follows it).
+local tempo = tonumber (os.getenv ("TEMPO") or "")
+if tempo then
+	local map = Temporal.TempoMap.write_copy ()
+	map:set_tempo (Temporal.Tempo (tempo, tempo, 4), Temporal.timepos_t (0))
+	Temporal.TempoMap.update (map)
+	print ("REPORT session tempo " .. tempo .. " BPM")
+end
+
 local track = Session:new_audio_track (2, 2, nil, 1, "Probe", ARDOUR.PresentationInfo.max_order,
                                        ARDOUR.TrackMode.Normal, true):front ()
 
