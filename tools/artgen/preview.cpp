@@ -26,7 +26,7 @@ struct Shape {
 };
 
 constexpr Shape kGrid{70, 14, 16, kBallSize, kHandleSize, &Art::knobBody, &Art::knobHandle};
-constexpr Shape kCompact{33, 11, 11, kSmallBallSize, kSmallHandleSize, &Art::smallKnobBody, &Art::smallKnobHandle};
+constexpr Shape kCompact{33, 10, 10, kSmallBallSize, kSmallHandleSize, &Art::smallKnobBody, &Art::smallKnobHandle};
 
 // A cell of the editor: caption, control and value box below one another from (x, y).
 // `positions` is 0 for a knob, else the switch's number of positions; `value` is in [0, 1] and
