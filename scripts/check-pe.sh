@@ -28,13 +28,13 @@ while read -r name; do
   [[ "$system_dlls" == *" $name "* ]] || problem "imports $name, which is not a system DLL"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 
-# The editor's four bitmaps: resource type 2 (BITMAP), ids 1024 to 1027. The dump indents
+# The editor's six bitmaps: resource type 2 (BITMAP), ids 1024 to 1029. The dump indents
 # each level of the resource tree by two more spaces: types, then names, then languages.
 bitmaps=$(awk '/^[0-9a-f]+   Entry: ID: / {t = ($4 == "0x000002,"); next}
                t && /^[0-9a-f]+     Entry: ID: / {sub(",", "", $4); print $4}' <<<"$dump" | sort | tr '\n' ' ')
-[ "$bitmaps" = "0x000400 0x000401 0x000402 0x000403 " ] || problem "bitmap resources '$bitmaps', expected 1024 to 1027"
+[ "$bitmaps" = "0x000400 0x000401 0x000402 0x000403 0x000404 0x000405 " ] || problem "bitmap resources '$bitmaps', expected 1024 to 1029"
 
 if [ "$problems" -eq 0 ]; then
-  echo "$dll: $bits-bit PE, exports VSTPluginMain and main, system imports only, bitmaps 1024-1027"
+  echo "$dll: $bits-bit PE, exports VSTPluginMain and main, system imports only, bitmaps 1024-1029"
 fi
 [ "$problems" -eq 0 ]

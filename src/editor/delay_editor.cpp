@@ -1,6 +1,8 @@
 #include "editor/delay_editor.h"
 
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "editor/about_text.h"
 #include "editor/editor_layout.h"
@@ -28,7 +30,32 @@ constexpr int kTextBufferSize = 256;
 
 const CellLayout& layoutOf(std::int32_t index) { return kCells[static_cast<std::size_t>(index)]; }
 
+constexpr std::uint32_t bit(std::int32_t index) { return std::uint32_t{1} << index; }
+
+static_assert(kNumDefinedParams <= ParameterChanges::kCapacity, "every parameter needs its change mark");
+
 }  // namespace
+
+// The controls' bitmaps, each loaded once while open() builds the cells; every control takes
+// its own references.
+class DelayEditor::Bitmaps {
+public:
+    Bitmaps() = default;
+    Bitmaps(const Bitmaps&) = delete;
+    Bitmaps& operator=(const Bitmaps&) = delete;
+    ~Bitmaps() {
+        for (const auto& [id, bitmap] : loaded) bitmap->release();
+    }
+
+    ResourceBitmap* operator()(int id) {
+        for (const auto& [loadedId, bitmap] : loaded)
+            if (loadedId == id) return bitmap;
+        return loaded.emplace_back(id, new ResourceBitmap(id)).second;
+    }
+
+private:
+    std::vector<std::pair<int, ResourceBitmap*>> loaded;
+};
 
 DelayEditor::DelayEditor(EditorConnection& plugin)
     : GuiEditor(plugin), connection(&plugin), background(new ResourceBitmap(kBackgroundBitmap)) {
@@ -46,29 +73,20 @@ DelayEditor::~DelayEditor() {
 bool DelayEditor::open(void* parent) {
     if (frame) close();  // a second open without close starts afresh instead of leaking
     GuiEditor::open(parent);
-    auto* switchStrip = new ResourceBitmap(kSwitchBitmap);
-    auto* knobBody = new ResourceBitmap(kKnobBitmap);
-    auto* knobHandle = new ResourceBitmap(kHandleBitmap);
-
+    Bitmaps bitmaps;
     frame = new EditorFrame({0, 0, background->getWidth(), background->getHeight()}, parent, this);
     frame->setBackground(background);
-    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) addCell(index, switchStrip, knobBody, knobHandle);
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) addCell(index, bitmaps);
     aboutArea = new ToggleButton(kAboutArea, this, kAboutTag, nullptr);
     frame->addView(aboutArea);
-
-    // The controls hold their own references now.
-    switchStrip->release();
-    knobBody->release();
-    knobHandle->release();
     opened = true;
     return true;
 }
 
-void DelayEditor::addCell(std::int32_t index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
-                          ResourceBitmap* knobHandle) {
+void DelayEditor::addCell(std::int32_t index, Bitmaps& bitmaps) {
     Cell& c = cells[static_cast<std::size_t>(index)];
     c.caption = addCaption(index);
-    c.control = addControl(index, switchStrip, knobBody, knobHandle);
+    c.control = addControl(index, bitmaps);
     c.valueBox = addValueBox(index);
 }
 
@@ -87,15 +105,17 @@ TextField* DelayEditor::addCaption(std::int32_t index) {
     return caption;
 }
 
-Control* DelayEditor::addControl(std::int32_t index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
-                                 ResourceBitmap* knobHandle) {
+Control* DelayEditor::addControl(std::int32_t index, Bitmaps& bitmaps) {
     const CellLayout& layout = layoutOf(index);
     Control* control = nullptr;
     if (layout.switchPositions == 0) {
-        control = new Knob(controlRect(layout), this, index, knobBody, knobHandle, {0, 0});
+        auto* knob = new Knob(controlRect(layout), this, index, bitmaps(layout.shape.knobBitmap),
+                              bitmaps(layout.shape.handleBitmap), {0, 0});
+        knob->setStops(layout.knobStops);
+        control = knob;
     } else {
         control = FrameSwitch::create(controlRect(layout), this, index, layout.switchPositions, kSwitchFrameHeight,
-                                      layout.switchPositions, switchStrip, {0, 0});
+                                      layout.switchPositions, bitmaps(kSwitchBitmap), {0, 0});
         if (!control) return nullptr;
     }
     control->setTransparent(true);
@@ -104,7 +124,8 @@ Control* DelayEditor::addControl(std::int32_t index, ResourceBitmap* switchStrip
     return control;
 }
 
-// A black box with a grey frame and white centred text; only knob parameters' boxes take input.
+// A black box with a grey frame and white centred text; only the boxes of knobs that turn
+// freely take input.
 TextField* DelayEditor::addValueBox(std::int32_t index) {
     const CellLayout& layout = layoutOf(index);
     auto* box = new TextField(valueBoxRect(layout), this, layout.valueBoxTag, nullptr, nullptr, kValueBoxStyle);
@@ -137,10 +158,12 @@ void DelayEditor::parameterChanged(std::int32_t index) {
 }
 
 void DelayEditor::update() {
-    const std::uint32_t changed = changes.take();
+    std::uint32_t changed = changes.take();
     if (!opened) return;  // the next open reads every value afresh
+    // While Sync is on, Rate's text is the synced length: turning Sync rewrites it.
+    if (changed & bit(DelaySync)) changed |= bit(DelayTime);
     for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
-        if (changed & (std::uint32_t{1} << index)) showParameter(index);
+        if (changed & bit(index)) showParameter(index);
 }
 
 void DelayEditor::showParameter(std::int32_t index) {

@@ -1,4 +1,4 @@
-// DelayEditor: the plug-in's own window, a 640 x 400 background with 22 parameter cells
+// DelayEditor: the plug-in's own window, a 640 x 400 background with 23 parameter cells
 // (caption, knob or switch, value box) and an About area. Knobs, switches and accepted typed
 // values go to the plug-in through its EditorConnection inside edit gestures, and every change
 // the plug-in reports moves the matching control at the next idle.
@@ -42,10 +42,11 @@ protected:
     void update() override;
 
 private:
-    void addCell(std::int32_t index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody, ResourceBitmap* knobHandle);
+    class Bitmaps;
+
+    void addCell(std::int32_t index, Bitmaps& bitmaps);
     TextField* addCaption(std::int32_t index);
-    Control* addControl(std::int32_t index, ResourceBitmap* switchStrip, ResourceBitmap* knobBody,
-                        ResourceBitmap* knobHandle);
+    Control* addControl(std::int32_t index, Bitmaps& bitmaps);
     TextField* addValueBox(std::int32_t index);
     void showParameter(std::int32_t index);
     void applyTypedValue(std::int32_t tag);

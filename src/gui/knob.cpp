@@ -160,6 +160,7 @@ void Knob::onMouseDown(PaintContext* context, Point where) {
     if (!(buttons & buttonLeft)) return;
     if (buttons == (buttonLeft | modControl)) {
         value = defaultValue;
+        moveToNearestStop();
         notifyIfChanged(context);
         return;
     }
@@ -210,6 +211,7 @@ void Knob::trackMouse(PaintContext* context, Point where, int clickButtons) {
                     previous = v;
                 }
             }
+            moveToNearestStop();
             notifyIfChanged(context);
         }
         context->mouseLocation(where);
@@ -219,9 +221,24 @@ void Knob::trackMouse(PaintContext* context, Point where, int clickButtons) {
 }
 
 void Knob::step(float count, bool fine, PaintContext* context) {
-    value += count * (fine ? wheelStep * kFineStep : wheelStep);
+    if (stops >= 2) {
+        value += count * (maximum - minimum) / static_cast<float>(stops - 1);
+    } else {
+        value += count * (fine ? wheelStep * kFineStep : wheelStep);
+    }
     clampValue();
+    moveToNearestStop();
     notifyIfChanged(context);
+}
+
+// Stop k is minimum + range x (k / (stops - 1)), divided in float as a frame switch divides
+// for its positions, so that both controls give a choice the same value.
+void Knob::moveToNearestStop() {
+    if (stops < 2) return;
+    const float range = maximum - minimum;
+    const float last = static_cast<float>(stops - 1);
+    const float stop = std::round((value - minimum) / range * last);
+    value = minimum + range * (stop / last);
 }
 
 bool Knob::handleWheel(PaintContext* context, Point, float distance) {

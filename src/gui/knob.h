@@ -1,6 +1,7 @@
 // Knob: a rotary control whose handle (a small bitmap or a drawn pointer) sits on a circle by
 // value. The value follows the mouse by angle (circular) or by distance dragged (linear), with
-// Shift for fine control, Control-click for the default, the wheel and the arrow keys.
+// Shift for fine control, Control-click for the default, the wheel and the arrow keys. A knob
+// with stops, for a choice among named values, lands every change on the nearest stop.
 #pragma once
 
 #include "gui/view.h"
@@ -31,6 +32,9 @@ public:
     virtual float getFineFactor() { return fineFactor; }
 
     int getHandleInset() const { return handleInset; }
+    // 0 turns freely; from 2 on, `count` evenly spaced values from minimum to maximum, and a
+    // wheel notch or an arrow key moves one stop, fine or not.
+    void setStops(int count) { stops = count; }
 
 protected:
     ~Knob() override;
@@ -38,8 +42,9 @@ protected:
 private:
     void updateMapping();
     void trackMouse(PaintContext* context, Point where, int clickButtons);
-    // Moves the value by `count` wheel steps, a tenth of them when fine.
+    // Moves the value by `count` wheel steps, a tenth of them when fine, or by `count` stops.
     void step(float count, bool fine, PaintContext* context);
+    void moveToNearestStop();
 
     Point imageOffset;
     Colour handleColour = colourWhite;
@@ -53,4 +58,5 @@ private:
     float valueAtZeroAngle = 0.0f;
     float radius;
     float fineFactor = 1.5f;
+    int stops = 0;
 };

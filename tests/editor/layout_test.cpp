@@ -1,3 +1,4 @@
+#include <string>
 #include <typeinfo>
 
 #include "editor_test_support.h"
@@ -15,6 +16,8 @@ Rect bounds(View* view) {
     return r;
 }
 
+Point centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
 TEST_F(EditorTest, RectangleIsTheBackgroundsSizeBeforeTheWindowOpens) {
     ERect* rect = nullptr;
     EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
@@ -26,17 +29,17 @@ TEST_F(EditorTest, RectangleIsTheBackgroundsSizeBeforeTheWindowOpens) {
     EXPECT_TRUE(system.openWindows().empty());
 }
 
-TEST_F(EditorTest, OpenBuildsSixtySevenViewsInCellOrderWithTheAboutAreaLast) {
+TEST_F(EditorTest, OpenBuildsSeventyViewsInCellOrderWithTheAboutAreaLast) {
     open();
     EditorFrame* frame = editor->getFrame();
-    ASSERT_EQ(frame->viewCount(), 67);
-    for (VstInt32 index = 0; index < 22; ++index) {
+    ASSERT_EQ(frame->viewCount(), 70);
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) {
         const DelayEditor::Cell& c = editor->cell(index);
         EXPECT_EQ(frame->viewAt(3 * index), c.caption) << index;
         EXPECT_EQ(frame->viewAt(3 * index + 1), c.control) << index;
         EXPECT_EQ(frame->viewAt(3 * index + 2), c.valueBox) << index;
     }
-    EXPECT_EQ(frame->viewAt(66), editor->getAboutArea());
+    EXPECT_EQ(frame->viewAt(69), editor->getAboutArea());
     EXPECT_EQ(editor->getAboutArea()->getTag(), kAboutTag);
     EXPECT_EQ(bounds(editor->getAboutArea()), (Rect{285, 45, 350, 359}));
     EXPECT_EQ(window().pixels().width(), 640);
@@ -61,6 +64,8 @@ TEST_F(EditorTest, CellsStandWhereTheLayoutPutsThemWithTheirTagsAndKinds) {
         {16, {360, 207, 430, 221}, {372, 223, 417, 268}, {360, 269, 430, 283}, 16, 5},
         {17, {440, 207, 510, 221}, {452, 223, 497, 268}, {440, 269, 510, 283}, 0x100C, 0},
         {21, {520, 293, 590, 307}, {532, 309, 577, 354}, {520, 355, 590, 369}, 0x100F, 0},
+        // Sync: a small knob between Rate's and Feedback's, its box above the boxes' row.
+        {22, {498, 49, 531, 59}, {504, 59, 525, 80}, {498, 81, 531, 95}, 22, 0},
     };
     open();
     for (const auto& c : cases) {
@@ -71,7 +76,7 @@ TEST_F(EditorTest, CellsStandWhereTheLayoutPutsThemWithTheirTagsAndKinds) {
         EXPECT_EQ(cell.caption->getTag(), c.index);
         EXPECT_EQ(cell.control->getTag(), c.index);
         EXPECT_EQ(cell.valueBox->getTag(), c.boxTag) << c.index;
-        EXPECT_EQ(cell.valueBox->isMouseEnabled(), c.positions == 0) << c.index;
+        EXPECT_EQ(cell.valueBox->isMouseEnabled(), c.boxTag >= 0x1000) << c.index;  // only numbers are typed
         if (c.positions == 0) {
             EXPECT_NE(dynamic_cast<Knob*>(cell.control), nullptr) << c.index;
         } else {
@@ -96,6 +101,27 @@ TEST_F(EditorTest, NoTwoViewsOverlap) {
     }
 }
 
+// Inside the outline of the panel of the parameter's signal path, clear of its 3-pixel lines.
+TEST_F(EditorTest, EveryCellStandsInsideItsPathsPanel) {
+    const struct {
+        const char* group;
+        Rect inside;
+    } panels[] = {{"origin", {37, 27, 284, 377}}, {"delay", {351, 26, 598, 376}}};
+    open();
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) {
+        const DelayEditor::Cell& cell = editor->cell(index);
+        for (const auto& panel : panels) {
+            if (std::string(kParameters[index].group) != panel.group) continue;
+            for (View* view : {static_cast<View*>(cell.caption), static_cast<View*>(cell.control),
+                               static_cast<View*>(cell.valueBox)}) {
+                const Rect r = bounds(view);
+                const Rect& p = panel.inside;
+                EXPECT_TRUE(r.left >= p.left && r.top >= p.top && r.right <= p.right && r.bottom <= p.bottom) << index;
+            }
+        }
+    }
+}
+
 TEST_F(EditorTest, FreshEditorShowsTheInitProgram) {
     const struct {
         VstInt32 index;
@@ -104,7 +130,7 @@ TEST_F(EditorTest, FreshEditorShowsTheInitProgram) {
     } cases[] = {
         {0, 0.5f, "100.0000%"}, {1, 0.0f, "Low"},      {2, 1.0f, "8000.000"},   {4, 0.5f, "Sine"},
         {5, 1.0f, "100.0000"},  {10, 0.0f, "0.000000%"}, {11, 0.0f, "0.000000"}, {13, 0.0f, "Low"},
-        {19, 0.5f, "Sine"},     {21, 0.0f, "0.000000%"},
+        {19, 0.5f, "Sine"},     {21, 0.0f, "0.000000%"}, {22, 0.0f, "Off"},
     };
     open();
     for (const auto& c : cases) {
@@ -119,7 +145,7 @@ TEST_F(EditorTest, CaptionsAreTheShortNamesSoBothPanelsReadAlike) {
         const char* text;
     } cases[] = {
         {0, "Output Mix"}, {10, "Output Mix"}, {11, "Rate"}, {12, "Feedback"}, {1, "Filter Type"},
-        {13, "Filter Type"}, {16, "Filt. LFO Shape"}, {21, "Vol. LFO Depth"},
+        {13, "Filter Type"}, {16, "Filt. LFO Shape"}, {21, "Vol. LFO Depth"}, {22, "Sync"},
     };
     open();
     for (const auto& c : cases) {
@@ -130,20 +156,19 @@ TEST_F(EditorTest, CaptionsAreTheShortNamesSoBothPanelsReadAlike) {
     }
 }
 
-TEST_F(EditorTest, ClicksOnCaptionsAndSwitchBoxesDoNothing) {
+TEST_F(EditorTest, ClicksOnCaptionsAndTheBoxesOfChoicesDoNothing) {
     open();
     idle();
-    for (VstInt32 index : {0, 1, 4, 11, 13, 19}) {
-        Rect r = bounds(editor->cell(index).caption);
-        press({r.left + 35, r.top + 7});
-        r = bounds(editor->cell(index).valueBox);
-        if (!editor->cell(index).valueBox->isMouseEnabled()) press({r.left + 35, r.top + 7});
+    for (VstInt32 index : {0, 1, 4, 11, 13, 19, 22}) {
+        press(centre(bounds(editor->cell(index).caption)));
+        if (!editor->cell(index).valueBox->isMouseEnabled()) press(centre(bounds(editor->cell(index).valueBox)));
     }
     EXPECT_EQ(window().activeEditor(), nullptr);
     EXPECT_TRUE(gestureCalls().empty());
     EXPECT_TRUE(system.messageBoxes().empty());
     EXPECT_EQ(get(1), 0.0f);
     EXPECT_EQ(get(4), 0.5f);
+    EXPECT_EQ(get(22), 0.0f);
 }
 
 TEST_F(EditorTest, CloseDestroysTheWindowAndReopeningShowsCurrentValues) {

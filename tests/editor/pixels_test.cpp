@@ -85,6 +85,14 @@ TEST_F(PixelsTest, KnobHandleSitsWhereTheValuePutsIt) {
     EXPECT_GT(expectDrawnAt(1027, {0, 0}, 6, 6, {217 + 7, 309 + 32}), 20);   // knob 9 at 0.0
 }
 
+TEST_F(PixelsTest, SyncIsTheSmallBallWithItsDotAtOff) {
+    // 21-pixel knob, handle 5 wide: reach 10.5 - 5 = 5.5. Off is half past seven: handle
+    // centre (7, 14), its top-left (5, 12) within the knob at (504, 59).
+    open();
+    EXPECT_GT(expectDrawnAt(1028, {0, 0}, 21, 10, {504, 59}), 100);  // the upper half, clear of the dot
+    EXPECT_GT(expectDrawnAt(1029, {0, 0}, 5, 5, {504 + 5, 59 + 12}), 15);
+}
+
 TEST_F(PixelsTest, IdleRedrawsAMovedKnobAndItsBox) {
     open();
     set(0, 1.0f);

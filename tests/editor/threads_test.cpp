@@ -14,7 +14,7 @@ TEST_F(EditorTest, AutomationThreadNeverTouchesControlsWhileTheWindowComesAndGoe
     std::atomic<long> changes{0};
     std::thread automation([&] {
         for (unsigned i = 0; !stop.load(); ++i) {
-            effect->setParameter(effect, static_cast<VstInt32>(i % 22), static_cast<float>(i % 101) / 100.0f);
+            effect->setParameter(effect, static_cast<VstInt32>(i % kNumDefinedParams), static_cast<float>(i % 101) / 100.0f);
             ++changes;
         }
     });
@@ -31,7 +31,7 @@ TEST_F(EditorTest, AutomationThreadNeverTouchesControlsWhileTheWindowComesAndGoe
     open();
     set(3, 0.5f);  // a change while open, after the thread's last ones
     idle();
-    for (VstInt32 index = 0; index < 22; ++index) {
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) {
         char display[256] = {};
         dispatch(effGetParamDisplay, index, 0, display);
         EXPECT_EQ(control(index)->getValue(), get(index)) << index;
@@ -42,11 +42,11 @@ TEST_F(EditorTest, AutomationThreadNeverTouchesControlsWhileTheWindowComesAndGoe
 TEST_F(EditorTest, ChangesMarkedBeforeAnIdleAreAllShownByIt) {
     open();
     std::thread automation([&] {
-        for (VstInt32 index = 0; index < 22; ++index) effect->setParameter(effect, index, 1.0f);
+        for (VstInt32 index = 0; index < kNumDefinedParams; ++index) effect->setParameter(effect, index, 1.0f);
     });
     automation.join();
     idle();
-    for (VstInt32 index = 0; index < 22; ++index) EXPECT_EQ(control(index)->getValue(), 1.0f) << index;
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) EXPECT_EQ(control(index)->getValue(), 1.0f) << index;
     EXPECT_EQ(boxText(11), "10000.00");
     EXPECT_EQ(boxText(4), "Triangle");
 }

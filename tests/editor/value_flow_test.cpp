@@ -1,5 +1,11 @@
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <sstream>
+#include <string>
+#include <utility>
 
 #include "editor_test_support.h"
 
@@ -174,21 +180,22 @@ TEST_F(EditorTest, SwitchClickSelectsThePositionUnderTheMouse) {
     EXPECT_EQ(boxText(4), "Square");
 }
 
-TEST_F(EditorTest, ProgramChangeMovesAllTwentyTwoControlsAndRewritesTheBoxes) {
+TEST_F(EditorTest, ProgramChangeMovesAllTwentyThreeControlsAndRewritesTheBoxes) {
     // Program 5 holds 1/3 for the filter types, 0.25 for everything else.
-    const char* const texts[22] = {
+    const char* const texts[kNumDefinedParams] = {
         "50.00000%", "High",      "2000.000",  "25.00000%", "Sawtooth", "25.00000",  "25.00000%", "Sawtooth",
         "25.00000",  "25.00000%", "50.00000%", "2500.000",  "25.00000%", "High",     "2000.000",  "25.00000%",
-        "Sawtooth",  "25.00000",  "25.00000%", "Sawtooth",  "25.00000",  "25.00000%",
+        "Sawtooth",  "25.00000",  "25.00000%", "Sawtooth",  "25.00000",  "25.00000%", "1/16",
     };
     dispatch(effSetProgram, 0, 5);
-    for (VstInt32 index = 0; index < 22; ++index) set(index, index == 1 || index == 13 ? 1.0f / 3.0f : 0.25f);
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index)
+        set(index, index == 1 || index == 13 ? 1.0f / 3.0f : 0.25f);
     dispatch(effSetProgram, 0, 0);
     open();
     idle();
     dispatch(effSetProgram, 0, 5);
     idle();
-    for (VstInt32 index = 0; index < 22; ++index) {
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) {
         EXPECT_EQ(control(index)->getValue(), index == 1 || index == 13 ? 1.0f / 3.0f : 0.25f) << index;
         EXPECT_EQ(boxText(index), texts[index]) << index;
     }
@@ -207,6 +214,87 @@ TEST_F(EditorTest, HostChangesReachTheControlsAtTheNextIdleHeldToTheRange) {
     set(30, 0.7f);  // an inert index changes no control
     idle();
     EXPECT_EQ(control(12)->getValue(), 0.6f);
+}
+
+// Sync's knob stops at the note values: linear, 25 and 50 pixels up are 2.6 and 5.25 stops.
+TEST_F(EditorTest, SyncKnobDragIsOneGestureThatLandsOnNoteValues) {
+    dispatch(effSetEditKnobMode, 0, 2);
+    open();
+    idle();
+    host.calls.clear();
+    step({514, 45});
+    step({514, 20});
+    step({514, 20}, kUp);
+    press({514, 70});
+    const Calls expected = {{audioMasterBeginEdit, DelaySync}, {audioMasterAutomate, DelaySync},
+                            {audioMasterAutomate, DelaySync}, {audioMasterEndEdit, DelaySync}};
+    EXPECT_EQ(gestureCalls(), expected);
+    EXPECT_EQ(automatedValues(host), (std::vector<float>{3.0f / 21.0f, 5.0f / 21.0f}));
+    idle();
+    EXPECT_EQ(boxText(DelaySync), "1/16");
+}
+
+// One notch, one note value, each read back as the stop it was meant for; none past the last.
+TEST_F(EditorTest, WheelNotchesWalkSyncThroughEveryNoteValue) {
+    open();
+    system.setInput({514 + parent.screenOrigin.x, 70 + parent.screenOrigin.y}, kUp);
+    const std::size_t last = std::size(kSyncNames) - 1;
+    for (std::size_t notch = 1; notch <= last + 1; ++notch) {
+        editor->onWheel(1.0f);
+        idle();
+        EXPECT_EQ(boxText(DelaySync), kSyncNames[std::min(notch, last)]) << notch;
+    }
+}
+
+TEST_F(EditorTest, HostChangesOfSyncTurnItsKnobAndNameTheNote) {
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {{9.0f / 21.0f, "1/8."}, {0.47f, "1/8."}, {1.0f, "2/1."}, {1.0f / 21.0f, "1/32T"}, {0.0f, "Off"}};
+    open();
+    for (const auto& c : cases) {
+        set(DelaySync, c.value);
+        idle();
+        EXPECT_EQ(control(DelaySync)->getValue(), c.value) << c.text;
+        EXPECT_EQ(boxText(DelaySync), c.text);
+    }
+}
+
+// A plug-in whose Rate text is the synced length while Sync is on, as the doors show it.
+class SyncedRatePlugin : public EditorConnection {
+public:
+    float parameterValue(std::int32_t index) override { return values[static_cast<std::size_t>(index)]; }
+    void parameterText(std::int32_t index, char* text) override {
+        if (index == DelayTime && values[DelaySync] > 0.0f) {
+            std::strcpy(text, "125.0 ms");
+        } else {
+            displayText(index, parameterValue(index), text);
+        }
+    }
+    void editParameter(std::int32_t index, float value) override { values[static_cast<std::size_t>(index)] = value; }
+    void beginEdit(std::int32_t) override {}
+    void endEdit(std::int32_t) override {}
+    void runHostIdle() override {}
+
+    std::array<float, kNumDefinedParams> values{};
+};
+
+// The host reports only Sync: Rate's box must follow it all the same.
+TEST_F(EditorTest, TurningSyncOnAndOffRewritesRatesBox) {
+    SyncedRatePlugin plugin;
+    DelayEditor syncEditor(plugin);
+    ASSERT_TRUE(syncEditor.open(&parent));
+    const auto rateText = [&] {
+        char text[256] = {};
+        syncEditor.cell(DelayTime).valueBox->getText(text);
+        return std::string(text);
+    };
+    for (const auto& [sync, rate] : {std::pair{9.0f / 21.0f, "125.0 ms"}, {0.0f, "0.000000"}}) {
+        plugin.values[DelaySync] = sync;
+        syncEditor.parameterChanged(DelaySync);
+        syncEditor.idle();
+        EXPECT_EQ(rateText(), rate) << sync;
+    }
 }
 
 TEST_F(EditorTest, EveryClickOnTheAboutAreaShowsTheBox) {

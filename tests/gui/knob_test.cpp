@@ -1,5 +1,6 @@
 #include "gui/knob.h"
 
+#include <functional>
 #include <numbers>
 
 #include "gui_test_support.h"
@@ -11,9 +12,10 @@ namespace {
 class KnobTest : public GuiTest {
 protected:
     // A 40-pixel knob at the frame's origin: radius 20, centre (20, 20).
-    Knob* addKnob(float value = 0.0f, ResourceBitmap* handle = nullptr) {
+    Knob* addKnob(float value = 0.0f, ResourceBitmap* handle = nullptr, int stops = 0) {
         openFrame();
         knob = new Knob({0, 0, 40, 40}, &listener, 7, nullptr, handle, {0, 0});
+        knob->setStops(stops);
         knob->setValue(value);
         frame->addView(knob);
         paint();
@@ -220,4 +222,43 @@ TEST_F(KnobTest, DrawnPointerAndItsShadowRunFromTheRimToTheCentre) {
     for (int y = 3; y < 20; ++y) EXPECT_EQ(pixel(19, y), ref(colourGrey)) << y;
     for (int y = 2; y < 19; ++y) EXPECT_EQ(pixel(20, y), ref(colourWhite)) << y;
     EXPECT_NE(pixel(20, 19), ref(colourWhite));
+}
+
+// 22 stops, as Sync's note values: stop k is k / 21 in float, which the core reads back as
+// stop k. The start values lie on stops but one, which lies between stops 9 and 10.
+TEST_F(KnobTest, AKnobWithStopsLandsEveryChangeOnTheNearestStop) {
+    const auto stop = [](int k) { return static_cast<float>(k) / 21.0f; };
+    const auto wheel = [this](float notches, InputState held) {
+        pointAt({10, 10}, held);
+        frame->handleWheel(nullptr, {0, 0}, notches);
+    };
+    const auto key = [this](unsigned char virt) {
+        KeyStroke stroke{0, virt, 0};
+        knob->handleKeyDown(stroke);
+    };
+    const struct {
+        const char* what;
+        int mode;
+        float start;
+        std::function<void()> act;
+        float expected;
+    } cases[] = {
+        {"click at the upper left: a third of the sweep", 0, stop(0), [&] { step({0, 0}, kUp); press({0, 0}); }, stop(7)},
+        {"drag 50 pixels up: 5.25 stops", 2, stop(0), [&] { step({20, -30}); step({20, -30}, kUp); press({20, 20}); },
+         stop(5)},
+        {"wheel up", 0, stop(3), [&] { wheel(1.0f, kUp); }, stop(4)},
+        {"fine wheel up still moves a stop", 0, stop(3), [&] { wheel(1.0f, {.shift = true}); }, stop(4)},
+        {"wheel down from between stops", 0, 0.45f, [&] { wheel(-1.0f, kUp); }, stop(8)},
+        {"arrow up at the last stop", 0, stop(21), [&] { key(12); }, 1.0f},
+        {"control-click: the default 0.5 is 10.5 stops", 0, stop(0),
+         [&] { step({20, 20}, kUp); press({20, 20}, {.left = true, .control = true}); }, stop(11)},
+    };
+    for (const auto& c : cases) {
+        knobMode = c.mode;
+        addKnob(c.start, nullptr, 22);
+        c.act();
+        EXPECT_EQ(knob->getValue(), c.expected) << c.what;
+        frame->release();
+        frame = nullptr;
+    }
 }

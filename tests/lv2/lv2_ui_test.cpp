@@ -372,11 +372,11 @@ TEST_F(Lv2UiTest, PortEventsMoveTheControlWithoutWritingBack) {
     EXPECT_TRUE(writes.empty());
 }
 
-// The bytes of the editor's pixels, four per pixel: its four bitmaps as the toolkit holds them,
+// The bytes of the editor's pixels, four per pixel: its six bitmaps as the toolkit holds them,
 // and the window's two 640 x 400 images (the framebuffer and its copy in the server's format).
 std::size_t bitmapBytes() {
     std::size_t total = 2 * 640 * 400 * 4;
-    for (int id = 1024; id <= 1027; ++id) {
+    for (int id = 1024; id <= 1029; ++id) {
         std::ifstream file(std::string(VELLUMINE_RESOURCE_DIR "/bitmap_") + std::to_string(id) + ".bmp", std::ios::binary);
         unsigned char header[26] = {};
         file.read(reinterpret_cast<char*>(header), sizeof header);

@@ -1,4 +1,4 @@
-// The four bitmaps of the editor, by resource id.
+// The six bitmaps of the editor, by resource id.
 #pragma once
 
 #include "background.h"
@@ -8,17 +8,20 @@
 namespace artgen {
 
 struct Art {
-    Image background;   // 1024
-    Image switchStrip;  // 1025
-    Image knobBody;     // 1026
-    Image knobHandle;   // 1027
+    Image background;     // 1024
+    Image switchStrip;    // 1025
+    Image knobBody;       // 1026
+    Image knobHandle;     // 1027
+    Image smallKnobBody;    // 1028
+    Image smallKnobHandle;  // 1029
 };
 
 inline Art drawArt(const FontFiles& fonts) {
-    Image ball = drawBall();
-    Image handle = drawHandle();
+    Image ball = drawBall(kBallSize);
+    Image handle = drawHandle(kHandleSize, 0.0);
     Image strip = drawSwitchStrip(ball, handle);
-    return Art{drawBackground(fonts), std::move(strip), std::move(ball), std::move(handle)};
+    return Art{drawBackground(fonts),     std::move(strip),  std::move(ball), std::move(handle),
+               drawBall(kSmallBallSize), drawHandle(kSmallHandleSize, kSmallHandleRim)};
 }
 
 }  // namespace artgen

@@ -38,9 +38,8 @@ Vector domeNormal(double u, double v, double radius) {
     return {nx, ny, std::sqrt(std::max(0.0, 1.0 - nx * nx - ny * ny))};
 }
 
-// Grey of the ball at (u, v) from its centre, or a negative value outside it.
-double ballSample(double u, double v) {
-    constexpr double radius = kBallSize / 2.0;
+// Grey of a ball of the given radius at (u, v) from its centre, or a negative value outside it.
+double ballSample(double u, double v, double radius) {
     constexpr double rimWidth = 1.25;
     const double distance = std::hypot(u, v);
     if (distance > radius) return -1.0;
@@ -54,10 +53,12 @@ double ballSample(double u, double v) {
 // Greys of the handle stay between these, darker at its edge and away from the light.
 constexpr double kHandleDark = 155.0;
 constexpr double kHandleLight = 195.0;
+constexpr double kHandleRim = 0.0;
 
-double handleSample(double u, double v) {
-    constexpr double radius = kHandleSize / 2.0;
-    if (std::hypot(u, v) > radius) return -1.0;
+double handleSample(double u, double v, double radius, double rimWidth) {
+    const double distance = std::hypot(u, v);
+    if (distance > radius) return -1.0;
+    if (distance > radius - rimWidth) return kHandleRim;
     const double lit = std::clamp((dot(domeNormal(u, v, radius), kLight) + 0.1) / 1.1, 0.0, 1.0);
     return kHandleDark + (kHandleLight - kHandleDark) * lit;
 }
@@ -92,16 +93,22 @@ Image drawRound(int size, Sample sample, double edge) {
 
 }  // namespace
 
-Image drawBall() { return drawRound(kBallSize, ballSample, kBackdropGrey); }
+Image drawBall(int size) {
+    const auto sample = [radius = size / 2.0](double u, double v) { return ballSample(u, v, radius); };
+    return drawRound(size, sample, kBackdropGrey);
+}
 
-Image drawHandle() { return drawRound(kHandleSize, handleSample, kHandleDark); }
+Image drawHandle(int size, double rimWidth) {
+    const auto sample = [radius = size / 2.0, rimWidth](double u, double v) { return handleSample(u, v, radius, rimWidth); };
+    return drawRound(size, sample, rimWidth > 0.0 ? kHandleRim : kHandleDark);
+}
 
-Point handleCorner(double angle) {
-    constexpr double radius = kBallSize * 0.5;
-    const double reach = radius - static_cast<int>(kHandleSize * 0.5 + 2.5);
+Point handleCorner(double angle, int ballSize, int handleSize) {
+    const double radius = ballSize * 0.5;
+    const double reach = radius - static_cast<int>(handleSize * 0.5 + 2.5);
     const int x = static_cast<int>(std::cos(angle) * reach + radius + 0.5);
     const int y = static_cast<int>(radius - std::sin(angle) * reach + 0.5);
-    return {x - kHandleSize / 2, y - kHandleSize / 2};
+    return {x - handleSize / 2, y - handleSize / 2};
 }
 
 Image drawSwitchStrip(const Image& ball, const Image& handle) {
@@ -111,7 +118,7 @@ Image drawSwitchStrip(const Image& ball, const Image& handle) {
     for (int frame = 0; frame < kSwitchFrames; ++frame) {
         const int top = frame * kBallSize;
         pasteTransparent(strip, ball, 0, top);
-        const Point corner = handleCorner(angles[frame]);
+        const Point corner = handleCorner(angles[frame], kBallSize, kHandleSize);
         pasteTransparent(strip, handle, corner.x, top + corner.y);
     }
     return strip;

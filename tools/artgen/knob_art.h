@@ -1,5 +1,6 @@
 // The knob and switch pictures: a shaded ball 45 pixels across with a black rim, a small light
-// grey dot as the knob's handle, and a strip of five balls with the dot at the switch positions.
+// grey dot as the knob's handle, a strip of five balls with the dot at the switch positions, and
+// for the compact knob beside the delay's Rate the same ball 21 pixels across with a smaller dot.
 #pragma once
 
 #include "image.h"
@@ -7,21 +8,27 @@
 namespace artgen {
 
 inline constexpr int kBallSize = 45;
+inline constexpr int kSmallBallSize = 21;
 inline constexpr int kHandleSize = 6;
+inline constexpr int kSmallHandleSize = 5;
+// On the small ball the handle passes through the highlight: a black rim keeps it in sight.
+inline constexpr double kSmallHandleRim = 0.75;
 inline constexpr int kSwitchFrames = 5;
 
-Image drawBall();
-Image drawHandle();
+// A ball `size` pixels across, lit and shaded alike at every size.
+Image drawBall(int size);
+// A dot `size` pixels across, with a black rim `rimWidth` wide (0 for none).
+Image drawHandle(int size, double rimWidth);
 
 // Five frames stacked top to bottom, the dot at 7:30, 9:00, 12:00, 3:00 and 4:30.
 Image drawSwitchStrip(const Image& ball, const Image& handle);
 
-// Top-left corner of the handle on a ball for the angle (radians, counter-clockwise from
+// Top-left corner of a handle on a ball for the angle (radians, counter-clockwise from
 // 3 o'clock), by the rule the knob uses to place its handle.
 struct Point {
     int x;
     int y;
 };
-Point handleCorner(double angle);
+Point handleCorner(double angle, int ballSize, int handleSize);
 
 }  // namespace artgen

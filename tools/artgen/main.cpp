@@ -1,6 +1,6 @@
 // artgen OUTPUT_DIR [PREVIEW_DIR]
 //
-// Draws the editor's four bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1027.bmp. The
+// Draws the editor's six bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1029.bmp. The
 // output depends only on this program and the font files, so running it again gives the same
 // bytes. With PREVIEW_DIR it also writes PNG previews there: the composed editor window and
 // enlarged copies of each bitmap.
@@ -19,13 +19,17 @@ using namespace artgen;
 
 bool writeBitmaps(const Art& art, const std::string& dir) {
     return writeBmp24(art.background, dir + "/bitmap_1024.bmp") && writeBmp24(art.switchStrip, dir + "/bitmap_1025.bmp") &&
-           writeBmp24(art.knobBody, dir + "/bitmap_1026.bmp") && writeBmp8Grey(art.knobHandle, dir + "/bitmap_1027.bmp");
+           writeBmp24(art.knobBody, dir + "/bitmap_1026.bmp") && writeBmp8Grey(art.knobHandle, dir + "/bitmap_1027.bmp") &&
+           writeBmp24(art.smallKnobBody, dir + "/bitmap_1028.bmp") &&
+           writeBmp8Grey(art.smallKnobHandle, dir + "/bitmap_1029.bmp");
 }
 
 bool writePreviews(const Art& art, const std::string& dir) {
     return writePng(composeEditor(art, ARTGEN_CAPTION_FONT), dir + "/editor.png", 2) &&
            writePng(art.background, dir + "/bitmap_1024.png", 2) && writePng(art.switchStrip, dir + "/bitmap_1025.png", 8) &&
-           writePng(art.knobBody, dir + "/bitmap_1026.png", 8) && writePng(art.knobHandle, dir + "/bitmap_1027.png", 32);
+           writePng(art.knobBody, dir + "/bitmap_1026.png", 8) && writePng(art.knobHandle, dir + "/bitmap_1027.png", 32) &&
+           writePng(art.smallKnobBody, dir + "/bitmap_1028.png", 8) &&
+           writePng(art.smallKnobHandle, dir + "/bitmap_1029.png", 32);
 }
 
 }  // namespace

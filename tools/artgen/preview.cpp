@@ -14,6 +14,20 @@ namespace artgen {
 
 namespace {
 
+// The sizes in a cell, as the editor lays it out; the value box is one line high.
+struct Shape {
+    int width;  // of the caption and the value box
+    int captionHeight;
+    int controlTop;  // from the caption's top
+    int ballSize;
+    int handleSize;
+    Image Art::*knobBody;
+    Image Art::*knobHandle;
+};
+
+constexpr Shape kGrid{70, 14, 16, kBallSize, kHandleSize, &Art::knobBody, &Art::knobHandle};
+constexpr Shape kCompact{33, 10, 10, kSmallBallSize, kSmallHandleSize, &Art::smallKnobBody, &Art::smallKnobHandle};
+
 // A cell of the editor: caption, control and value box below one another from (x, y).
 // `positions` is 0 for a knob, else the switch's number of positions; `value` is in [0, 1] and
 // `shown` is a sample of what the value box would read, enough to judge the layout by.
@@ -23,6 +37,7 @@ struct Cell {
     int positions;
     double value;
     const char* shown;
+    Shape shape = kGrid;
 };
 
 constexpr Cell kCells[] = {
@@ -37,34 +52,36 @@ constexpr Cell kCells[] = {
     {360, 207, "Filt. LFO Shape", 5, 0.0, "Pulse"}, {440, 207, "Filt. LFO Rate", 0, 0.6, "3.00 Hz"},
     {520, 207, "Filt. LFO Depth", 0, 0.8, "80.0%"},   {360, 293, "Vol. LFO Shape", 5, 1.0, "Triangle"},
     {440, 293, "Vol. LFO Rate", 0, 0.1, "0.50 Hz"},   {520, 293, "Vol. LFO Depth", 0, 1.0, "100.0%"},
+    {498, 49, "Sync", 0, 9.0 / 21, "1/8.", kCompact},
 };
 
-constexpr int kCellWidth = 70;
 constexpr int kLineHeight = 14;
-constexpr int kControlLeft = 12, kControlTop = 16;
-constexpr int kBoxTop = 62;
 constexpr int kCaptionPixelSize = 9;
 
-void drawCentredText(Image& image, const Font& font, const char* text, int left, int top) {
+void drawCentredText(Image& image, const Font& font, const char* text, int left, int top, int width, int height) {
     const RenderedText rendered = font.render(text);
-    const int x = left + (kCellWidth - rendered.mask.width) / 2;
-    const int y = top + (kLineHeight - rendered.mask.height) / 2;
+    const int x = left + (width - rendered.mask.width) / 2;
+    const int y = top + (height - rendered.mask.height) / 2;
     paint(image, rendered.mask, x, y, grey(255));
 }
 
+int boxTop(const Cell& cell) { return cell.y + cell.shape.controlTop + cell.shape.ballSize + 1; }
+
 void drawValueBox(Image& image, const Font& font, const Cell& cell) {
-    const int top = cell.y + kBoxTop;
+    const int top = boxTop(cell);
+    const int right = cell.x + cell.shape.width - 1;
     for (int y = top; y < top + kLineHeight; ++y) {
-        for (int x = cell.x; x < cell.x + kCellWidth; ++x) {
-            const bool frame = y == top || y == top + kLineHeight - 1 || x == cell.x || x == cell.x + kCellWidth - 1;
+        for (int x = cell.x; x <= right; ++x) {
+            const bool frame = y == top || y == top + kLineHeight - 1 || x == cell.x || x == right;
             image.at(x, y) = frame ? grey(127) : grey(0);
         }
     }
-    drawCentredText(image, font, cell.shown, cell.x, top);
+    drawCentredText(image, font, cell.shown, cell.x, top, cell.shape.width, kLineHeight);
 }
 
 void drawControl(Image& image, const Art& art, const Cell& cell) {
-    const int left = cell.x + kControlLeft, top = cell.y + kControlTop;
+    const Shape& shape = cell.shape;
+    const int left = cell.x + (shape.width - shape.ballSize) / 2, top = cell.y + shape.controlTop;
     if (cell.positions > 0) {
         const int frame = static_cast<int>((cell.positions - 1) * cell.value + 0.5);
         pasteTransparent(image, art.switchStrip, left, top, frame * kBallSize, kBallSize);
@@ -72,9 +89,9 @@ void drawControl(Image& image, const Art& art, const Cell& cell) {
     }
     // The knob sweeps clockwise from 7:30 (0) through 12:00 to 4:30 (1).
     constexpr double pi = std::numbers::pi;
-    const Point corner = handleCorner(5 * pi / 4 - cell.value * 3 * pi / 2);
-    pasteTransparent(image, art.knobBody, left, top);
-    pasteTransparent(image, art.knobHandle, left + corner.x, top + corner.y);
+    const Point corner = handleCorner(5 * pi / 4 - cell.value * 3 * pi / 2, shape.ballSize, shape.handleSize);
+    pasteTransparent(image, art.*shape.knobBody, left, top);
+    pasteTransparent(image, art.*shape.knobHandle, left + corner.x, top + corner.y);
 }
 
 // libpng reports errors by long-jumping back here; nothing with a destructor lives in between.
@@ -104,7 +121,7 @@ Image composeEditor(const Art& art, const std::string& captionFontFile) {
     const Font font(captionFontFile, kCaptionPixelSize);
     Image editor = art.background;
     for (const Cell& cell : kCells) {
-        drawCentredText(editor, font, cell.caption, cell.x, cell.y);
+        drawCentredText(editor, font, cell.caption, cell.x, cell.y, cell.shape.width, cell.shape.captionHeight);
         drawControl(editor, art, cell);
         drawValueBox(editor, font, cell);
     }

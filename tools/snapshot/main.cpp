@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/parameters.h"
 #include "vst2/plugin_entry.h"
 #include "platform/software/png_writer.h"
 #include "platform/software/software_platform.h"
@@ -34,7 +35,7 @@ bool parseInt(const std::string& text, long low, long high, long& out) {
 bool parseSetting(const std::string& text, std::pair<VstInt32, float>& out) {
     const auto equals = text.find('=');
     long index = 0;
-    if (equals == std::string::npos || !parseInt(text.substr(0, equals), 0, 21, index)) return false;
+    if (equals == std::string::npos || !parseInt(text.substr(0, equals), 0, kNumDefinedParams - 1, index)) return false;
     const std::string value = text.substr(equals + 1);
     char* end = nullptr;
     const float v = std::strtof(value.c_str(), &end);
@@ -102,7 +103,8 @@ int main(int argc, char** argv) {
     Request request;
     if (!parse(argc, argv, request)) {
         std::fprintf(stderr, "usage: snapshot OUT.png [--program N] [--set INDEX=VALUE ...]\n"
-                             "  N is 0 to 63; INDEX 0 to 21; VALUE normalized, 0 to 1\n");
+                             "  N is 0 to 63; INDEX 0 to %d; VALUE normalized, 0 to 1\n",
+                     static_cast<int>(kNumDefinedParams - 1));
         return 2;
     }
     return run(request);

@@ -104,7 +104,7 @@ TEST_P(BitmapFormat, IsAnUncompressedBitmapOfTheExpectedSizeAndDepth) {
 
 INSTANTIATE_TEST_SUITE_P(EditorBitmaps, BitmapFormat,
                          testing::Values(Format{1024, 640, 400, 24}, Format{1025, 45, 225, 24}, Format{1026, 45, 45, 24},
-                                         Format{1027, 6, 6, 8}));
+                                         Format{1027, 6, 6, 8}, Format{1028, 21, 21, 24}, Format{1029, 5, 5, 8}));
 
 // ---- background ----
 
@@ -215,33 +215,42 @@ TEST(Background, ProductNameRunsUpwardInBlackInsideItsStrip) {
 constexpr int kBall = 45;
 constexpr double kCentre = kBall / 2.0;
 
-// The balls' pixels lie within this distance of the centre; white there would show the
+// A ball's pixels lie within this distance of its centre; white there would show the
 // background through the knob.
-bool insideBall(int x, int y) { return std::hypot(x + 0.5 - kCentre, y + 0.5 - kCentre) <= kCentre - 1.0; }
+bool insideBall(int x, int y, int size) {
+    const double centre = size / 2.0;
+    return std::hypot(x + 0.5 - centre, y + 0.5 - centre) <= centre - 1.0;
+}
 
-void expectBall(const Picture& p, int top) {
-    for (const auto& [x, y] : {std::pair{0, 0}, {kBall - 1, 0}, {0, kBall - 1}, {kBall - 1, kBall - 1}}) {
+void expectBall(const Picture& p, int top, int size = kBall) {
+    for (const auto& [x, y] : {std::pair{0, 0}, {size - 1, 0}, {0, size - 1}, {size - 1, size - 1}}) {
         EXPECT_TRUE(p.at(x, top + y).isGrey(255)) << "corner " << x << "," << y;
     }
-    for (int y = 0; y < kBall; ++y) {
-        for (int x = 0; x < kBall; ++x) {
-            if (insideBall(x, y)) {
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            if (insideBall(x, y, size)) {
                 EXPECT_FALSE(p.at(x, top + y).isGrey(255)) << "at " << x << "," << y;
             }
         }
     }
     // The thin black outline at the four extremes of the rim.
-    EXPECT_LT(p.at(0, top + 22).r, 30);
-    EXPECT_LT(p.at(kBall - 1, top + 22).r, 30);
-    EXPECT_LT(p.at(22, top).r, 30);
-    EXPECT_LT(p.at(22, top + kBall - 1).r, 30);
+    const int middle = size / 2;
+    EXPECT_LT(p.at(0, top + middle).r, 30);
+    EXPECT_LT(p.at(size - 1, top + middle).r, 30);
+    EXPECT_LT(p.at(middle, top).r, 30);
+    EXPECT_LT(p.at(middle, top + size - 1).r, 30);
 }
 
-TEST(KnobBody, IsABallWithWhiteCornersAndNoWhiteInside) { expectBall(load(1026), 0); }
+TEST(KnobBody, BothSizesAreBallsWithWhiteCornersAndNoWhiteInside) {
+    expectBall(load(1026), 0);
+    expectBall(load(1028), 0, 21);
+}
 
-TEST(KnobBody, IsShadedLikeAnObjectLitFromTheUpperLeft) {
+TEST(KnobBody, BothSizesAreShadedLikeAnObjectLitFromTheUpperLeft) {
     const Picture body = load(1026);
     EXPECT_GT(body.at(14, 14).r, body.at(30, 30).r + 40);
+    const Picture small = load(1028);
+    EXPECT_GT(small.at(7, 7).r, small.at(14, 14).r + 40);
 }
 
 struct SwitchFrame {
@@ -299,6 +308,25 @@ TEST(KnobHandle, IsALightGreyDotWithWhiteCorners) {
     }
 }
 
+// The small knob's handle passes over the ball's highlight: its black rim keeps it in sight.
+TEST(SmallKnobHandle, IsALightGreyDotInADarkRimWithWhiteCorners) {
+    const Picture handle = load(1029);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const Rgb& p = handle.at(x, y);
+            const bool corner = (x == 0 || x == 4) && (y == 0 || y == 4);
+            const bool core = x >= 1 && x <= 3 && y >= 1 && y <= 3;
+            if (corner) {
+                EXPECT_TRUE(p.isGrey(255)) << x << "," << y;
+            } else if (core) {
+                EXPECT_TRUE(p.r >= 130 && p.r <= 195 && p.isGrey(p.r)) << x << "," << y;
+            } else {
+                EXPECT_TRUE(p.r < 60 && p.isGrey(p.r)) << x << "," << y;
+            }
+        }
+    }
+}
+
 // ---- the generator ----
 
 fs::path generateInto(const std::string& name) {
@@ -313,7 +341,7 @@ fs::path generateInto(const std::string& name) {
 TEST(Generator, TwoRunsWriteTheCommittedFilesByteForByte) {
     const fs::path first = generateInto("first");
     const fs::path second = generateInto("second");
-    for (const int id : {1024, 1025, 1026, 1027}) {
+    for (const int id : {1024, 1025, 1026, 1027, 1028, 1029}) {
         const std::string name = resource(id).filename().string();
         const Bytes a = readFile(first / name);
         ASSERT_FALSE(a.empty()) << name;
