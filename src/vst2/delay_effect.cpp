@@ -205,8 +205,12 @@ VstInt32 DelayEffect::getVendorVersion() { return 1000; }
 void DelayEffect::followHostTempo() {
     if (engine->getSyncStop() == 0) return;
     const VstTimeInfo* time = getHostTime(kVstTempoValid);
-    if (time && (time->flags & kVstTempoValid)) engine->setTempo(time->tempo);
+    if (!time || !(time->flags & kVstTempoValid) || time->tempo == engine->getTempo()) return;
+    engine->setTempo(time->tempo);
+    syncedLengthChanged();
 }
+
+void DelayEffect::syncedLengthChanged() {}
 
 void DelayEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
     followHostTempo();

@@ -56,6 +56,10 @@ public:
     VstInt32 getWritePosition() const { return engine->getWritePosition(); }
     float getEngineSampleRate() const { return engine->getSampleRate(); }
 
+protected:
+    // On the audio thread, when a new tempo moved the synced delay: the Rate's text changed.
+    virtual void syncedLengthChanged();
+
 private:
     void applyStored(std::uint32_t indices);
     void applyPending(std::int32_t handled);

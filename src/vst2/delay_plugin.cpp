@@ -43,6 +43,13 @@ void DelayPlugin::setProgram(VstInt32 program) {
 #endif
 }
 
+// Marks the Rate's box for the window thread: no more than an atomic mark on the audio thread.
+void DelayPlugin::syncedLengthChanged() {
+#ifdef VELLUMINE_WITH_EDITOR
+    if (delayEditor) delayEditor->parameterChanged(DelayTime);
+#endif
+}
+
 // Hosts list the plug-in under an empty effect name and product string.
 bool DelayPlugin::getEffectName(char* text) {
     *text = '\0';

@@ -23,6 +23,9 @@ public:
     // The editor, or null in a build without one.
     DelayEditor* getDelayEditor() const { return delayEditor; }
 
+protected:
+    void syncedLengthChanged() override;
+
 private:
     float parameterValue(std::int32_t index) override;
     void parameterText(std::int32_t index, char* text) override;

@@ -47,7 +47,7 @@ TEST_F(EditorTest, ChangesMarkedBeforeAnIdleAreAllShownByIt) {
     automation.join();
     idle();
     for (VstInt32 index = 0; index < kNumDefinedParams; ++index) EXPECT_EQ(control(index)->getValue(), 1.0f) << index;
-    EXPECT_EQ(boxText(11), "10000.00");
+    EXPECT_EQ(boxText(11), "6000.000");  // Sync at 2/1. : twelve beats at 120 BPM
     EXPECT_EQ(boxText(4), "Triangle");
 }
 

@@ -102,6 +102,24 @@ TEST_F(EditorTest, RefusedAndUnchangedTypedRatesLeaveTheLfoRunning) {
     }
 }
 
+// While Sync is on, a new tempo from the host moves the delay, and the Rate box shows it.
+TEST_F(EditorTest, ANewTempoRewritesTheRateBoxWhileSynced) {
+    set(DelaySync, 11.0f / 21.0f);  // 1/4
+    open();
+    idle();
+    EXPECT_EQ(boxText(DelayTime), "500.0000");
+    std::vector<float> in(64, 0.0f), out(64);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    host.time.flags |= kVstTempoValid;
+    for (const auto& [bpm, text] : {std::pair{90.0, "666.6666"}, std::pair{140.0, "428.5714"}}) {
+        host.time.tempo = bpm;
+        effect->processReplacing(effect, ins, outs, 64);
+        idle();
+        EXPECT_EQ(boxText(DelayTime), text) << bpm;
+    }
+}
+
 TEST_F(EditorTest, ATypedValueIsCommittedWhenTheHostClosesTheEditorMidEdit) {
     open();
     Rect r;
@@ -181,10 +199,11 @@ TEST_F(EditorTest, SwitchClickSelectsThePositionUnderTheMouse) {
 }
 
 TEST_F(EditorTest, ProgramChangeMovesAllTwentyThreeControlsAndRewritesTheBoxes) {
-    // Program 5 holds 1/3 for the filter types, 0.25 for everything else.
+    // Program 5 holds 1/3 for the filter types, 0.25 for everything else: Sync on a sixteenth,
+    // whose 5513 samples at 120 BPM (5512.5 rounded up) the Rate box shows in ms.
     const char* const texts[kNumDefinedParams] = {
         "50.00000%", "High",      "2000.000",  "25.00000%", "Sawtooth", "25.00000",  "25.00000%", "Sawtooth",
-        "25.00000",  "25.00000%", "50.00000%", "2500.000",  "25.00000%", "High",     "2000.000",  "25.00000%",
+        "25.00000",  "25.00000%", "50.00000%", "125.0113",  "25.00000%", "High",     "2000.000",  "25.00000%",
         "Sawtooth",  "25.00000",  "25.00000%", "Sawtooth",  "25.00000",  "25.00000%", "1/16",
     };
     dispatch(effSetProgram, 0, 5);
