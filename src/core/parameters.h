@@ -1,4 +1,4 @@
-// The plug-in's 22 parameters, for every format: their indices, names, units and scales,
+// The plug-in's 23 parameters, for every format: their indices, names, units and scales,
 // their Init values, the texts that show a value, the rule for a typed number, and the
 // conversion to and from the unit values that LV2 ports and presets carry. Nothing else
 // holds a parameter's scale: the engine, the editor and every format read it here.
