@@ -3,6 +3,7 @@
 // running while a host sends their rate again and again.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "support/plugin_fixture.h"
@@ -74,6 +75,25 @@ TEST_F(HostRateTest, SyncFollowsTheHostsTempoAndTheRateShowsIt) {
     }
     set(DelaySync, 0.0f);
     EXPECT_EQ(text(effGetParamDisplay, DelayTime), "100.0000");  // the Rate's own value, kept
+}
+
+// Every note value at 90, 120 and 140 BPM: the echo lands on the note's sample, halves up.
+TEST_F(HostRateTest, EveryNoteValueLandsOnItsSampleAtEveryTempo) {
+    // Beats per stop: each note from a thirty-second to two wholes as a triplet, straight, dotted.
+    const double notes[] = {0.125, 0.25, 0.5, 1.0, 2.0, 4.0, 8.0};
+    const double kinds[] = {2.0 / 3.0, 1.0, 1.5};
+    host.time.flags = kVstTransportPlaying | kVstTempoValid;
+    set(DelaySync, 0.0f);
+    for (double bpm : {90.0, 120.0, 140.0}) {
+        host.time.tempo = bpm;
+        for (int stop = 1; stop <= 21; ++stop) {
+            const double beats = notes[(stop - 1) / 3] * kinds[(stop - 1) % 3];
+            const auto expected = static_cast<long>(std::floor(beats * 60.0 / bpm * 44100.0 + 0.5));
+            startAt(44100.0f);
+            set(DelaySync, static_cast<float>(stop) / 21.0f);
+            EXPECT_EQ(firstEcho(expected + 600), expected) << kSyncNames[stop] << " at " << bpm;
+        }
+    }
 }
 
 // The volume LFO at one cycle per second, its rate sent again every 512 frames as hosts do
