@@ -27,12 +27,16 @@ constexpr VstInt32 kPrograms = 4;  // few programs, so that switches keep meetin
 // The automation threads send value k / kSteps: thread 0 even k, thread 1 odd k.
 constexpr int kSteps = 1024;
 
-// Thread-safe on its own: answers the version and a transport the program thread plays with.
-VstTimeInfo hostTime{};
+// Thread-safe on its own: answers the version and a transport the program thread plays with,
+// each calling thread reading it into a record of its own, as a host fills one per caller.
+std::atomic<VstInt32> transportFlags{0};
 VstIntPtr VSTCALL quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(&hostTime);
-    return 0;
+    if (opcode != audioMasterGetTime) return 0;
+    thread_local VstTimeInfo time{};
+    time.tempo = 120.0;
+    time.flags = transportFlags.load() | kVstTempoValid;
+    return reinterpret_cast<VstIntPtr>(&time);
 }
 
 // Indices 2, 3, 5 and 11 colour all four kinds of setting: a unit's coefficient and damping,
@@ -102,7 +106,7 @@ void ConcurrencyTest::runRound(unsigned seed) {
         char text[256];
         while (!stop.load()) {
             dispatch(effSetProgram, 0, static_cast<VstIntPtr>(random() % kPrograms));
-            hostTime.flags = random() % 2 ? kVstTransportPlaying : 0;
+            transportFlags = random() % 2 ? kVstTransportPlaying : 0;
             dispatch(effIdle);
             const auto index = static_cast<VstInt32>(random() % kNumDefinedParams);
             dispatch(effGetParamDisplay, index, 0, text);
