@@ -102,6 +102,8 @@ private:
 class InputEvents {
 public:
     InputEvents();
+    InputEvents(const InputEvents&) = delete;  // the list record points at its owner
+    InputEvents& operator=(const InputEvents&) = delete;
     void addValue(std::uint32_t time, clap_id id, double value);
     void addGesture(std::uint32_t time, clap_id id, bool begin);
     void clear() { events.clear(); }
@@ -129,6 +131,8 @@ struct SentEvent {
 class OutputEvents {
 public:
     OutputEvents();
+    OutputEvents(const OutputEvents&) = delete;
+    OutputEvents& operator=(const OutputEvents&) = delete;
     const clap_output_events_t* list() const { return &record; }
     std::vector<SentEvent> take();
 
