@@ -200,7 +200,8 @@ std::vector<SentEvent> OutputEvents::take() { return std::exchange(sent, {}); }
 
 ClapPlugin::ClapPlugin(const clap_plugin_t* plugin, ClapHost& host)
     : instance(plugin), owner(host), paramsExtension(extension<clap_plugin_params_t>(CLAP_EXT_PARAMS)),
-      stateExtension(extension<clap_plugin_state_t>(CLAP_EXT_STATE)) {}
+      stateExtension(extension<clap_plugin_state_t>(CLAP_EXT_STATE)), inputCount(channels(true)),
+      outputCount(channels(false)) {}
 
 std::unique_ptr<ClapPlugin> ClapPlugin::create(const ClapModule& module, ClapHost& host, std::uint32_t index,
                                                std::string& error) {

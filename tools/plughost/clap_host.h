@@ -166,9 +166,10 @@ public:
     std::optional<std::string> text(clap_id id, double value) const;
     std::optional<double> parse(clap_id id, const std::string& text) const;
 
-    // The channel counts of the first input and output ports (0 without ports).
-    std::uint32_t inputChannels() const { return channels(true); }
-    std::uint32_t outputChannels() const { return channels(false); }
+    // The channel counts of the first input and output ports (0 without ports), as the plug-in
+    // declared them when it was created.
+    std::uint32_t inputChannels() const { return inputCount; }
+    std::uint32_t outputChannels() const { return outputCount; }
 
     bool activate(double sampleRate, std::uint32_t maxFrames);
     void deactivate();
@@ -194,6 +195,7 @@ private:
     ClapHost& owner;
     const clap_plugin_params_t* paramsExtension;
     const clap_plugin_state_t* stateExtension;
+    std::uint32_t inputCount, outputCount;
     bool active = false;
     bool processing = false;
     std::int64_t steadyTime = 0;
