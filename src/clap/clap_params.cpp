@@ -72,7 +72,9 @@ bool unitValueText(std::int32_t index, double unitValue, char* text, std::uint32
     const double value = std::clamp(std::isnan(unitValue) ? 0.0 : unitValue, 0.0, double{parameter.unitFullScale});
     int length = 0;
     if (parameter.unit == Unit::Enumeration) {
-        length = std::snprintf(text, size, "%s", parameter.stops[static_cast<std::size_t>(std::lround(value))]);
+        // The stop the engine takes for this value, also between two stops.
+        const std::int32_t stop = enumerationStop(index, fromUnitValue(index, static_cast<float>(value)));
+        length = std::snprintf(text, size, "%s", parameter.stops[static_cast<std::size_t>(stop)]);
     } else {
         const int places = decimals(parameter);
         char figure[32];

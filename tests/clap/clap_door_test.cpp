@@ -49,7 +49,8 @@ TEST_F(ClapDoorTest, ValuesShowInTheirUnitsAtTheHostsRate) {
                               TextCase{OriginCutoff, 8000.0, "8000 Hz"}, TextCase{DelayFilterLfoRate, 1.0, "1.00 Hz"},
                               TextCase{OriginVolLfoRate, 0.25, "0.25 Hz"}, TextCase{OriginQ, 50.0, "50 %"},
                               TextCase{OriginMix, 200.0, "200 %"}, TextCase{OriginFilterLfoShape, 2.0, "Sine"},
-                              TextCase{DelayFilterType, 3.0, "Notch"}, TextCase{DelayTime, 1e9, "10000 ms"}})
+                              TextCase{DelayFilterType, 3.0, "Notch"}, TextCase{OriginVolLfoShape, 2.9, "Sine"},
+                              TextCase{DelayTime, 1e9, "10000 ms"}})
         EXPECT_EQ(plugin->text(static_cast<clap_id>(c.index), c.value), c.text) << c.index << " at " << c.value;
 }
 

@@ -329,7 +329,7 @@ bool ClapPlugin::load(const std::vector<unsigned char>& bytes) {
     const clap_istream_t stream{&source, [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
                                     auto& from = *static_cast<Source*>(s->ctx);
                                     const std::size_t n = std::min<std::size_t>({size, 7, from.bytes.size() - from.read});
-                                    std::memcpy(data, from.bytes.data() + from.read, n);
+                                    if (n > 0) std::memcpy(data, from.bytes.data() + from.read, n);
                                     from.read += n;
                                     return static_cast<std::int64_t>(n);
                                 }};
