@@ -1,5 +1,6 @@
-// A small CLAP gain-and-echo plug-in that `plughost check` must pass when FAULT is
-// FAULT_NONE, and whose every other build carries one fault that one check must find. Three
+// A small CLAP gain-and-echo plug-in that `plughost check` must pass as it is, and that carries
+// one fault that one check must find when its file is named for it: built once, then copied to
+// faulty_clap_<fault>.clap for each fault (the entry's init reads the name). Three
 // parameters: gain (0 to 2), a stepped mode (0 to 3) and echo (0 to 1), the part of the
 // previous output each channel adds, so that reset and the state matter.
 #include <clap/entry.h>
@@ -15,31 +16,31 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
-#define FAULT_NONE 0
-#define FAULT_NO_VERSION 1
-#define FAULT_RESCAN_FROM_AUDIO 2
-#define FAULT_IN_PLACE_BROKEN 3
-#define FAULT_OVERRUN 4
-#define FAULT_SUBNORMAL_OUTPUT 5
-#define FAULT_HIGH_RATE_REFUSED 6
-#define FAULT_RESET_KEPT 7
-#define FAULT_TEXT_IN_PERCENT 8
-#define FAULT_DEFAULT_MISMATCH 9
-#define FAULT_UNCLAMPED_EVENTS 10
-#define FAULT_EVENTS_AT_BLOCK_START 11
-#define FAULT_FLUSH_IGNORED 12
-#define FAULT_GESTURE_UNENDED 13
-#define FAULT_STATE_COUNTER 14
-#define FAULT_STATE_LAX 15
-#define FAULT_STATE_DROPS_ECHO 16
-#define FAULT_GUI_TIMER_KEPT 17
-#define FAULT_INSTANCE_LIMIT 18
-#ifndef FAULT
-#define FAULT FAULT_NONE
-#endif
 
 namespace {
+
+enum class Fault {
+    None, NoVersion, RescanFromAudio, InPlaceBroken, Overrun, SubnormalOutput, HighRateRefused, ResetKept,
+    TextInPercent, DefaultMismatch, UnclampedEvents, EventsAtBlockStart, FlushIgnored, GestureUnended,
+    StateCounter, StateLax, StateDropsEcho, GuiTimerKept, InstanceLimit
+};
+
+// The file name's part after "faulty_clap_" names the fault, as tests/tools/CMakeLists.txt copies it.
+constexpr std::pair<const char*, Fault> kFaultNames[] = {
+    {"no_version", Fault::NoVersion}, {"rescan_from_audio", Fault::RescanFromAudio},
+    {"in_place_broken", Fault::InPlaceBroken}, {"overrun", Fault::Overrun},
+    {"subnormal_output", Fault::SubnormalOutput}, {"high_rate_refused", Fault::HighRateRefused},
+    {"reset_kept", Fault::ResetKept}, {"text_in_percent", Fault::TextInPercent},
+    {"default_mismatch", Fault::DefaultMismatch}, {"unclamped_events", Fault::UnclampedEvents},
+    {"events_at_block_start", Fault::EventsAtBlockStart}, {"flush_ignored", Fault::FlushIgnored},
+    {"gesture_unended", Fault::GestureUnended}, {"state_counter", Fault::StateCounter},
+    {"state_lax", Fault::StateLax}, {"state_drops_echo", Fault::StateDropsEcho},
+    {"gui_timer_kept", Fault::GuiTimerKept}, {"instance_limit", Fault::InstanceLimit}};
+
+Fault fault = Fault::None;
 
 constexpr int kParams = 3;
 constexpr double kMax[kParams] = {2.0, 3.0, 1.0};
@@ -50,7 +51,7 @@ int liveInstances = 0;
 struct Plugin {
     clap_plugin_t clap;
     const clap_host_t* host;
-    double values[kParams] = {FAULT == FAULT_DEFAULT_MISMATCH ? 0.5 : kDefault[0], kDefault[1], kDefault[2]};
+    double values[kParams] = {fault == Fault::DefaultMismatch ? 0.5 : kDefault[0], kDefault[1], kDefault[2]};
     float memory[2] = {};
     bool active = false;
     clap_id timer = CLAP_INVALID_ID;
@@ -60,7 +61,7 @@ struct Plugin {
 Plugin& self(const clap_plugin_t* p) { return *static_cast<Plugin*>(p->plugin_data); }
 
 double clamped(int index, double value) {
-    if (FAULT == FAULT_UNCLAMPED_EVENTS) return value;
+    if (fault == Fault::UnclampedEvents) return value;
     return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, kMax[index]);
 }
 
@@ -76,19 +77,19 @@ void run(Plugin& plugin, const clap_process_t* process, std::uint32_t from, std:
         const float* in = process->audio_inputs[0].data32[c];
         float* out = process->audio_outputs[0].data32[c];
         // Clearing the output first wipes the input when the host processes in place.
-        if (FAULT == FAULT_IN_PLACE_BROKEN) std::fill(out + from, out + to, 0.0f);
+        if (fault == Fault::InPlaceBroken) std::fill(out + from, out + to, 0.0f);
         for (std::uint32_t i = from; i < to; ++i) {
             out[i] = in[i] * gain + echo * plugin.memory[c];
-            if (FAULT == FAULT_SUBNORMAL_OUTPUT && i + 1 == to) out[i] = 1e-40f;
+            if (fault == Fault::SubnormalOutput && i + 1 == to) out[i] = 1e-40f;
             plugin.memory[c] = std::fabs(out[i]) < 1e-30f ? 0.0f : out[i];
         }
-        if (FAULT == FAULT_OVERRUN && to == process->frames_count) out[to] = 0.0f;
+        if (fault == Fault::Overrun && to == process->frames_count) out[to] = 0.0f;
     }
 }
 
 clap_process_status process(const clap_plugin_t* p, const clap_process_t* process) {
     Plugin& plugin = self(p);
-    if (FAULT == FAULT_RESCAN_FROM_AUDIO) {
+    if (fault == Fault::RescanFromAudio) {
         const auto* params = static_cast<const clap_host_params_t*>(plugin.host->get_extension(plugin.host, CLAP_EXT_PARAMS));
         if (params) params->rescan(plugin.host, CLAP_PARAM_RESCAN_VALUES);
     }
@@ -96,7 +97,7 @@ clap_process_status process(const clap_plugin_t* p, const clap_process_t* proces
     std::uint32_t done = 0;
     for (std::uint32_t e = 0; e < count; ++e) {
         const clap_event_header_t* header = process->in_events->get(process->in_events, e);
-        const std::uint32_t at = FAULT == FAULT_EVENTS_AT_BLOCK_START ? 0 : std::min(header->time, process->frames_count);
+        const std::uint32_t at = fault == Fault::EventsAtBlockStart ? 0 : std::min(header->time, process->frames_count);
         if (at > done) run(plugin, process, done, at);
         done = std::max(done, at);
         apply(plugin, header);
@@ -138,7 +139,7 @@ bool paramValue(const clap_plugin_t* p, clap_id id, double* value) {
 }
 bool toText(const clap_plugin_t*, clap_id id, double value, char* text, std::uint32_t size) {
     if (id >= kParams) return false;
-    const double shown = (FAULT == FAULT_TEXT_IN_PERCENT && id == 0) ? value * 100.0 : value;
+    const double shown = (fault == Fault::TextInPercent && id == 0) ? value * 100.0 : value;
     return std::snprintf(text, size, "%.6f", shown) < static_cast<int>(size);
 }
 bool fromText(const clap_plugin_t*, clap_id id, const char* text, double* value) {
@@ -150,8 +151,8 @@ bool fromText(const clap_plugin_t*, clap_id id, const char* text, double* value)
 void flush(const clap_plugin_t* p, const clap_input_events_t* in, const clap_output_events_t* out) {
     const std::uint32_t count = in->size(in);
     for (std::uint32_t e = 0; e < count; ++e) {
-        if (FAULT != FAULT_FLUSH_IGNORED) apply(self(p), in->get(in, e));
-        if (FAULT == FAULT_GESTURE_UNENDED) {
+        if (fault != Fault::FlushIgnored) apply(self(p), in->get(in, e));
+        if (fault == Fault::GestureUnended) {
             clap_event_param_gesture_t begin{{sizeof begin, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_GESTURE_BEGIN, 0}, 0};
             out->try_push(out, &begin.header);
         }
@@ -163,8 +164,8 @@ const clap_plugin_params_t kParamsExt = {paramCount, paramInfo, paramValue, toTe
 bool save(const clap_plugin_t* p, const clap_ostream_t* stream) {
     Plugin& plugin = self(p);
     double words[kParams + 1] = {kParams, plugin.values[0], plugin.values[1],
-                                 FAULT == FAULT_STATE_DROPS_ECHO ? kDefault[2] : plugin.values[2]};
-    if (FAULT == FAULT_STATE_COUNTER) words[1] += 1e-9 * ++plugin.saves;
+                                 fault == Fault::StateDropsEcho ? kDefault[2] : plugin.values[2]};
+    if (fault == Fault::StateCounter) words[1] += 1e-9 * ++plugin.saves;
     return stream->write(stream, words, sizeof words) == sizeof words;
 }
 bool load(const clap_plugin_t* p, const clap_istream_t* stream) {
@@ -174,7 +175,7 @@ bool load(const clap_plugin_t* p, const clap_istream_t* stream) {
         got += static_cast<std::size_t>(n);
     char extra;
     const bool whole = got == sizeof words && stream->read(stream, &extra, 1) == 0 && words[0] == kParams;
-    if (FAULT == FAULT_STATE_LAX) {
+    if (fault == Fault::StateLax) {
         // Whatever values arrived are taken, and any stream counts as loaded.
         for (std::size_t i = 1; i <= kParams && (i + 1) * sizeof(double) <= got; ++i)
             self(p).values[i - 1] = clamped(static_cast<int>(i - 1), words[i]);
@@ -205,7 +206,7 @@ bool guiCreate(const clap_plugin_t* p, const char* api, bool floating) {
 void guiDestroy(const clap_plugin_t* p) {
     Plugin& plugin = self(p);
     const auto* timers = hostTimers(plugin);
-    if (FAULT != FAULT_GUI_TIMER_KEPT && timers && plugin.timer != CLAP_INVALID_ID) timers->unregister_timer(plugin.host, plugin.timer);
+    if (fault != Fault::GuiTimerKept && timers && plugin.timer != CLAP_INVALID_ID) timers->unregister_timer(plugin.host, plugin.timer);
     plugin.timer = CLAP_INVALID_ID;
 }
 bool guiScale(const clap_plugin_t*, double) { return false; }
@@ -238,11 +239,11 @@ const void* extension(const clap_plugin_t*, const char* id) {
 
 bool init(const clap_plugin_t*) { return true; }
 void destroy(const clap_plugin_t* p) {
-    if (FAULT != FAULT_INSTANCE_LIMIT) --liveInstances;
+    if (fault != Fault::InstanceLimit) --liveInstances;
     delete &self(p);
 }
 bool activate(const clap_plugin_t* p, double rate, std::uint32_t, std::uint32_t) {
-    if (FAULT == FAULT_HIGH_RATE_REFUSED && rate > 192000.0) return false;
+    if (fault == Fault::HighRateRefused && rate > 192000.0) return false;
     self(p).active = true;
     return true;
 }
@@ -250,22 +251,22 @@ void deactivate(const clap_plugin_t* p) { self(p).active = false; }
 bool startProcessing(const clap_plugin_t*) { return true; }
 void stopProcessing(const clap_plugin_t*) {}
 void reset(const clap_plugin_t* p) {
-    if (FAULT != FAULT_RESET_KEPT) self(p).memory[0] = self(p).memory[1] = 0.0f;
+    if (fault != Fault::ResetKept) self(p).memory[0] = self(p).memory[1] = 0.0f;
 }
 void onMainThread(const clap_plugin_t*) {}
 
 const char* kFeatures[] = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, nullptr};
-const clap_plugin_descriptor_t kDescriptor = {CLAP_VERSION_INIT, "test.faulty", "Faulty", "Test", "", "", "",
-                                              FAULT == FAULT_NO_VERSION ? "" : "1.0", "", kFeatures};
+clap_plugin_descriptor_t descriptorRecord = {CLAP_VERSION_INIT, "test.faulty", "Faulty", "Test", "", "", "",
+                                             "1.0", "", kFeatures};
 
 std::uint32_t count(const clap_plugin_factory_t*) { return 1; }
 const clap_plugin_descriptor_t* descriptor(const clap_plugin_factory_t*, std::uint32_t index) {
-    return index == 0 ? &kDescriptor : nullptr;
+    return index == 0 ? &descriptorRecord : nullptr;
 }
 const clap_plugin_t* create(const clap_plugin_factory_t*, const clap_host_t* host, const char* id) {
-    if (std::strcmp(id, kDescriptor.id) != 0 || liveInstances >= 20) return nullptr;
+    if (std::strcmp(id, descriptorRecord.id) != 0 || liveInstances >= 20) return nullptr;
     ++liveInstances;
-    auto* plugin = new Plugin{{&kDescriptor, nullptr, init, destroy, activate, deactivate, startProcessing,
+    auto* plugin = new Plugin{{&descriptorRecord, nullptr, init, destroy, activate, deactivate, startProcessing,
                                stopProcessing, reset, process, extension, onMainThread},
                               host};
     plugin->clap.plugin_data = plugin;
@@ -273,7 +274,14 @@ const clap_plugin_t* create(const clap_plugin_factory_t*, const clap_host_t* hos
 }
 const clap_plugin_factory_t kFactory = {count, descriptor, create};
 
-bool entryInit(const char*) { return true; }
+bool entryInit(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    const std::string name = slash ? slash + 1 : path;
+    for (const auto& [word, kind] : kFaultNames)
+        if (name == std::string("faulty_clap_") + word + ".clap") fault = kind;
+    if (fault == Fault::NoVersion) descriptorRecord.version = "";
+    return true;
+}
 void entryDeinit() {}
 const void* factory(const char* id) { return std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr; }
 
