@@ -328,7 +328,8 @@ bool ClapPlugin::load(const std::vector<unsigned char>& bytes) {
     } source{bytes};
     const clap_istream_t stream{&source, [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
                                     auto& from = *static_cast<Source*>(s->ctx);
-                                    const std::size_t n = std::min<std::size_t>({size, 7, from.bytes.size() - from.read});
+                                    const auto n = static_cast<std::size_t>(
+                                        std::min<std::uint64_t>({size, 7, from.bytes.size() - from.read}));
                                     if (n > 0) std::memcpy(data, from.bytes.data() + from.read, n);
                                     from.read += n;
                                     return static_cast<std::int64_t>(n);
