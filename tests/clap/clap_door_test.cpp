@@ -44,7 +44,7 @@ struct TextCase {
     const char* text;
 };
 
-TEST_F(ClapDoorTest, ValuesShowInTheirUnitsAtTheHostsRate) {
+TEST_F(ClapDoorTest, ValuesShowInTheirOwnUnits) {
     for (const TextCase& c : {TextCase{DelayTime, 375.0, "375 ms"}, TextCase{DelayTime, 12.5, "12.5 ms"},
                               TextCase{OriginCutoff, 8000.0, "8000 Hz"}, TextCase{DelayFilterLfoRate, 1.0, "1.00 Hz"},
                               TextCase{OriginVolLfoRate, 0.25, "0.25 Hz"}, TextCase{OriginQ, 50.0, "50 %"},
