@@ -15,7 +15,7 @@ fi
 # The scanner answers one line per plug-in and exits 0 even when it cannot load the file.
 line=$(echo "CLAP:$plugin" | timeout 60 "$scanner" 2>/dev/null | grep '^CLAP|' || true)
 echo "qtractor scan: ${line:-(nothing)}"
-IFS='|' read -r kind name audio midi params flags path index id <<<"$line"
+IFS='|' read -r kind name audio _ params flags _ <<<"$line"
 count=$("$plughost" info "$plugin" | sed -n 's/^Parameters (\([0-9]*\))$/\1/p')
 failed=0
 expect() {
