@@ -1,7 +1,8 @@
 // Prints what each edition of the plug-in costs per stereo frame, measured in one run so that
-// the rows compare: the VST 2 module loaded through its entry as plughost loads it, and the
-// LV2 plug-in loaded by URI from the build tree's bundle through lilv, as LV2 hosts load it.
-// Both at 44.1 kHz, with the Init program (the ports' defaults) and with a busy setting.
+// the rows compare: the VST 2 module loaded through its entry as plughost loads it, the LV2
+// plug-in loaded by URI from the build tree's bundle through lilv, as LV2 hosts load it, and
+// the CLAP module through plughost's CLAP host. All at 44.1 kHz, with the Init program (the
+// ports' defaults) and with a busy setting.
 //
 // Each run makes a fresh instance of every candidate and feeds it 60 s of stereo white noise
 // in 512-frame blocks, then as much silence (the decaying tail, where denormals would show).
@@ -23,6 +24,7 @@
 #include "lv2/ports.h"
 #include "lv2/uris.h"
 #include "plughost/bench.h"
+#include "plughost/clap_host.h"
 #include "plughost/host_context.h"
 #include "plughost/module_loader.h"
 #include "plughost/plugin_instance.h"
@@ -133,10 +135,43 @@ private:
     float controls[lv2ports::kNumControlPorts] = {};
 };
 
+// The setting's values arrive in a flush before activation, in the parameters' units, as a
+// CLAP host restores a project; each block is a process call without events.
+class ClapInstance : public Instance {
+public:
+    ClapInstance(const plughost::clap::ClapModule& module, plughost::clap::ClapHost& host, const Setting& setting) {
+        std::string error;
+        plugin = plughost::clap::ClapPlugin::create(module, host, 0, error);
+        if (!plugin) throw std::runtime_error(error);
+        plughost::clap::InputEvents values;
+        for (const auto& [index, value] : setting.values)
+            values.addValue(0, static_cast<clap_id>(index), toUnitValue(index, value));
+        plugin->flush(values, sent);
+        if (!plugin->activate(kRate, kBlock)) throw std::runtime_error("the CLAP plug-in refused to activate");
+        const plughost::clap::AudioThreadScope audio;
+        plugin->startProcessing();
+    }
+
+    void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                 std::uint32_t frames) override {
+        const float* inputs[] = {inLeft, inRight};
+        float* outputs[] = {outLeft, outRight};
+        const plughost::clap::AudioThreadScope audio;
+        plugin->process(inputs, outputs, frames, none, sent);
+    }
+
+private:
+    std::unique_ptr<plughost::clap::ClapPlugin> plugin;  // stops, deactivates and destroys it
+    plughost::clap::InputEvents none;
+    plughost::clap::OutputEvents sent;
+};
+
+enum class Edition { Vst2, Lv2, Clap };
+
 struct Candidate {
     const char* edition;
     const Setting* setting;
-    bool lv2;
+    Edition kind;
     std::vector<double> noiseRuns, tailRuns;  // ns per frame
 };
 
@@ -173,8 +208,9 @@ double median(std::vector<double> values) {
 int main(int argc, char** argv) {
     const char* modulePath = argc > 1 ? argv[1] : VELLUMINE_VST2_MODULE;
     const char* bundlePath = argc > 2 ? argv[2] : VELLUMINE_LV2_BUNDLE "/";
-    if (argc > 3) {
-        std::fprintf(stderr, "usage: %s [VST2_MODULE [LV2_BUNDLE_DIR/]]\n", argv[0]);
+    const char* clapPath = argc > 3 ? argv[3] : VELLUMINE_CLAP_MODULE;
+    if (argc > 4) {
+        std::fprintf(stderr, "usage: %s [VST2_MODULE [LV2_BUNDLE_DIR/ [CLAP_MODULE]]]\n", argv[0]);
         return 2;
     }
 
@@ -192,10 +228,9 @@ int main(int argc, char** argv) {
                         {DelayFilterLfoDepth, 0.5f},
                         {DelayVolLfoDepth, 0.5f}}};
     std::vector<Candidate> candidates = {
-        {"VST 2", &init, false, {}, {}},
-        {"LV2", &init, true, {}, {}},
-        {"VST 2", &busy, false, {}, {}},
-        {"LV2", &busy, true, {}, {}},
+        {"VST 2", &init, Edition::Vst2, {}, {}}, {"LV2", &init, Edition::Lv2, {}, {}},
+        {"CLAP", &init, Edition::Clap, {}, {}},  {"VST 2", &busy, Edition::Vst2, {}, {}},
+        {"LV2", &busy, Edition::Lv2, {}, {}},    {"CLAP", &busy, Edition::Clap, {}, {}},
     };
 
     const auto frames = static_cast<std::size_t>(kSeconds * kRate);
@@ -209,14 +244,17 @@ int main(int argc, char** argv) {
         plughost::Host host(kRate);
         host.setPlaying(true);
         const Lv2Plugin lv2(bundlePath);
+        const std::unique_ptr<plughost::clap::ClapModule> clapModule = plughost::clap::ClapModule::load(clapPath, error);
+        if (!clapModule) throw std::runtime_error(error);
+        plughost::clap::ClapHost clapHost;
 
         for (int run = 0; run < kRuns; ++run) {
             for (Candidate& c : candidates) {
                 std::unique_ptr<Instance> instance;
-                if (c.lv2) {
-                    instance = std::make_unique<Lv2Instance>(lv2, *c.setting);
-                } else {
-                    instance = std::make_unique<Vst2Instance>(*module, host, *c.setting);
+                switch (c.kind) {
+                case Edition::Vst2: instance = std::make_unique<Vst2Instance>(*module, host, *c.setting); break;
+                case Edition::Lv2: instance = std::make_unique<Lv2Instance>(lv2, *c.setting); break;
+                case Edition::Clap: instance = std::make_unique<ClapInstance>(*clapModule, clapHost, *c.setting); break;
                 }
                 c.noiseRuns.push_back(nsPerFrame(*instance, noise));
                 c.tailRuns.push_back(nsPerFrame(*instance, silence));

@@ -2,26 +2,30 @@
 #
 #   lib/vst/vellumine.so           the VST 2 module (hosts look in /usr/lib/vst, /usr/local/lib/vst)
 #   lib/lv2/vellumine.lv2/         the LV2 bundle (/usr/lib/lv2, /usr/local/lib/lv2)
+#   lib/clap/vellumine.clap        the CLAP module (/usr/lib/clap, /usr/local/lib/clap)
 #   share/doc/vellumine/           README, changelog, copyright
 #
-# Plug-in folders are not architecture triplets: hosts look in lib/vst and lib/lv2 only.
+# Plug-in folders are not architecture triplets: hosts look in lib/vst, lib/lv2 and lib/clap only.
 
-# Installs both editions: the VST 2 module into <vst_dir>, the LV2 bundle as
-# <lv2_dir>/vellumine.lv2. The bundle is installed as a whole, so that whatever the build
+# Installs the editions: the VST 2 module into <vst_dir>, the LV2 bundle as
+# <lv2_dir>/vellumine.lv2, the CLAP module into <clap_dir>. The bundle is installed as a whole, so that whatever the build
 # writes into it (Turtle, presets) goes along; its two binaries go through install(TARGETS)
 # so that they are stripped with the module. Further arguments go to each install().
-function(vellumine_install_plugins vst_dir lv2_dir)
+function(vellumine_install_plugins vst_dir lv2_dir clap_dir)
   install(TARGETS vellumine LIBRARY DESTINATION ${vst_dir} ${ARGN})
+  if(TARGET vellumine_clap)
+    install(TARGETS vellumine_clap LIBRARY DESTINATION ${clap_dir} ${ARGN})
+  endif()
   if(TARGET vellumine_lv2)
     install(TARGETS vellumine_lv2 vellumine_lv2_ui LIBRARY DESTINATION ${lv2_dir}/vellumine.lv2 ${ARGN})
     install(DIRECTORY ${VELLUMINE_LV2_BUNDLE}/ DESTINATION ${lv2_dir}/vellumine.lv2 ${ARGN}
             PATTERN "*.so" EXCLUDE)
   endif()
 endfunction()
-vellumine_install_plugins(lib/vst lib/lv2)
+vellumine_install_plugins(lib/vst lib/lv2 lib/clap)
 # For one user, without root: `cmake --install build --component user --prefix ~` puts the
-# plug-ins into ~/.vst and ~/.lv2, where hosts look first. Not part of a full installation.
-vellumine_install_plugins(.vst .lv2 COMPONENT user EXCLUDE_FROM_ALL)
+# plug-ins into ~/.vst, ~/.lv2 and ~/.clap, where hosts look first. Not part of a full installation.
+vellumine_install_plugins(.vst .lv2 .clap COMPONENT user EXCLUDE_FROM_ALL)
 
 # The factory preset files are written by a program that a native build runs; a cross build
 # installs the files a native build wrote (the same bytes on every platform) from this folder.
@@ -62,7 +66,7 @@ set(CPACK_PACKAGE_NAME vellumine)
 set(CPACK_PACKAGE_VENDOR Quorvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${VELLUMINE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo delay audio plug-in (VST 2 and LV2)")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo delay audio plug-in (VST 2, LV2 and CLAP)")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 # Debian's name for the target's architecture; without it dpkg names the build machine's.
@@ -83,7 +87,7 @@ origin path (a state-variable filter with LFO-modulated cutoff and level)
 and a delay path (a second filter feeding a ten-second feedback delay
 line). It has 22 parameters, 64 programs and its own editor window.
 .
-This package contains the VST 2 plug-in in /usr/lib/vst and the LV2
-plug-in bundle in /usr/lib/lv2, for hosts such as Ardour, Qtractor
-or jalv.")
+This package contains the VST 2 plug-in in /usr/lib/vst, the LV2
+plug-in bundle in /usr/lib/lv2 and the CLAP plug-in in /usr/lib/clap,
+for hosts such as Ardour, Qtractor or jalv.")
 include(CPack)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Checks a Windows build of the plug-in without running it, as a host's loader would see the
 # file: the architecture, the exported entry points, the imported DLLs and the bitmaps.
-#   scripts/check-pe.sh DLL 32|64
+#   scripts/check-pe.sh DLL 32|64 [EXPORTS]
+# EXPORTS: the names the file must export, space-separated (default: the VST 2 module's
+# "VSTPluginMain main"; the CLAP module exports "clap_entry").
 # Prints one line per problem and exits non-zero if there is any.
 set -euo pipefail
 dll=$1
 bits=$2
+wanted_exports=$(tr ' ' '\n' <<<"${3:-VSTPluginMain main}" | sort | tr '\n' ' ')
 case "$bits" in
   32) objdump=i686-w64-mingw32-objdump magic=010b ;;
   64) objdump=x86_64-w64-mingw32-objdump magic=020b ;;
@@ -18,9 +21,9 @@ dump=$("$objdump" -p "$dll" 2>&1) || { echo "$dll: not a $bits-bit PE file: $dum
 
 grep -q "^Magic[[:space:]]*$magic[[:space:]]" <<<"$dump" || problem "not a $bits-bit PE file"
 
-# The host looks the plug-in up by these two names; nothing else is exported.
+# The host looks the plug-in up by these names; nothing else is exported.
 exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ {t = 1; next} t && /^\t\[/ {print $NF; next} t {exit}' <<<"$dump" | sort | tr '\n' ' ')
-[ "$exports" = "VSTPluginMain main " ] || problem "exports '$exports', expected exactly 'VSTPluginMain main'"
+[ "$exports" = "$wanted_exports" ] || problem "exports '$exports', expected exactly '${wanted_exports% }'"
 
 # Only DLLs that every Windows installation has: no compiler runtime beside the plug-in.
 system_dlls=' ADVAPI32.dll COMDLG32.dll GDI32.dll KERNEL32.dll MSIMG32.dll USER32.dll msvcrt.dll ole32.dll SHELL32.dll '
@@ -35,6 +38,6 @@ bitmaps=$(awk '/^[0-9a-f]+   Entry: ID: / {t = ($4 == "0x000002,"); next}
 [ "$bitmaps" = "0x000400 0x000401 0x000402 0x000403 0x000404 0x000405 " ] || problem "bitmap resources '$bitmaps', expected 1024 to 1029"
 
 if [ "$problems" -eq 0 ]; then
-  echo "$dll: $bits-bit PE, exports VSTPluginMain and main, system imports only, bitmaps 1024-1029"
+  echo "$dll: $bits-bit PE, exports ${wanted_exports% }, system imports only, bitmaps 1024-1029"
 fi
 [ "$problems" -eq 0 ]

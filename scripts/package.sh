@@ -2,10 +2,11 @@
 # Builds the release archives into dist/, each named with the version set in CMakeLists.txt:
 #   vellumine_<version>_amd64.deb              the Debian package
 #   vellumine_<version>_arm64.deb              the same for 64-bit ARM
-#   vellumine-<version>-linux-x86_64.tar.gz    the VST 2 module, the LV2 bundle, the factory presets,
-#                                              an install script
+#   vellumine-<version>-linux-x86_64.tar.gz    the VST 2 module, the LV2 bundle, the CLAP module, the
+#                                              factory presets, an install script
 #   vellumine-<version>-linux-aarch64.tar.gz   the same for 64-bit ARM
-#   vellumine-<version>-windows.zip            the 32-bit and 64-bit DLLs, the factory presets, a readme
+#   vellumine-<version>-windows.zip            the 32-bit and 64-bit DLLs and CLAP modules, the factory
+#                                              presets, a readme
 #   SHA256SUMS                                 over all of them
 # Uses the release build in build/, the Windows builds in build-win-i686 and build-win-x86_64
 # and the 64-bit ARM build in build-aarch64, building what is missing or out of date. The ARM
@@ -25,7 +26,7 @@ for arch in i686 x86_64; do
   # The same configuration as scripts/test-windows.sh, so that neither rebuilds the other's work.
   cmake -S . -B "build-win-$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVELLUMINE_BUILD_TOOLS=ON
-  cmake --build "build-win-$arch" -j"$jobs" --target vellumine
+  cmake --build "build-win-$arch" -j"$jobs" --target vellumine vellumine_clap
 done
 arm=0
 if can_run_aarch64; then
@@ -34,7 +35,7 @@ if can_run_aarch64; then
   # that the native build wrote.
   cmake -S . -B build-aarch64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake \
     -DCMAKE_BUILD_TYPE=Release -DVELLUMINE_NATIVE_PRESET_DIR="$root/build/presets"
-  cmake --build build-aarch64 -j"$jobs" --target vellumine vellumine_lv2_bundle vellumine_debian_changelog
+  cmake --build build-aarch64 -j"$jobs" --target vellumine vellumine_lv2_bundle vellumine_clap vellumine_debian_changelog
 else
   echo "SKIPPED: the 64-bit ARM archives not built: qemu cannot run 64-bit ARM programs on this" \
     "machine (qemu-aarch64: $probe_output), and the ARM build writes its LV2 Turtle with one"
@@ -52,14 +53,15 @@ linux_archives() {
   (cd "$build" && cpack -G DEB -B "$work/cpack-$debian_arch" >/dev/null)
   cp "$work/cpack-$debian_arch/vellumine_${version}_$debian_arch.deb" dist/
 
-  # The Linux archive: what `cmake --install` puts into lib/vst, lib/lv2 and the
-  # documentation, arranged flat, with a script that copies both editions into the current
+  # The Linux archive: what `cmake --install` puts into lib/vst, lib/lv2, lib/clap and the
+  # documentation, arranged flat, with a script that copies the editions into the current
   # user's folders.
   local stage=$work/stage-$debian_arch linux=vellumine-$version-linux-$machine
   cmake --install "$build" --prefix "$stage" --strip >/dev/null
   mkdir -p "$work/$linux"
   cp "$stage/lib/vst/vellumine.so" "$work/$linux/"
   cp -r "$stage/lib/lv2/vellumine.lv2" "$work/$linux/"
+  cp "$stage/lib/clap/vellumine.clap" "$work/$linux/"
   cp "$stage/share/doc/vellumine/"{README.md,CHANGELOG.md,copyright} "$work/$linux/"
   cp -r "$stage/share/vellumine/presets" "$work/$linux/"
   cp packaging/install.sh "$work/$linux/"
@@ -71,8 +73,8 @@ if [ "$arm" = 1 ]; then linux_archives build-aarch64 arm64 aarch64; fi
 # The Windows archive: one folder per architecture, and a readme with Windows line ends.
 windows=vellumine-$version-windows
 mkdir -p "$work/$windows/32-bit" "$work/$windows/64-bit"
-cp build-win-i686/vellumine.dll "$work/$windows/32-bit/"
-cp build-win-x86_64/vellumine.dll "$work/$windows/64-bit/"
+cp build-win-i686/vellumine.{dll,clap} "$work/$windows/32-bit/"
+cp build-win-x86_64/vellumine.{dll,clap} "$work/$windows/64-bit/"
 # The preset files are the same bytes on every platform; the native build generates them.
 cp -r build/presets "$work/$windows/presets"
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/windows-readme.txt >"$work/$windows/README.txt"

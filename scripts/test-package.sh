@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds the release archives (scripts/package.sh) and uses each one as a user would:
 # - the Debian package: lintian reports no error; installed with apt-get, qtractor's scanner
-#   loads /usr/lib/vst/vellumine.so, lv2ls finds the bundle on the system path and lv2info
+#   loads /usr/lib/vst/vellumine.so and /usr/lib/clap/vellumine.clap, lv2ls finds the bundle on
+#   the system path and lv2info
 #   shows its 28 ports, and plughost renders the same samples through the installed module as
 #   through the build tree; removed with apt-get, it leaves no file behind;
-# - the Windows zip: `plughost check` on each DLL in the unpacked folders, under Wine (the
-#   32-bit one where the machine can execute 32-bit programs);
-# - the Linux tarball: its install script into a temporary home, where hosts find both
+# - the Windows zip: `plughost check` on each DLL and CLAP module in the unpacked folders, under
+#   Wine (the 32-bit ones where the machine can execute 32-bit programs);
+# - the Linux tarball: its install script into a temporary home, where hosts find the
 #   editions, and out again;
 # - the 64-bit ARM package and tarball, without installing them: the same files as the x86-64
 #   ones, every binary an AArch64 one, the LV2 plug-in's binary needing only the C and C++
@@ -71,6 +72,7 @@ installed_here=1
 mapfile -t package_files < <(dpkg -L vellumine)
 
 tools/hosts/qtractor-scan.sh /usr/lib/vst/vellumine.so || fail "qtractor's scanner on the installed module"
+tools/hosts/qtractor-scan-clap.sh /usr/lib/clap/vellumine.clap || fail "qtractor's scanner on the installed CLAP module"
 # Outputs are read whole: grep -q would stop reading early and fail the pipeline.
 listed=$(LV2_PATH=/usr/lib/lv2 lv2ls 2>/dev/null || true)
 grep -qx "$uri" <<<"$listed" || fail "lv2ls does not list $uri from /usr/lib/lv2"
@@ -108,18 +110,20 @@ for arch in i686 x86_64; do
   folder=64-bit
   [ "$arch" = i686 ] && folder=32-bit
   if [ "$arch" = i686 ] && ! can_execute_32_bit; then
-    echo "SKIPPED: plughost check of $windows/$folder/vellumine.dll not run: this machine cannot" \
+    echo "SKIPPED: plughost check of $windows/$folder/vellumine.dll and vellumine.clap not run: this machine cannot" \
       "execute 32-bit x86 programs (/usr/lib/wine/wine --version: ${probe_output##*: })"
     continue
   fi
   cmake --build "build-win-$arch" --target plughost >/dev/null
-  # Wine does not translate Unix paths: the check runs in the DLL's folder on its name.
-  summary=$(cd "$work/$windows/$folder" &&
-    VELLUMINE_WINEPREFIX="$root/build-win-$arch/.wine" "$root/scripts/wine-run.sh" \
-      "$root/build-win-$arch/plughost.exe" check vellumine.dll | tr -d '\r' | tail -n 1) ||
-    fail "plughost check of $windows/$folder/vellumine.dll"
-  echo "$windows/$folder/vellumine.dll: $summary"
-  grep -q '^[0-9]* passed, 0 failed' <<<"$summary" || fail "plughost check of $windows/$folder/vellumine.dll: $summary"
+  for module in vellumine.dll vellumine.clap; do
+    # Wine does not translate Unix paths: the check runs in the module's folder on its name.
+    summary=$(cd "$work/$windows/$folder" &&
+      VELLUMINE_WINEPREFIX="$root/build-win-$arch/.wine" "$root/scripts/wine-run.sh" \
+        "$root/build-win-$arch/plughost.exe" check "$module" | tr -d '\r' | tail -n 1) ||
+      fail "plughost check of $windows/$folder/$module"
+    echo "$windows/$folder/$module: $summary"
+    grep -q '^[0-9]* passed, 0 failed' <<<"$summary" || fail "plughost check of $windows/$folder/$module: $summary"
+  done
 done
 
 echo "== the Linux archive"
@@ -129,6 +133,7 @@ mkdir -p "$home"
 diff -r build/presets "$work/$linux/presets" >/dev/null || fail "the Linux archive's presets differ from the build's"
 HOME=$home "$work/$linux/install.sh"
 tools/hosts/qtractor-scan.sh "$home/.vst/vellumine.so" || fail "qtractor's scanner on ~/.vst/vellumine.so"
+tools/hosts/qtractor-scan-clap.sh "$home/.clap/vellumine.clap" || fail "qtractor's scanner on ~/.clap/vellumine.clap"
 # Without LV2_PATH, hosts search ~/.lv2 first.
 info=$(env -u LV2_PATH HOME="$home" lv2info "$uri" 2>/dev/null || true)
 grep -q "Bundle: *file://$home/.lv2/vellumine.lv2/" <<<"$info" || fail "lv2info does not find the bundle in ~/.lv2"

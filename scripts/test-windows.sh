@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the plug-in, its tests and plughost for 32-bit and 64-bit Windows, checks each
-# DLL as a file, and runs the tests under Wine (`plughost check` on each DLL runs in
-# scripts/test-package.sh, on the DLLs as the release archive holds them).
+# DLL and CLAP module as a file, and runs the tests under Wine (`plughost check` on each DLL
+# and CLAP module runs in scripts/test-package.sh, on the files as the release archive holds them).
 # A machine that cannot execute 32-bit x86 code at all still builds and checks the 32-bit
 # DLL; only its tests are left out, with one line that says so.
 set -euo pipefail
@@ -19,12 +19,13 @@ for arch in i686 x86_64; do
     -DCMAKE_BUILD_TYPE=Release -DVELLUMINE_BUILD_TOOLS=ON
   cmake --build "$dir" -j"$jobs"
   scripts/check-pe.sh "$dir/vellumine.dll" "$bits"
+  scripts/check-pe.sh "$dir/vellumine.clap" "$bits" clap_entry
   if [ "$bits" = 32 ] && ! can_execute_32_bit; then
     echo "SKIPPED: 32-bit Windows tests not run: this machine cannot execute 32-bit x86 programs" \
-      "(/usr/lib/wine/wine --version: ${probe_output##*: }); the 32-bit DLL and plughost.exe were built and the DLL checked as a file"
+      "(/usr/lib/wine/wine --version: ${probe_output##*: }); the 32-bit DLL, CLAP module and plughost.exe were built and the DLL and CLAP module checked as files"
     continue
   fi
-  # `plughost check` on the DLL runs in scripts/test-package.sh, on the copy in the release
-  # archive: the same file, checked once.
-  ctest --test-dir "$dir" --output-on-failure --timeout 600 -E '^plughost\.check\.vellumine$'
+  # `plughost check` on the DLL and the CLAP module runs in scripts/test-package.sh, on the
+  # copies in the release archive: the same files, checked once.
+  ctest --test-dir "$dir" --output-on-failure --timeout 600 -E '^plughost\.check\.vellumine(_clap)?$'
 done

@@ -16,9 +16,10 @@ declare -A allowed=(
   [editor]="editor gui platform core"
   [lv2]="lv2 editor gui platform core engine presets"
   [vst2]="vst2 editor gui platform core engine"
+  [clap]="clap editor gui platform core engine"
 )
 # system headers that belong to one door only
-declare -A door_headers=([lv2]="lv2/")
+declare -A door_headers=([lv2]="lv2/" [clap]="clap/")
 
 failures=0
 for folder in "$src"/*/; do

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "plughost/clap_commands.h"
 #include "plughost/render.h"
 
 namespace plughost {
@@ -15,7 +16,13 @@ struct Subject {
     std::unique_ptr<PluginModule> module;
     std::unique_ptr<Host> host;
     std::unique_ptr<StereoRig> rig;
+    std::unique_ptr<clap::ClapStereo> clapPlugin;  // a CLAP entry instead of the rig
     std::vector<double> noise, silence;  // ns per frame of each run
+
+    void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames) {
+        if (clapPlugin) clapPlugin->process(inLeft, inRight, outLeft, outRight, frames);
+        else rig->process(inLeft, inRight, outLeft, outRight, frames, false);
+    }
 };
 
 double median(std::vector<double> values) {
@@ -25,18 +32,23 @@ double median(std::vector<double> values) {
 }
 
 // Nanoseconds per frame to process the whole of left and right.
-double timePass(StereoRig& rig, const std::vector<float>& left, const std::vector<float>& right, int block) {
+double timePass(Subject& subject, const std::vector<float>& left, const std::vector<float>& right, int block) {
     std::vector<float> outLeft(static_cast<std::size_t>(block)), outRight(static_cast<std::size_t>(block));
     const auto started = std::chrono::steady_clock::now();
     for (std::size_t done = 0; done < left.size(); done += static_cast<std::size_t>(block)) {
         const int frames = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(block), left.size() - done));
-        rig.process(&left[done], &right[done], outLeft.data(), outRight.data(), frames, false);
+        subject.process(&left[done], &right[done], outLeft.data(), outRight.data(), frames);
     }
     const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - started;
     return took.count() / static_cast<double>(left.size());
 }
 
 bool prepare(const BenchEntry& entry, const BenchOptions& options, Subject& subject, std::string& error) {
+    if (clap::isClapPath(entry.path)) {
+        subject.clapPlugin = clap::ClapStereo::create(entry, BenchOptions::kSampleRate, options.blockSize, error);
+        if (!subject.clapPlugin) error = entry.label + ": " + error;
+        return subject.clapPlugin != nullptr;
+    }
     subject.module = PluginModule::load(entry.path, error);
     if (!subject.module) return false;
     subject.host = std::make_unique<Host>(BenchOptions::kSampleRate);
@@ -79,17 +91,17 @@ bool runBenchmarks(const std::vector<BenchEntry>& entries, const BenchOptions& o
     }
     for (int run = 0; run < options.runs; ++run) {
         for (Subject& s : subjects) {
-            s.noise.push_back(timePass(*s.rig, left, right, options.blockSize));
-            s.silence.push_back(timePass(*s.rig, silence, silence, options.blockSize));
+            s.noise.push_back(timePass(s, left, right, options.blockSize));
+            s.silence.push_back(timePass(s, silence, silence, options.blockSize));
         }
     }
     results.clear();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         Subject& s = subjects[i];
         const double ns = median(s.noise);
-        results.push_back({entries[i].label, s.rig->instanceCount(), ns, 1e9 / (ns * BenchOptions::kSampleRate),
-                           median(s.silence)});
-        s.rig->stop();
+        results.push_back({entries[i].label, s.rig ? s.rig->instanceCount() : 1, ns,
+                           1e9 / (ns * BenchOptions::kSampleRate), median(s.silence)});
+        if (s.rig) s.rig->stop();
     }
     return true;
 }

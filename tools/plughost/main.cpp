@@ -1,4 +1,4 @@
-// plughost: a small command-line VST 2 host. See `plughost help`.
+// plughost: a small command-line VST 2 and CLAP host. See `plughost help`.
 #include <unistd.h>
 
 #include <chrono>
@@ -10,6 +10,7 @@
 
 #include "plughost/bench.h"
 #include "plughost/check.h"
+#include "plughost/clap_commands.h"
 #include "plughost/command_line.h"
 #include "plughost/default_signal.h"
 #include "plughost/edit.h"
@@ -40,6 +41,8 @@ constexpr const char* kUsage =
 #else
     "  plughost edit PLUGIN [--seconds S]\n"
 #endif
+    "A PLUGIN whose name ends in .clap is loaded as a CLAP module (its factory's first plug-in);\n"
+    "presets, programs and --accumulate apply to VST 2 modules only.\n"
     "PRESET is any of --bank FILE.fxb (loaded into all programs), --program N (selected after\n"
     "the bank), --preset FILE.fxp (loaded into the current program), applied in that order.\n"
     "Without -i, render uses a built-in phrase of plucked notes and a hit, then silence.\n"
@@ -71,6 +74,11 @@ int runInfo(CommandLine& args) {
         options.allParameters = true;
     }
     std::string error;
+    if (clap::isClapPath(path)) {
+        auto module = clap::ClapModule::load(path, error);
+        if (!module || !clap::printClapInfo(*module, std::cout, error)) return fail(error);
+        return 0;
+    }
     auto module = loadModule(path, error);
     if (!module || !printInfo(*module, options, std::cout, error)) return fail(error);
     return 0;
@@ -196,11 +204,15 @@ int runRender(CommandLine& args) {
         !loadAutomation(r, input.sampleRate, r.options.automation, error)) {
         return fail(error);
     }
-    auto module = loadModule(r.plugin, error);
-    if (!module) return fail(error);
     if (isatty(STDERR_FILENO)) r.options.progress = showProgress;
     const auto started = std::chrono::steady_clock::now();
-    if (!render(*module, input, r.options, output, error)) return fail(error);
+    if (clap::isClapPath(r.plugin)) {
+        auto module = clap::ClapModule::load(r.plugin, error);
+        if (!module || !clap::renderClap(*module, input, r.options, output, error)) return fail(error);
+    } else {
+        auto module = loadModule(r.plugin, error);
+        if (!module || !render(*module, input, r.options, output, error)) return fail(error);
+    }
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!writeFloatWav(r.output, output, error)) return fail(error);
     if (!r.plot.empty() && !writePlot(r, input, output, error)) return fail(error);
@@ -290,6 +302,12 @@ int runCheck(CommandLine& args) {
         }
     }
     if (!checkChoiceFiles(options.preset, error)) return fail(error);
+    if (clap::isClapPath(path)) {
+        if (!options.preset.empty() || options.program) return fail("presets and programs are VST 2 matters");
+        auto module = clap::ClapModule::load(path, error);
+        if (!module) return fail(error);
+        return clap::runClapChecks(*module, options, std::cout).failed == 0 ? 0 : 1;
+    }
     auto module = loadModule(path, error);
     if (!module) return fail(error);
     const CheckSummary summary = runChecks(*module, options, std::cout);
@@ -342,6 +360,13 @@ int runIsolatedCheck(CommandLine& args) {
     options.seed = static_cast<unsigned>(seed);
     while (!args.done()) {
         if (!parsePresetOption(args, args.next(), options.preset, options.program, error)) return fail(error);
+    }
+    if (clap::isClapPath(path)) {
+        auto module = clap::ClapModule::load(path, error);
+        if (!module) return fail(error);
+        return serveIsolated(channel, [&](Findings& findings) {
+            clap::runOneClapCheck(*module, options, static_cast<std::size_t>(number), findings);
+        });
     }
     auto module = loadModule(path, error);
     if (!module) return fail(error);

@@ -1,0 +1,199 @@
+#include "clap/delay_instance.h"
+
+#include <clap/events.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "clap/clap_gui.h"
+#include "engine/denormal_guard.h"
+
+namespace clapdoor {
+namespace {
+
+constexpr std::uint32_t kAllParameters = (std::uint64_t{1} << kNumDefinedParams) - 1;
+// The engine keeps ten seconds per channel: 30 MB at 384 kHz. Rates beyond that are refused.
+constexpr double kHighestRate = 1536000.0;
+
+template <typename Each>
+void forEachIndex(std::uint32_t indices, Each&& each) {
+    for (std::int32_t index = 0; indices != 0; ++index, indices >>= 1)
+        if (indices & 1) each(index);
+}
+
+}  // namespace
+
+DelayInstance::DelayInstance(const clap_host_t* host) : hostRecord(host) {
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
+        values[static_cast<std::size_t>(index)].store(kParameters[index].initial);
+}
+
+DelayInstance::~DelayInstance() = default;
+
+void DelayInstance::init() {
+    hostParams = static_cast<const clap_host_params_t*>(hostRecord->get_extension(hostRecord, CLAP_EXT_PARAMS));
+}
+
+// The Init values first and then the changed ones, as the LV2 edition applies them, so both
+// editions start from the same engine settings.
+bool DelayInstance::activate(double sampleRate) {
+    if (!(sampleRate >= 1.0 && sampleRate <= kHighestRate)) return false;
+    auto built = std::make_unique<DelayEngine>(static_cast<float>(sampleRate));
+    const DenormalGuard flushDenormals;
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) {
+        applied[static_cast<std::size_t>(index)] = kParameters[index].initial;
+        built->applyParameter(index, kParameters[index].initial);
+    }
+    engine = std::move(built);
+    pendingApply.fetch_or(kAllParameters);
+    applyPending();
+    return true;
+}
+
+// As VST 2's resume: the delay lines and the filter states start from silence again.
+void DelayInstance::reset() {
+    if (engine) engine->clearState();
+}
+
+clap_process_status DelayInstance::process(const clap_process_t& block) {
+    if (!engine || block.audio_inputs_count < 1 || block.audio_outputs_count < 1 ||
+        block.audio_inputs[0].channel_count < 2 || block.audio_outputs[0].channel_count < 2 ||
+        !block.audio_inputs[0].data32 || !block.audio_outputs[0].data32)
+        return CLAP_PROCESS_ERROR;
+    const DenormalGuard flushDenormals;  // the parameter arithmetic too, not only the samples
+    applyPending();
+    sendToHost(block.out_events);
+    const std::uint32_t events = block.in_events ? block.in_events->size(block.in_events) : 0;
+    std::uint32_t done = 0;
+    for (std::uint32_t e = 0; e < events; ++e) {
+        const clap_event_header_t* header = block.in_events->get(block.in_events, e);
+        if (!header) continue;
+        const std::uint32_t at = std::min(header->time, block.frames_count);
+        if (at > done) run(block, done, at);
+        done = std::max(done, at);
+        applyEvent(*header);
+    }
+    run(block, done, block.frames_count);
+    return CLAP_PROCESS_CONTINUE;
+}
+
+void DelayInstance::run(const clap_process_t& block, std::uint32_t from, std::uint32_t to) {
+    if (to <= from) return;
+    const clap_audio_buffer_t& in = block.audio_inputs[0];
+    const clap_audio_buffer_t& out = block.audio_outputs[0];
+    const float* inputs[2] = {in.data32[0] + from, in.data32[1] + from};
+    float* outputs[2] = {out.data32[0] + from, out.data32[1] + from};
+    engine->processReplacing(inputs, outputs, static_cast<std::int32_t>(to - from));
+}
+
+double DelayInstance::unitValue(std::int32_t index) const { return toUnitValue(index, normalizedValueOf(index)); }
+
+void DelayInstance::flush(const clap_input_events_t* in, const clap_output_events_t* out) {
+    const DenormalGuard flushDenormals;
+    if (engine) applyPending();
+    const std::uint32_t events = in ? in->size(in) : 0;
+    for (std::uint32_t e = 0; e < events; ++e)
+        if (const clap_event_header_t* header = in->get(in, e)) applyEvent(*header);
+    sendToHost(out);
+}
+
+void DelayInstance::applyEvent(const clap_event_header_t& header) {
+    if (header.space_id != CLAP_CORE_EVENT_SPACE_ID || header.type != CLAP_EVENT_PARAM_VALUE ||
+        header.size < sizeof(clap_event_param_value_t))
+        return;
+    const auto& event = reinterpret_cast<const clap_event_param_value_t&>(header);
+    if (event.param_id >= static_cast<clap_id>(kNumDefinedParams)) return;
+    const auto index = static_cast<std::int32_t>(event.param_id);
+    const float value = fromUnitValue(index, static_cast<float>(event.value));
+    values[static_cast<std::size_t>(index)].store(value);
+    hostChanges.fetch_or(std::uint32_t{1} << index, std::memory_order_release);
+    if (!engine || value == applied[static_cast<std::size_t>(index)]) return;
+    applied[static_cast<std::size_t>(index)] = value;
+    engine->applyParameter(index, value);
+}
+
+void DelayInstance::applyPending() {
+    forEachIndex(pendingApply.exchange(0, std::memory_order_acquire), [&](std::int32_t index) {
+        const float value = normalizedValueOf(index);
+        if (value == applied[static_cast<std::size_t>(index)]) return;
+        applied[static_cast<std::size_t>(index)] = value;
+        engine->applyParameter(index, value);
+    });
+}
+
+void DelayInstance::sendToHost(const clap_output_events_t* out) {
+    while (const std::optional<Outgoing> item = toHost.pop()) {
+        if (!out) continue;
+        const clap_event_header_t header{0, 0, CLAP_CORE_EVENT_SPACE_ID, item->type, 0};
+        if (item->type == CLAP_EVENT_PARAM_VALUE) {
+            clap_event_param_value_t event{header, static_cast<clap_id>(item->index), nullptr, -1, -1, -1, -1,
+                                           toUnitValue(item->index, item->value)};
+            event.header.size = sizeof event;
+            out->try_push(out, &event.header);
+        } else {
+            clap_event_param_gesture_t event{header, static_cast<clap_id>(item->index)};
+            event.header.size = sizeof event;
+            out->try_push(out, &event.header);
+        }
+    }
+}
+
+// While the host processes, the next block carries the events; otherwise it is asked to
+// flush the parameters.
+void DelayInstance::queueForHost(const Outgoing& event) {
+    toHost.push(event);
+    if (!processing.load(std::memory_order_acquire) && hostParams) hostParams->request_flush(hostRecord);
+}
+
+void DelayInstance::store(std::int32_t index, float normalized) {
+    values[static_cast<std::size_t>(index)].store(normalized);
+    pendingApply.fetch_or(std::uint32_t{1} << index, std::memory_order_release);
+}
+
+void DelayInstance::beginGesture(std::int32_t index) { queueForHost({CLAP_EVENT_PARAM_GESTURE_BEGIN, index, 0.0f}); }
+
+// Kept as the host will send it back: the unit value made normalized again.
+void DelayInstance::edit(std::int32_t index, float normalized) {
+    const float value = fromUnitValue(index, toUnitValue(index, normalizedValue(normalized)));
+    store(index, value);
+    queueForHost({CLAP_EVENT_PARAM_VALUE, index, value});
+}
+
+void DelayInstance::endGesture(std::int32_t index) { queueForHost({CLAP_EVENT_PARAM_GESTURE_END, index, 0.0f}); }
+
+bool DelayInstance::save(const clap_ostream_t& stream) const {
+    ParameterValues current;
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
+        current[static_cast<std::size_t>(index)] = normalizedValueOf(index);
+    const std::vector<unsigned char> bytes = encodeState(current);
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const std::int64_t written = stream.write(&stream, bytes.data() + sent, bytes.size() - sent);
+        if (written <= 0) return false;
+        sent += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The whole stream is read and judged before anything changes.
+bool DelayInstance::load(const clap_istream_t& stream) {
+    std::vector<unsigned char> bytes(kLargestState + 1);
+    std::size_t received = 0;
+    while (received < bytes.size()) {
+        const std::int64_t read = stream.read(&stream, bytes.data() + received, bytes.size() - received);
+        if (read < 0) return false;
+        if (read == 0) break;
+        received += static_cast<std::size_t>(read);
+    }
+    bytes.resize(received);
+    const std::optional<ParameterValues> loaded = decodeState(bytes);
+    if (!loaded) return false;
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) store(index, (*loaded)[static_cast<std::size_t>(index)]);
+    hostChanges.fetch_or(kAllParameters, std::memory_order_release);
+    if (hostParams) hostParams->rescan(hostRecord, CLAP_PARAM_RESCAN_VALUES);
+    return true;
+}
+
+void DelayInstance::setGui(std::unique_ptr<DelayGui> gui) { editorGui = std::move(gui); }
+
+}  // namespace clapdoor

@@ -1,0 +1,92 @@
+// One instance of the CLAP plug-in: the delay engine built at the rate the host activates it
+// with, the parameter values, the state, and what passes between the editor and the host.
+// The host's parameter events are applied at their frame: the block is split there.
+#pragma once
+
+#include <clap/host.h>
+#include <clap/ext/params.h>
+#include <clap/process.h>
+#include <clap/stream.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "clap/clap_state.h"
+#include "clap/event_ring.h"
+#include "engine/delay_engine.h"
+
+namespace clapdoor {
+
+class DelayGui;
+
+class DelayInstance {
+public:
+    explicit DelayInstance(const clap_host_t* host);
+    ~DelayInstance();
+    DelayInstance(const DelayInstance&) = delete;
+    DelayInstance& operator=(const DelayInstance&) = delete;
+
+    const clap_host_t* host() const { return hostRecord; }
+    void init();  // the host's extensions, which it may give only from init on
+
+    // Main thread. Builds the engine (the only allocation of processing); false for a rate
+    // the engine cannot run at.
+    bool activate(double sampleRate);
+    void deactivate() { engine.reset(); }
+    // Audio thread.
+    void setProcessing(bool on) { processing.store(on, std::memory_order_release); }
+    void reset();
+    clap_process_status process(const clap_process_t& block);
+
+    // Parameters, in unit values; flush runs on the audio thread while active, on the main
+    // thread otherwise.
+    double unitValue(std::int32_t index) const;
+    void flush(const clap_input_events_t* in, const clap_output_events_t* out);
+
+    // Main thread.
+    bool save(const clap_ostream_t& stream) const;
+    bool load(const clap_istream_t& stream);
+
+    // The editor's side, main thread: values as the editor holds them (normalized), and edits
+    // that reach the host as gesture and value events.
+    float normalizedValueOf(std::int32_t index) const { return values[static_cast<std::size_t>(index)].load(); }
+    void beginGesture(std::int32_t index);
+    void edit(std::int32_t index, float normalized);
+    void endGesture(std::int32_t index);
+    // The parameters the host changed since the last call, bit i for index i.
+    std::uint32_t takeHostChanges() { return hostChanges.exchange(0, std::memory_order_acquire); }
+
+    DelayGui* gui() const { return editorGui.get(); }
+    void setGui(std::unique_ptr<DelayGui> gui);
+
+private:
+    struct Outgoing {
+        std::uint16_t type = 0;  // CLAP_EVENT_PARAM_GESTURE_BEGIN, _VALUE or _END
+        std::int32_t index = 0;
+        float value = 0.0f;
+    };
+
+    void store(std::int32_t index, float normalized);
+    void applyPending();
+    void applyEvent(const clap_event_header_t& header);
+    void sendToHost(const clap_output_events_t* out);
+    void queueForHost(const Outgoing& event);
+    void run(const clap_process_t& block, std::uint32_t from, std::uint32_t to);
+
+    const clap_host_t* hostRecord;
+    const clap_host_params_t* hostParams = nullptr;
+    std::unique_ptr<DelayEngine> engine;
+    std::array<std::atomic<float>, kNumDefinedParams> values;
+    // The value each parameter was last applied with: applying one again is not harmless (an
+    // LFO's rate or shape restarts its cycle), so only changes reach the engine.
+    std::array<float, kNumDefinedParams> applied{};
+    std::atomic<std::uint32_t> pendingApply{0};  // stored by the editor or a state, not yet applied
+    std::atomic<std::uint32_t> hostChanges{0};   // for the editor's controls
+    std::atomic<bool> processing{false};
+    EventRing<Outgoing, 4096> toHost;
+    std::unique_ptr<DelayGui> editorGui;
+};
+
+}  // namespace clapdoor
