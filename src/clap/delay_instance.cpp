@@ -63,6 +63,7 @@ clap_process_status DelayInstance::process(const clap_process_t& block) {
         return CLAP_PROCESS_ERROR;
     const DenormalGuard flushDenormals;  // the parameter arithmetic too, not only the samples
     applyPending();
+    if (block.transport) followTempo(*block.transport);
     sendToHost(block.out_events);
     const std::uint32_t events = block.in_events ? block.in_events->size(block.in_events) : 0;
     std::uint32_t done = 0;
@@ -98,10 +99,18 @@ void DelayInstance::flush(const clap_input_events_t* in, const clap_output_event
     sendToHost(out);
 }
 
+// The host's tempo, which a synced delay follows; transports without one are ignored.
+void DelayInstance::followTempo(const clap_event_transport_t& transport) {
+    if (engine && (transport.flags & CLAP_TRANSPORT_HAS_TEMPO)) engine->setTempo(transport.tempo);
+}
+
 void DelayInstance::applyEvent(const clap_event_header_t& header) {
-    if (header.space_id != CLAP_CORE_EVENT_SPACE_ID || header.type != CLAP_EVENT_PARAM_VALUE ||
-        header.size < sizeof(clap_event_param_value_t))
+    if (header.space_id != CLAP_CORE_EVENT_SPACE_ID) return;
+    if (header.type == CLAP_EVENT_TRANSPORT && header.size >= sizeof(clap_event_transport_t)) {
+        followTempo(reinterpret_cast<const clap_event_transport_t&>(header));
         return;
+    }
+    if (header.type != CLAP_EVENT_PARAM_VALUE || header.size < sizeof(clap_event_param_value_t)) return;
     const auto& event = reinterpret_cast<const clap_event_param_value_t&>(header);
     if (event.param_id >= static_cast<clap_id>(kNumDefinedParams)) return;
     const auto index = static_cast<std::int32_t>(event.param_id);

@@ -70,6 +70,7 @@ private:
 
     void store(std::int32_t index, float normalized);
     void applyPending();
+    void followTempo(const clap_event_transport_t& transport);
     void applyEvent(const clap_event_header_t& header);
     void sendToHost(const clap_output_events_t* out);
     void queueForHost(const Outgoing& event);

@@ -230,4 +230,31 @@ TEST_F(ClapDoorTest, ARepeatedValueDoesNotRestartAnLfo) {
     }
 }
 
+// Sync on a quarter note follows the host's tempo from the transport event's frame: an impulse
+// before and one after a change from 90 to 140 BPM echo one beat of each later.
+TEST_F(ClapDoorTest, ASyncedDelayFollowsTheTransportsTempoFromItsFrame) {
+    constexpr std::uint32_t kFrames = 80000;
+    InputEvents events;
+    OutputEvents sent;
+    for (const Setting& s : {Setting{OriginMix, 0.0f}, Setting{DelayMix, 100.0f}, Setting{DelayFilterType, 1.0f},
+                             Setting{DelayCutoff, 0.0f}, Setting{DelaySync, 11.0f}})
+        events.addValue(0, s.index, s.unitValue);
+    plugin->flush(events, sent);
+    ASSERT_TRUE(plugin->activate(44100.0, kFrames));
+    const AudioThreadScope audio;
+    ASSERT_TRUE(plugin->startProcessing());
+    std::vector<float> in(kFrames), left(kFrames), right(kFrames);
+    in[0] = in[50000] = 1.0f;
+    events.clear();
+    events.addTempo(0, 90.0);
+    events.addTempo(40000, 140.0);
+    const float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {left.data(), right.data()};
+    plugin->process(ins, outs, kFrames, events, sent);
+    std::vector<std::uint32_t> echoes;
+    for (std::uint32_t i = 0; i < kFrames; ++i)
+        if (left[i] != 0.0f) echoes.push_back(i);
+    EXPECT_EQ(echoes, (std::vector<std::uint32_t>{29400, 50000 + 18900}));
+}
+
 }  // namespace

@@ -175,6 +175,14 @@ void InputEvents::addGesture(std::uint32_t time, clap_id id, bool begin) {
     events.push_back(event);
 }
 
+void InputEvents::addTempo(std::uint32_t time, double beatsPerMinute) {
+    Event event{};
+    event.transport.header = {sizeof(clap_event_transport_t), time, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_TRANSPORT, 0};
+    event.transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
+    event.transport.tempo = beatsPerMinute;
+    events.push_back(event);
+}
+
 OutputEvents::OutputEvents() {
     record.ctx = this;
     record.try_push = push;

@@ -106,6 +106,8 @@ public:
     InputEvents& operator=(const InputEvents&) = delete;
     void addValue(std::uint32_t time, clap_id id, double value);
     void addGesture(std::uint32_t time, clap_id id, bool begin);
+    // A transport event that tells only the tempo.
+    void addTempo(std::uint32_t time, double beatsPerMinute);
     void clear() { events.clear(); }
     bool empty() const { return events.empty(); }
     const clap_input_events_t* list() const { return &record; }
@@ -115,6 +117,7 @@ private:
         clap_event_header_t header;
         clap_event_param_value_t value;
         clap_event_param_gesture_t gesture;
+        clap_event_transport_t transport;
     };
     clap_input_events_t record;
     std::vector<Event> events;
