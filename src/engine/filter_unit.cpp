@@ -1,5 +1,6 @@
 #include "engine/filter_unit.h"
 
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -25,12 +26,18 @@ void FilterUnit::reset() {
     volumeLfo.reset();
 }
 
-bool FilterUnit::silenceRunaway() {
-    bool inRange = true;
+void FilterUnit::clearStrayStates() {
+    bool inRange = true, settled = true;
     for (float s : state) inRange = inRange && std::fabs(s) <= kRunawayLevel;  // false for NaN
-    if (inRange) return false;
+    for (float s : state) settled = settled && std::fabs(s) < kSettledLevel;  // stops at a state with sound
+    if (inRange && !settled) return;
     for (float& s : state) s = 0.0f;
-    return true;
+}
+
+bool FilterUnit::atRest() const {
+    std::uint32_t bits = 0;
+    for (float s : state) bits |= std::bit_cast<std::uint32_t>(s);
+    return bits == 0;
 }
 
 void FilterUnit::setCutoff(float x) {
