@@ -235,7 +235,7 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
     for (std::size_t u = 0; u < units.size(); ++u) units[u]->store(running[u]);
     writePosition = w;
 
-    for (auto& unit : units) unit->clearStrayStates();
+    for (auto& unit : units) unit->silenceRunaway();
     silenceNonFiniteDelay(start, sampleFrames, length);
     if constexpr (Accumulate) {
         // Ours was held to the ceiling before it was added; what the host's buffer held stays.

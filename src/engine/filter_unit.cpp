@@ -1,6 +1,5 @@
 #include "engine/filter_unit.h"
 
-#include <bit>
 #include <cmath>
 
 namespace {
@@ -26,18 +25,12 @@ void FilterUnit::reset() {
     volumeLfo.reset();
 }
 
-void FilterUnit::clearStrayStates() {
-    bool inRange = true, settled = true;
+bool FilterUnit::silenceRunaway() {
+    bool inRange = true;
     for (float s : state) inRange = inRange && std::fabs(s) <= kRunawayLevel;  // false for NaN
-    for (float s : state) settled = settled && std::fabs(s) < kSettledLevel;  // stops at a state with sound
-    if (inRange && !settled) return;
+    if (inRange) return false;
     for (float& s : state) s = 0.0f;
-}
-
-bool FilterUnit::atRest() const {
-    std::uint32_t bits = 0;
-    for (float s : state) bits |= std::bit_cast<std::uint32_t>(s);
-    return bits == 0;
+    return true;
 }
 
 void FilterUnit::setCutoff(float x) {

@@ -19,11 +19,9 @@ public:
     FilterUnit& operator=(const FilterUnit&) = delete;
 
     void reset();
-    // Clears the filter's states to +0.0 when one is no longer finite or has run away beyond
-    // kRunawayLevel, or when all four have died away below kSettledLevel. The LFOs run on.
-    void clearStrayStates();
-    // Whether all four states are +0.0.
-    bool atRest() const;
+    // Clears the filter's states when one is no longer finite or has run away beyond
+    // kRunawayLevel; answers whether it did. The LFOs run on.
+    bool silenceRunaway();
     void setCutoff(float x);
     void setDamping(float q) { damping = q; }
     void setCutoffScale(float scale) { cutoffScale = scale; }
@@ -114,11 +112,6 @@ public:
     // range, so a state that grows past it is pumped by modulation (an undamped filter
     // swept by its LFO gains energy without bound) and would go on to infinity and NaN.
     static constexpr float kRunawayLevel = 1e9f;
-    // With denormals flushed a decaying filter may never reach zero by itself: once fc x band
-    // and q x band fall below the smallest normal float (1.2e-38) they flush to zero and the
-    // states stop where they are, just above it, for good (with an LFO they wander there).
-    // Below 1e-30, 600 dB under full scale, the filter holds nothing, and becomes silent.
-    static constexpr float kSettledLevel = 1e-30f;
 
 private:
     // The table set is declared first so that it is filled before the LFOs that read it.

@@ -203,12 +203,9 @@ public:
             outL[n] = mix(outL[n], oldL, dryL, accumulate);
             outR[n] = mix(outR[n], oldR, dryR, accumulate);
         }
-        // States that ran away, or all died away below 1e-30, are cleared.
         for (PlainUnit& u : units)
             if (!(std::fabs(u.low) <= 1e9f && std::fabs(u.high) <= 1e9f && std::fabs(u.band) <= 1e9f &&
-                  std::fabs(u.notch) <= 1e9f) ||
-                (std::fabs(u.low) < 1e-30f && std::fabs(u.high) < 1e-30f && std::fabs(u.band) < 1e-30f &&
-                 std::fabs(u.notch) < 1e-30f))
+                  std::fabs(u.notch) <= 1e9f))
                 u.low = u.high = u.band = u.notch = 0.0f;
     }
 
