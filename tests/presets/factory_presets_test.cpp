@@ -181,7 +181,9 @@ TEST(FactoryPresets, SyncedPresetsLandOnTheirNoteAtTheHostsTempo) {
         {"Triplet Eighth Sync", 1.0 / 3.0}, {"Half Note Sync", 2.0},
     };
     const auto presets = factoryPresets();
-    for (const auto& [name, beats] : kBeats) {
+    for (const auto& [noteName, noteBeats] : kBeats) {
+        const char* name = noteName;  // copies: clang before 16 cannot capture a structured binding in a lambda
+        const double beats = noteBeats;
         const auto found = std::find_if(presets.begin(), presets.end(),
                                         [&](const FactoryPreset& p) { return std::string_view(p.name) == name; });
         ASSERT_NE(found, presets.end()) << name;
