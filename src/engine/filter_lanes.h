@@ -24,14 +24,32 @@ public:
     Float4 tick() {
         const Int4 index = phase.truncated() & indexMask;
         const Float4 result = lookUp(index) * depth;
+        advancePhase();
+        return result;
+    }
+
+    // A tick's step of the phases, without the table look-up.
+    void advancePhase() {
         phase = phase + increment;
         // Lanes past the wrap threshold lose their whole table lengths; the others lose +0.0,
         // which leaves any value as it is.
         const Mask4 past = phase >= Float4::all(Lfo::kWrapThreshold);
         const Int4 whole = andNot(indexMask, phase.truncated());
         phase = phase - (past & Float4::from(whole));
-        return result;
     }
+
+    // Whether every lane stays below the threshold for `steps` additions, in which case
+    // folding back takes nothing off and a step is the addition alone. Below 2^20 a sum is
+    // rounded up by at most half a unit in the last place, 1/32, so no lane gets beyond
+    // phase + steps x (increment + 1/32). Computed in float, that bound is off by less than
+    // 0.2 at this size, hence the margin of 1.
+    bool staysBelowThreshold(std::int32_t steps) const {
+        const Float4 slack = Float4::all(1.0f / 32.0f);
+        const Float4 reach = phase + Float4::all(static_cast<float>(steps)) * (increment + slack);
+        return !any(reach >= Float4::all(Lfo::kWrapThreshold - 1.0f));
+    }
+    // A step of phases that stay below the threshold.
+    void addIncrement() { phase = phase + increment; }
 
     void storePhases(const std::array<Lfo::Cursor*, 4>& cursors) const;
 
@@ -60,6 +78,23 @@ public:
     // Whether any lane's LFO runs. When none does, step<false> gives the same results
     // without the LFO work.
     bool modulated() const { return anyModulated; }
+
+    // The LFO phases as `steps` samples leave them, without the filters. Both oscillators
+    // step in one loop: a lane that does not run adds 0.0 and stays below the threshold.
+    void advanceLfos(std::int32_t steps) {
+        if (!anyModulated) return;
+        if (filterLfo.staysBelowThreshold(steps) && volumeLfo.staysBelowThreshold(steps)) {
+            for (std::int32_t n = 0; n < steps; ++n) {
+                filterLfo.addIncrement();
+                volumeLfo.addIncrement();
+            }
+        } else {
+            for (std::int32_t n = 0; n < steps; ++n) {
+                filterLfo.advancePhase();
+                volumeLfo.advancePhase();
+            }
+        }
+    }
 
     // One sample in each lane.
     template <bool MayModulate>

@@ -134,3 +134,12 @@ inline Mask4 operator>=(Float4 a, Float4 b) {
     return {vcgeq_f32(a.v, b.v)};
 #endif
 }
+
+// Whether the condition holds in any lane.
+inline bool any(Mask4 m) {
+#if defined(__SSE2__)
+    return _mm_movemask_ps(m.v) != 0;
+#else
+    return vmaxvq_u32(m.v) != 0;
+#endif
+}
