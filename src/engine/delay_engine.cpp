@@ -58,10 +58,58 @@ float heldSum(float host, float ours, float sum) {
     return std::fabs(ours) > kCeiling ? host + std::clamp(ours, -kCeiling, kCeiling) : sum;
 }
 
+bool zeroBits(float x) { return std::bit_cast<std::uint32_t>(x) == 0; }
+
+// Whether every sample of both channels is +0.0 or -0.0: one pass of integer ORs that the
+// compiler turns into vector code.
+bool allZero(const float* left, const float* right, std::int32_t count) {
+    std::uint32_t any = 0;
+    for (std::int32_t n = 0; n < count; ++n)
+        any |= std::bit_cast<std::uint32_t>(left[n]) | std::bit_cast<std::uint32_t>(right[n]);
+    return (any & 0x7fffffffu) == 0;
+}
+
+// Whether every sample is +0.0, looked at up to the first one that is not: at once for a
+// line that holds sound.
+bool allPositiveZero(const float* samples, std::int32_t count) {
+    for (std::int32_t n = 0; n < count; ++n)
+        if (!zeroBits(samples[n])) return false;
+    return true;
+}
+
+// The positions that the write position runs through at a delay length: from 0 up to the
+// length rounded up, at least one.
+std::int32_t cycleLength(float length) {
+    return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::ceil(length)));
+}
+
+// Where the write position stands after a block, as the sample loop steps it: a start beyond
+// the cycle (the length was lowered below it) goes to 0 after its first sample.
+std::int32_t positionAfter(std::int32_t start, std::int32_t frames, float length) {
+    const std::int32_t cycle = cycleLength(length);
+    if (start >= cycle) return (frames - 1) % cycle;
+    return static_cast<std::int32_t>((static_cast<std::int64_t>(start) + frames) % cycle);
+}
+
+// The positions a block wrote, as the sample loop steps them, each once: `first` from start
+// up to the wrap point (the cycle's end, or just past start when the length was lowered below
+// it), then `rest` from 0 round and round below the cycle's end.
+struct WrittenSpans {
+    std::int32_t first, rest;
+};
+
+WrittenSpans writtenSpans(std::int32_t start, std::int32_t frames, float length) {
+    const std::int32_t cycle = cycleLength(length);
+    const std::int32_t firstEnd = std::max(start + 1, cycle);
+    const std::int32_t first = std::min(frames, firstEnd - start);
+    return {first, std::min(frames - first, cycle)};
+}
+
 }  // namespace
 
 // The start settings; the owner applies its parameter values over them.
-DelayEngine::DelayEngine(float rate) : sampleRate(rate) {
+DelayEngine::DelayEngine(float rate, SilentBlocks silentBlocks)
+    : sampleRate(rate), skipSilentBlocks(silentBlocks == SilentBlocks::Skipped) {
     bufferLength = static_cast<std::int32_t>(sampleRate) * kSecondsOfDelay;
 
     for (std::size_t u = 0; u < units.size(); ++u) {
@@ -137,6 +185,7 @@ void DelayEngine::clearState() {
     std::fill_n(delayRight.get(), bufferLength, 0.0f);
     for (auto& unit : units) unit->reset();
     writePosition = 0;
+    linesClear = true;
 }
 
 void DelayEngine::processReplacing(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames) {
@@ -152,13 +201,24 @@ void DelayEngine::processAccumulating(const float* const* inputs, float* const* 
 // infinite input counts as silence, and a filter that runs away is silenced before its
 // state overflows. A NaN that got in would otherwise stay for good in the delay lines
 // (old x feedback + wet keeps it even at feedback 0) and destroy a host's whole mix. The
-// checks run once per block, after the sample loop, so the loop itself is unchanged.
+// checks run once per block, after the sample loop, so the loop itself is unchanged. A silent
+// block (see isSilent) needs none of them: its input is finite and all it writes is zero.
 template <bool Accumulate>
 void DelayEngine::processBlock(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames) {
     if (sampleFrames <= 0) return;
     DenormalGuard flushDenormals;
     if (unitsResetPending.load(std::memory_order_relaxed) && unitsResetPending.exchange(false, std::memory_order_acquire))
         for (auto& unit : units) unit->reset();
+    lastBlockSilent = false;
+    if (skipSilentBlocks && filtersAtRest()) {
+        const float length = getDelayLength();
+        lastBlockSilent =
+            readsOnlyZeros(length) && zeroBits(0.0f * feedback) && allZero(inputs[0], inputs[1], sampleFrames);
+        if (lastBlockSilent) {
+            runSilent<Accumulate>(outputs, sampleFrames, length);
+            return;
+        }
+    }
     if (allFinite(inputs[0], sampleFrames) && allFinite(inputs[1], sampleFrames))
         runBlock<Accumulate>(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
     else
@@ -166,7 +226,8 @@ void DelayEngine::processBlock(const float* const* inputs, float* const* outputs
 }
 
 // The host's input buffers may be the output buffers and must not be changed: the input is
-// copied piece by piece with NaN and infinities made 0.0. Pieces sound as one block would.
+// copied piece by piece with NaN and infinities made 0.0. Pieces sound as one block would,
+// but for filter states that the end of a piece clears (FilterUnit::clearStrayStates).
 template <bool Accumulate>
 void DelayEngine::processCleaned(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames) {
     for (std::int32_t done = 0; done < sampleFrames; done += kCleanFrames) {
@@ -184,7 +245,10 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
                            std::int32_t sampleFrames) {
     float* lineLeft = delayLeft.get();
     float* lineRight = delayRight.get();
-    const Float4 gain = Float4::all(feedback);
+    const float feedbackGain = feedback;
+    const Float4 gain = Float4::all(feedbackGain);
+    // For guardStates: whether +0.0 in the lines stays +0.0 under this block's feedback.
+    feedbackKeepsZero = zeroBits(0.0f * feedbackGain);
     const float length = getDelayLength();
     std::array<FilterUnit::Runner, 4> running{units[0]->runner(), units[1]->runner(), units[2]->runner(),
                                               units[3]->runner()};
@@ -232,11 +296,10 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
         run(std::false_type{});
 
     lanes.store(running);
-    for (std::size_t u = 0; u < units.size(); ++u) units[u]->store(running[u]);
+    storeRunners(running);
     writePosition = w;
 
-    for (auto& unit : units) unit->silenceRunaway();
-    silenceNonFiniteDelay(start, sampleFrames, length);
+    guardStates(start, sampleFrames, length, running);
     if constexpr (Accumulate) {
         // Ours was held to the ceiling before it was added; what the host's buffer held stays.
         silenceNonFinite(outLeft, sampleFrames);
@@ -247,16 +310,80 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
     }
 }
 
-// The positions a block wrote, as the sample loop steps them: from start up to the wrap
-// point (the delay length rounded up, or just past start when the length was lowered below
-// it), then from 0 round and round below the rounded length.
-void DelayEngine::silenceNonFiniteDelay(std::int32_t start, std::int32_t sampleFrames, float length) {
-    const auto rounded = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::ceil(length)));
-    const std::int32_t firstEnd = std::max(start + 1, rounded);
-    const std::int32_t first = std::min(sampleFrames, firstEnd - start);
-    const std::int32_t rest = std::min(sampleFrames - first, rounded);
-    for (float* line : {delayLeft.get(), delayRight.get()}) {
-        silenceNonFinite(line + start, first);
-        silenceNonFinite(line, rest);
+// A block whose output is determined to be zero. Input of +-0.0 into a filter whose states
+// are +0.0 keeps low, band and notch at +0.0 (+0.0 + fc x +0.0 is +0.0 for any finite fc)
+// and high at +-0.0, so every state it outputs is +-0.0, and the end of the block clears
+// them all to +0.0 again. The old samples are +0.0, so the output is +0.0 + (+-0.0) = +0.0,
+// and the lines receive +0.0 x feedback + (+-0.0) = +0.0, which they hold already. What else
+// the full loop changes changes as it would: the LFO phases and the write position.
+template <bool Accumulate>
+void DelayEngine::runSilent(float* const* outputs, std::int32_t sampleFrames, float length) {
+    std::array<FilterUnit::Runner, 4> running = runners();
+    FilterLanes lanes(running);
+    lanes.advanceLfos(sampleFrames);
+    lanes.store(running);
+    storeRunners(running);
+    writePosition = positionAfter(writePosition, sampleFrames, length);
+
+    for (float* out : {outputs[0], outputs[1]}) {
+        if constexpr (Accumulate) {
+            // The host's samples plus +0.0, which makes -0.0 +0.0; non-finite ones become
+            // 0.0 as after any block.
+            for (std::int32_t n = 0; n < sampleFrames; ++n) out[n] = out[n] + 0.0f;
+            silenceNonFinite(out, sampleFrames);
+        } else {
+            std::fill_n(out, sampleFrames, 0.0f);
+        }
     }
+}
+
+std::array<FilterUnit::Runner, 4> DelayEngine::runners() {
+    return {units[0]->runner(), units[1]->runner(), units[2]->runner(), units[3]->runner()};
+}
+
+void DelayEngine::storeRunners(const std::array<FilterUnit::Runner, 4>& running) {
+    for (std::size_t u = 0; u < units.size(); ++u) units[u]->store(running[u]);
+}
+
+// After a block of the full loop: filters that ran away or died away are cleared, and so are
+// non-finite samples written to the lines; then the lines' zeros are counted.
+void DelayEngine::guardStates(std::int32_t start, std::int32_t sampleFrames, float length,
+                              const std::array<FilterUnit::Runner, 4>& running) {
+    for (auto& unit : units) unit->clearStrayStates();
+    const WrittenSpans spans = writtenSpans(start, sampleFrames, length);
+    for (float* line : {delayLeft.get(), delayRight.get()}) {
+        silenceNonFinite(line + start, spans.first);
+        silenceNonFinite(line, spans.rest);
+    }
+    // Old x feedback + wet was +0.0 + (+-0.0) in every sample when the block read only +0.0
+    // and the delay path was closed (+0.0 x feedback and its gains +0.0; NaN where a filter
+    // ran away, which is +0.0 now): what was known stays true without a look.
+    const bool delayPathClosed = feedbackKeepsZero && zeroBits(running[2].gainOut) && zeroBits(running[3].gainOut);
+    if (delayPathClosed && readsOnlyZeros(length)) return;
+    bool zeros = true;
+    for (const float* line : {delayLeft.get(), delayRight.get()})
+        zeros = zeros && allPositiveZero(line + start, spans.first) && allPositiveZero(line, spans.rest);
+    countQuiet(zeros, start, sampleFrames, length);
+}
+
+bool DelayEngine::filtersAtRest() const {
+    return units[0]->atRest() && units[1]->atRest() && units[2]->atRest() && units[3]->atRest();
+}
+
+// Whether every position that a block at this length reads holds +0.0 in both lines.
+bool DelayEngine::readsOnlyZeros(float length) const {
+    return linesClear || (length == quietLength && quietPositions >= cycleLength(length));
+}
+
+// What is known of the lines' zeros after a block of the full loop whose positions now all
+// hold +0.0 (zeros) or not. Such positions extend the count back from the write position
+// when the length stayed; a first sample written beyond the cycle is outside it. Anything
+// else written ends the count, and the clear.
+void DelayEngine::countQuiet(bool zeros, std::int32_t start, std::int32_t sampleFrames, float length) {
+    const std::int32_t cycle = cycleLength(length);
+    const std::int64_t before = zeros && length == quietLength ? quietPositions : 0;
+    const std::int64_t inCycle = !zeros ? 0 : start < cycle ? sampleFrames : sampleFrames - 1;
+    linesClear = linesClear && zeros;
+    quietPositions = static_cast<std::int32_t>(std::min<std::int64_t>(cycle, before + inCycle));
+    quietLength = length;
 }

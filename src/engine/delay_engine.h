@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "engine/filter_unit.h"
 #include "core/parameters.h"
@@ -15,7 +16,12 @@
 
 class DelayEngine {
 public:
-    explicit DelayEngine(float sampleRate);
+    // Whether a block whose output is determined to be zero skips the filters (see
+    // isSilent). Processed runs every block through them: the reference that the skipping
+    // is tested against.
+    enum class SilentBlocks { Skipped, Processed };
+
+    explicit DelayEngine(float sampleRate, SilentBlocks silentBlocks = SilentBlocks::Skipped);
     ~DelayEngine();
 
     DelayEngine(const DelayEngine&) = delete;
@@ -32,6 +38,16 @@ public:
     void processReplacing(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
     void processAccumulating(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
 
+    // Whether the last block was silent: its input was zero (+0.0 or -0.0), every filter
+    // state was +0.0, and the delay lines had been written nothing but +0.0 for the delay
+    // length (or since the last clear), so its output was zero, as the full loop would have
+    // made it to the bit, and the filters were skipped; the LFOs and the write position
+    // moved on as in any block. The next block of zero input is silent too, as long as the
+    // delay length stays (or the lines are clear) and the feedback is not -0.0. For a door
+    // whose host may stop calling while the plug-in is silent (CLAP_PROCESS_SLEEP): ask from
+    // the thread that processes, after a block. While nothing is processed the LFOs stand.
+    bool isSilent() const { return lastBlockSilent; }
+
     // Zeroes both delay lines, resets the four units and rewinds the write position.
     void clearState();
     // Any thread: the units are reset before the next block, by the thread that processes.
@@ -46,6 +62,10 @@ public:
     float getFeedback() const { return feedback; }
     std::int32_t getBufferLength() const { return bufferLength; }
     std::int32_t getWritePosition() const { return writePosition; }
+    // 0: left, 1: right.
+    std::span<const float> getDelayLine(int channel) const {
+        return {(channel == 0 ? delayLeft : delayRight).get(), static_cast<std::size_t>(bufferLength)};
+    }
 
 private:
     // Host blocks are cut into pieces of this many frames when their input must be cleaned.
@@ -58,7 +78,15 @@ private:
     template <bool Accumulate>
     void runBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                   std::int32_t sampleFrames);
-    void silenceNonFiniteDelay(std::int32_t start, std::int32_t sampleFrames, float length);
+    template <bool Accumulate>
+    void runSilent(float* const* outputs, std::int32_t sampleFrames, float length);
+    std::array<FilterUnit::Runner, 4> runners();
+    void storeRunners(const std::array<FilterUnit::Runner, 4>& running);
+    void guardStates(std::int32_t start, std::int32_t sampleFrames, float length,
+                     const std::array<FilterUnit::Runner, 4>& running);
+    bool filtersAtRest() const;
+    bool readsOnlyZeros(float length) const;
+    void countQuiet(bool zeros, std::int32_t start, std::int32_t sampleFrames, float length);
 
     std::unique_ptr<float[]> delayLeft;
     std::unique_ptr<float[]> delayRight;
@@ -74,6 +102,17 @@ private:
     // A transport stop seen on the host's window thread: the audio thread resets the units
     // before its next block, since it alone writes their states.
     std::atomic<bool> unitsResetPending{false};
+    // What is known of the delay lines' zeros: after a clear, every sample is +0.0 until
+    // anything else is written; otherwise quietPositions positions of the cycle at
+    // quietLength, counted back from the write position, hold +0.0 in both lines.
+    bool linesClear = true;
+    float quietLength = 0.0f;
+    std::int32_t quietPositions = 0;
+    // Whether the running block's +0.0 x feedback is +0.0: set before its sample loop for
+    // guardStates, as a local kept across the loop costs the loop a register.
+    bool feedbackKeepsZero = true;
+    bool skipSilentBlocks;
+    bool lastBlockSilent = false;
     // The input of a block that held NaN or infinite samples, cleaned piece by piece.
     std::array<float, kCleanFrames> cleanLeft{};
     std::array<float, kCleanFrames> cleanRight{};
