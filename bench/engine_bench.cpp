@@ -1,11 +1,13 @@
 // Prints what the plug-in costs per stereo frame: 60 s of noise in 512-frame blocks, then
-// 60 s of silence (the decaying tail, where denormals would show), for the Init program,
-// for a busy setting and for all eight LFOs running. Median of five runs each, in the
-// thread's CPU time, so that other work on a shared machine counts as little as it can.
+// 60 s of silence (the decaying tail, where denormals would show), and the last 10 s of that
+// silence on their own (where a tail that has died away costs almost nothing), for the Init
+// program, for a busy setting and for all eight LFOs running. Median of five runs each, in
+// the thread's CPU time, so that other work on a shared machine counts as little as it can.
 //
 // With --instructions it prints instructions per frame instead, counted by callgrind over
 // the processing calls alone: a figure that the machine's load does not move. It runs
-// itself under valgrind once per setting and signal and reads the totals it wrote.
+// itself under valgrind once per setting and signal and reads the totals it wrote: 10 s of
+// noise; 10 s of silence after it; 10 s of silence after 10 s of noise and 20 s of silence.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,8 @@ constexpr int kRate = 44100;
 constexpr int kBlock = 512;
 constexpr int kSeconds = 60;
 constexpr int kCountedSeconds = 10;
+constexpr int kSilenceSeconds = 10;         // the end of the silence, timed on its own
+constexpr int kSettlingSeconds = 20;        // silence before the counted silence
 constexpr int kRuns = 5;
 
 VstIntPtr VSTCALL host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -46,23 +50,32 @@ const Setting kSettings[] = {
     {"8 LFOs at depth 0.5, Q 0.7, mix 0.5, feedback 0.9",
      {{OriginQ, 0.7f}, {OriginFilterLfoDepth, 0.5f}, {OriginVolLfoDepth, 0.5f}, {DelayMix, 0.5f},
       {Feedback, 0.9f}, {DelayQ, 0.7f}, {DelayFilterLfoDepth, 0.5f}, {DelayVolLfoDepth, 0.5f}}},
+    {"8 LFOs at depth 0.5, Q 0.7, mix 0.5, 100 ms, feedback 0.5",
+     {{OriginQ, 0.7f}, {OriginFilterLfoDepth, 0.5f}, {OriginVolLfoDepth, 0.5f}, {DelayMix, 0.5f},
+      {DelayTime, 0.01f}, {Feedback, 0.5f}, {DelayQ, 0.7f}, {DelayFilterLfoDepth, 0.5f},
+      {DelayVolLfoDepth, 0.5f}}},
 };
 
 struct Figures {
     double noise;
     double tail;
+    double silence;
 };
 
 struct Signals {
     std::vector<float> noise;
     std::vector<float> silence;
 
-    explicit Signals(int seconds) : noise(static_cast<std::size_t>(kRate) * seconds), silence(noise.size()) {
+    Signals(int seconds, int silentSeconds)
+        : noise(static_cast<std::size_t>(kRate) * seconds), silence(static_cast<std::size_t>(kRate) * silentSeconds) {
         std::mt19937 random(1);
         std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
         for (float& x : noise) x = sample(random);
     }
 };
+
+enum class Counted { Noise, Tail, Silence };
+constexpr const char* kCountedNames[] = {"noise", "tail", "silence"};
 
 AEffect* openEffect(const Setting& setting) {
     AEffect* effect = createPlugin(host);
@@ -73,9 +86,9 @@ AEffect* openEffect(const Setting& setting) {
 
 void closeEffect(AEffect* effect) { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
 
-void processBlocks(AEffect* effect, const std::vector<float>& signal) {
+void processBlocks(AEffect* effect, const std::vector<float>& signal, std::size_t frames) {
     std::vector<float> outL(kBlock), outR(kBlock);
-    for (std::size_t at = 0; at + kBlock <= signal.size(); at += kBlock) {
+    for (std::size_t at = 0; at + kBlock <= frames; at += kBlock) {
         float* ins[2] = {const_cast<float*>(&signal[at]), const_cast<float*>(&signal[at])};
         float* outs[2] = {outL.data(), outR.data()};
         effect->processReplacing(effect, ins, outs, kBlock);
@@ -83,8 +96,8 @@ void processBlocks(AEffect* effect, const std::vector<float>& signal) {
 }
 
 // The one function whose instructions callgrind collects (see countedRun).
-[[gnu::noinline]] void countedBlocks(AEffect* effect, const std::vector<float>& signal) {
-    processBlocks(effect, signal);
+[[gnu::noinline]] void countedBlocks(AEffect* effect, const std::vector<float>& signal, std::size_t frames) {
+    processBlocks(effect, signal, frames);
 }
 
 double threadCpuNs() {
@@ -93,10 +106,11 @@ double threadCpuNs() {
     return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
 }
 
-double nsPerFrame(AEffect* effect, const std::vector<float>& signal) {
+// The first `frames` frames of the signal.
+double nsPerFrame(AEffect* effect, const std::vector<float>& signal, std::size_t frames) {
     const double start = threadCpuNs();
-    processBlocks(effect, signal);
-    return (threadCpuNs() - start) / static_cast<double>(signal.size());
+    processBlocks(effect, signal, frames);
+    return (threadCpuNs() - start) / static_cast<double>(frames);
 }
 
 double median(std::vector<double> runs) {
@@ -104,64 +118,77 @@ double median(std::vector<double> runs) {
     return runs[runs.size() / 2];
 }
 
+// The tail is the whole silence, timed in two parts so that its end counts on its own too.
 Figures measureTime(const Setting& setting, const Signals& signals) {
-    std::vector<double> noiseRuns, tailRuns;
+    std::vector<double> noiseRuns, tailRuns, silenceRuns;
+    const std::size_t end = static_cast<std::size_t>(kRate) * kSilenceSeconds;
+    const std::size_t start = signals.silence.size() - end;
     for (int run = 0; run < kRuns; ++run) {
         AEffect* effect = openEffect(setting);
-        noiseRuns.push_back(nsPerFrame(effect, signals.noise));
-        tailRuns.push_back(nsPerFrame(effect, signals.silence));
+        noiseRuns.push_back(nsPerFrame(effect, signals.noise, signals.noise.size()));
+        const double early = nsPerFrame(effect, signals.silence, start);
+        const double late = nsPerFrame(effect, signals.silence, end);
+        tailRuns.push_back((early * static_cast<double>(start) + late * static_cast<double>(end)) /
+                           static_cast<double>(signals.silence.size()));
+        silenceRuns.push_back(late);
         closeEffect(effect);
     }
-    return {median(noiseRuns), median(tailRuns)};
+    return {median(noiseRuns), median(tailRuns), median(silenceRuns)};
 }
 
-// Under callgrind: the noise, then the silence, with only one of them in countedBlocks.
-int countedRun(int settingIndex, bool tail) {
-    const Signals signals(kCountedSeconds);
+// Under callgrind: the noise, the silence after it, and more silence, with only the part that
+// is counted in countedBlocks.
+int countedRun(int settingIndex, Counted counted) {
+    const Signals signals(kCountedSeconds, kSettlingSeconds);
+    const std::size_t frames = static_cast<std::size_t>(kRate) * kCountedSeconds;
     AEffect* effect = openEffect(kSettings[settingIndex]);
-    if (tail) {
-        processBlocks(effect, signals.noise);
-        countedBlocks(effect, signals.silence);
+    if (counted == Counted::Noise) {
+        countedBlocks(effect, signals.noise, frames);
     } else {
-        countedBlocks(effect, signals.noise);
+        processBlocks(effect, signals.noise, frames);
+        if (counted == Counted::Silence) processBlocks(effect, signals.silence, signals.silence.size());
+        countedBlocks(effect, signals.silence, frames);
     }
     closeEffect(effect);
     return 0;
 }
 
-double instructionsPerFrame(int settingIndex, bool tail) {
+double instructionsPerFrame(int settingIndex, Counted counted) {
     const double instructions = instructionsUnderCallgrind(
-        "countedBlocks", {"--counted-run", std::to_string(settingIndex), tail ? "tail" : "noise"});
+        "countedBlocks",
+        {"--counted-run", std::to_string(settingIndex), kCountedNames[static_cast<int>(counted)]});
     return instructions < 0.0 ? -1.0 : instructions / (static_cast<double>(kRate) * kCountedSeconds);
 }
 
 int printInstructions() {
     std::printf("instructions per stereo frame, counted by callgrind over %d s of stereo audio at %d Hz in "
-                "%d-frame blocks\n",
-                kCountedSeconds, kRate, kBlock);
-    std::printf("%-52s %12s %12s\n", "setting", "noise", "tail");
+                "%d-frame blocks: noise, the silence after it, and silence after %d s more of it\n",
+                kCountedSeconds, kRate, kBlock, kSettlingSeconds);
+    std::printf("%-60s %10s %10s %10s\n", "setting", "noise", "tail", "silence");
     for (int s = 0; s < static_cast<int>(std::size(kSettings)); ++s) {
-        const Figures f{instructionsPerFrame(s, false), instructionsPerFrame(s, true)};
-        if (f.noise < 0.0 || f.tail < 0.0) {
+        const Figures f{instructionsPerFrame(s, Counted::Noise), instructionsPerFrame(s, Counted::Tail),
+                        instructionsPerFrame(s, Counted::Silence)};
+        if (f.noise < 0.0 || f.tail < 0.0 || f.silence < 0.0) {
             std::fprintf(stderr, "callgrind run failed: is valgrind installed (Linux only)?\n");
             return 1;
         }
-        std::printf("%-52s %12.1f %12.1f\n", kSettings[s].name, f.noise, f.tail);
+        std::printf("%-60s %10.1f %10.1f %10.1f\n", kSettings[s].name, f.noise, f.tail, f.silence);
     }
     return 0;
 }
 
 int printTimes() {
-    const Signals signals(kSeconds);
-    std::printf("%d s of stereo audio at %d Hz in %d-frame blocks, median of %d runs\n", kSeconds, kRate, kBlock,
-                kRuns);
-    std::printf("%-52s %14s %10s %14s %10s\n", "setting", "noise ns/frame", "x realtime", "tail ns/frame",
-                "x realtime");
+    const Signals signals(kSeconds, kSeconds);
+    std::printf("%d s of stereo audio at %d Hz in %d-frame blocks, then %d s of silence (the tail) of which the "
+                "last %d s also on their own; median of %d runs\n",
+                kSeconds, kRate, kBlock, kSeconds, kSilenceSeconds, kRuns);
+    std::printf("%-60s %14s %10s %14s %16s\n", "setting", "noise ns/frame", "x realtime", "tail ns/frame",
+                "silence ns/frame");
     for (const Setting& setting : kSettings) {
         const Figures f = measureTime(setting, signals);
         const double frameNs = 1e9 / kRate;
-        std::printf("%-52s %14.2f %10.0f %14.2f %10.0f\n", setting.name, f.noise, frameNs / f.noise, f.tail,
-                    frameNs / f.tail);
+        std::printf("%-60s %14.2f %10.0f %14.2f %16.2f\n", setting.name, f.noise, frameNs / f.noise, f.tail,
+                    f.silence);
     }
     return 0;
 }
@@ -172,11 +199,13 @@ int main(int argc, char** argv) {
     const int settingCount = static_cast<int>(std::size(kSettings));
     if (argc == 4 && std::strcmp(argv[1], "--counted-run") == 0) {
         const int setting = std::atoi(argv[2]);
-        if (setting >= 0 && setting < settingCount) return countedRun(setting, std::strcmp(argv[3], "tail") == 0);
+        for (int c = 0; c < static_cast<int>(std::size(kCountedNames)); ++c)
+            if (setting >= 0 && setting < settingCount && std::strcmp(argv[3], kCountedNames[c]) == 0)
+                return countedRun(setting, static_cast<Counted>(c));
     }
     if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0) return printInstructions();
     if (argc != 1) {
-        std::fprintf(stderr, "usage: engine_bench [--instructions | --counted-run 0..%d noise|tail]\n",
+        std::fprintf(stderr, "usage: engine_bench [--instructions | --counted-run 0..%d noise|tail|silence]\n",
                      settingCount - 1);
         return 2;
     }
