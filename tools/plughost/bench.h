@@ -1,6 +1,7 @@
 // `plughost bench`: processing cost of plug-ins side by side, measured in one run.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
@@ -25,6 +26,10 @@ struct BenchOptions {
     int runs = 5;
     bool markdown = false;
     static constexpr double kSampleRate = 44100.0;
+    // The silence goes on to a minute in all, at least 10 s past the tail, and its last 10 s
+    // are timed on their own: where a tail has died away.
+    static constexpr double kLateSilenceSeconds = 10.0;
+    double silenceSeconds() const { return std::max(60.0, seconds + kLateSilenceSeconds); }
 };
 
 struct BenchResult {
@@ -33,6 +38,7 @@ struct BenchResult {
     double nsPerFrame = 0.0;        // stereo frame of noise; median over the runs
     double realTime = 0.0;          // seconds of audio per second of processing
     double silentNsPerFrame = 0.0;  // the silence right after the noise: a slow tail means denormals
+    double lateSilenceNsPerFrame = 0.0;  // the end of the silence, where a tail has died away
 };
 
 // Runs every entry once per run, interleaved, so that all of them meet the same machine
