@@ -185,6 +185,7 @@ void DelayEngine::clearState() {
     std::fill_n(delayRight.get(), bufferLength, 0.0f);
     for (auto& unit : units) unit->reset();
     writePosition = 0;
+    settleClock = 0;
     linesClear = true;
 }
 
@@ -226,8 +227,7 @@ void DelayEngine::processBlock(const float* const* inputs, float* const* outputs
 }
 
 // The host's input buffers may be the output buffers and must not be changed: the input is
-// copied piece by piece with NaN and infinities made 0.0. Pieces sound as one block would,
-// but for filter states that the end of a piece clears (FilterUnit::clearStrayStates).
+// copied piece by piece with NaN and infinities made 0.0. Pieces sound as one block would.
 template <bool Accumulate>
 void DelayEngine::processCleaned(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames) {
     for (std::int32_t done = 0; done < sampleFrames; done += kCleanFrames) {
@@ -261,33 +261,44 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
         // A copy whose address never leaves this loop, so that the compiler keeps it in
         // registers instead of storing the states back to memory every sample.
         FilterLanes local = lanes;
-        for (std::int32_t n = 0; n < sampleFrames; ++n) {
-            // Inputs are read before outputs are written: hosts may process in place. Samples
-            // move in and out as plain floats: clang takes SSE's single-float loads and stores
-            // to alias anything, and would then keep the write position and the delay length
-            // in memory.
-            const Float4 stereo = Float4::pair(inLeft[n], inRight[n]);
-            const Float4 y = local.step<decltype(mayModulate)::value>(stereo.lowTwice());
-            // Left and right in the low two lanes from here on: the dry and the old samples
-            // where they are, the wet ones moved down beside them.
-            const Float4 old = Float4::pair(lineLeft[w], lineRight[w]);
-            const Float4 written = old * gain + y.highTwice();
-            lineLeft[w] = written.first();
-            lineRight[w] = written.second();
-            ++w;
-            if (static_cast<float>(w) >= length) w = 0;
-            Float4 out = old;
-            if constexpr (Accumulate) out = Float4::pair(outLeft[n], outRight[n]) + old;
-            out = out + y;
-            float left = out.first(), right = out.second();
-            if constexpr (Accumulate) {
-                const Float4 ours = old + y;
-                left = heldSum(outLeft[n], ours.first(), left);
-                right = heldSum(outRight[n], ours.second(), right);
+        std::int32_t n = 0;
+        std::int32_t clock = settleClock;
+        while (n < sampleFrames) {
+            const std::int32_t end = std::min(sampleFrames, n + (kSettleFrames - clock));
+            clock += end - n;
+            for (; n < end; ++n) {
+                // Inputs are read before outputs are written: hosts may process in place. Samples
+                // move in and out as plain floats: clang takes SSE's single-float loads and stores
+                // to alias anything, and would then keep the write position and the delay length
+                // in memory.
+                const Float4 stereo = Float4::pair(inLeft[n], inRight[n]);
+                const Float4 y = local.step<decltype(mayModulate)::value>(stereo.lowTwice());
+                // Left and right in the low two lanes from here on: the dry and the old samples
+                // where they are, the wet ones moved down beside them.
+                const Float4 old = Float4::pair(lineLeft[w], lineRight[w]);
+                const Float4 written = old * gain + y.highTwice();
+                lineLeft[w] = written.first();
+                lineRight[w] = written.second();
+                ++w;
+                if (static_cast<float>(w) >= length) w = 0;
+                Float4 out = old;
+                if constexpr (Accumulate) out = Float4::pair(outLeft[n], outRight[n]) + old;
+                out = out + y;
+                float left = out.first(), right = out.second();
+                if constexpr (Accumulate) {
+                    const Float4 ours = old + y;
+                    left = heldSum(outLeft[n], ours.first(), left);
+                    right = heldSum(outRight[n], ours.second(), right);
+                }
+                outLeft[n] = left;
+                outRight[n] = right;
             }
-            outLeft[n] = left;
-            outRight[n] = right;
+            if (clock == kSettleFrames) {
+                local.clearSettled();
+                clock = 0;
+            }
         }
+        settleClock = clock;
         lanes = local;
     };
     if (lanes.modulated())
@@ -311,11 +322,11 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
 }
 
 // A block whose output is determined to be zero. Input of +-0.0 into a filter whose states
-// are +0.0 keeps low, band and notch at +0.0 (+0.0 + fc x +0.0 is +0.0 for any finite fc)
-// and high at +-0.0, so every state it outputs is +-0.0, and the end of the block clears
-// them all to +0.0 again. The old samples are +0.0, so the output is +0.0 + (+-0.0) = +0.0,
-// and the lines receive +0.0 x feedback + (+-0.0) = +0.0, which they hold already. What else
-// the full loop changes changes as it would: the LFO phases and the write position.
+// are +0.0 keeps low and band at +0.0 (+0.0 + fc x +-0.0 is +0.0 for any finite fc) and
+// high and notch at +-0.0, whose signs the end of the block forgets: all four are +0.0
+// again. The old samples are +0.0, so the output is +0.0 + (+-0.0) = +0.0, and the lines
+// receive +0.0 x feedback + (+-0.0) = +0.0, which they hold already. What else the full loop
+// changes changes as it would: the LFO phases, the write position and the settle clock.
 template <bool Accumulate>
 void DelayEngine::runSilent(float* const* outputs, std::int32_t sampleFrames, float length) {
     std::array<FilterUnit::Runner, 4> running = runners();
@@ -324,6 +335,7 @@ void DelayEngine::runSilent(float* const* outputs, std::int32_t sampleFrames, fl
     lanes.store(running);
     storeRunners(running);
     writePosition = positionAfter(writePosition, sampleFrames, length);
+    settleClock = (settleClock + sampleFrames % kSettleFrames) % kSettleFrames;  // no overflow
 
     for (float* out : {outputs[0], outputs[1]}) {
         if constexpr (Accumulate) {
@@ -345,11 +357,14 @@ void DelayEngine::storeRunners(const std::array<FilterUnit::Runner, 4>& running)
     for (std::size_t u = 0; u < units.size(); ++u) units[u]->store(running[u]);
 }
 
-// After a block of the full loop: filters that ran away or died away are cleared, and so are
-// non-finite samples written to the lines; then the lines' zeros are counted.
+// After a block of the full loop: filters that ran away are cleared, and so are non-finite
+// samples written to the lines; then the lines' zeros are counted.
 void DelayEngine::guardStates(std::int32_t start, std::int32_t sampleFrames, float length,
                               const std::array<FilterUnit::Runner, 4>& running) {
-    for (auto& unit : units) unit->clearStrayStates();
+    for (auto& unit : units) {
+        unit->silenceRunaway();
+        unit->forgetZeroSigns();
+    }
     const WrittenSpans spans = writtenSpans(start, sampleFrames, length);
     for (float* line : {delayLeft.get(), delayRight.get()}) {
         silenceNonFinite(line + start, spans.first);

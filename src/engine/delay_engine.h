@@ -70,6 +70,10 @@ public:
 private:
     // Host blocks are cut into pieces of this many frames when their input must be cleaned.
     static constexpr std::int32_t kCleanFrames = 256;
+    // Filter states that have died away (FilterUnit::kSettledLevel) are cleared every this
+    // many frames of the engine's own clock: at the same samples however the host cuts its
+    // blocks, so that the output does not depend on the block size.
+    static constexpr std::int32_t kSettleFrames = 64;
 
     template <bool Accumulate>
     void processBlock(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
@@ -91,6 +95,7 @@ private:
     std::unique_ptr<float[]> delayLeft;
     std::unique_ptr<float[]> delayRight;
     std::int32_t writePosition = 0;
+    std::int32_t settleClock = 0;  // frames since the last settle point, below kSettleFrames
     std::int32_t bufferLength = 0;
     float sampleRate;
     SharedValue<float> rateLength{0.0f};      // from the Rate parameter

@@ -96,6 +96,19 @@ public:
         }
     }
 
+    // Lanes whose four states have all died away below FilterUnit::kSettledLevel get +0.0 in
+    // all four; the others keep theirs.
+    void clearSettled() {
+        const Float4 level = Float4::all(FilterUnit::kSettledLevel);
+        const Mask4 settled = magnitudeBelow(low, level) & magnitudeBelow(high, level) &
+                              magnitudeBelow(band, level) & magnitudeBelow(notch, level);
+        const Float4 zero = Float4::all(0.0f);
+        low = select(settled, zero, low);
+        high = select(settled, zero, high);
+        band = select(settled, zero, band);
+        notch = select(settled, zero, notch);
+    }
+
     // One sample in each lane.
     template <bool MayModulate>
     Float4 step(Float4 in) {

@@ -1,5 +1,6 @@
 #include "engine/filter_unit.h"
 
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -31,6 +32,17 @@ bool FilterUnit::silenceRunaway() {
     if (inRange) return false;
     for (float& s : state) s = 0.0f;
     return true;
+}
+
+void FilterUnit::forgetZeroSigns() {
+    for (int mode : {ModeHigh, ModeNotch})
+        if (state[mode] == 0.0f) state[mode] = 0.0f;
+}
+
+bool FilterUnit::atRest() const {
+    std::uint32_t bits = 0;
+    for (float s : state) bits |= std::bit_cast<std::uint32_t>(s);
+    return bits == 0;
 }
 
 void FilterUnit::setCutoff(float x) {

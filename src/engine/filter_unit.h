@@ -22,6 +22,12 @@ public:
     // Clears the filter's states when one is no longer finite or has run away beyond
     // kRunawayLevel; answers whether it did. The LFOs run on.
     bool silenceRunaway();
+    // High and notch are what the last sample put out; the next sample does not read them.
+    // A -0.0 there (a last input of -0.0) becomes +0.0, so that a filter holding nothing is
+    // at rest whatever the sign of its last input.
+    void forgetZeroSigns();
+    // Whether all four states are +0.0.
+    bool atRest() const;
     void setCutoff(float x);
     void setDamping(float q) { damping = q; }
     void setCutoffScale(float scale) { cutoffScale = scale; }
@@ -112,6 +118,11 @@ public:
     // range, so a state that grows past it is pumped by modulation (an undamped filter
     // swept by its LFO gains energy without bound) and would go on to infinity and NaN.
     static constexpr float kRunawayLevel = 1e9f;
+    // With denormals flushed a decaying filter may never reach zero by itself: once fc x band
+    // and q x band fall below the smallest normal float (1.2e-38) they flush to zero and the
+    // states stop where they are, just above it, for good (with an LFO they wander there).
+    // Below 1e-30, 600 dB under full scale, the filter holds nothing and is cleared.
+    static constexpr float kSettledLevel = 1e-30f;
 
 private:
     // The table set is declared first so that it is filled before the LFOs that read it.

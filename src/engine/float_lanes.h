@@ -135,6 +135,24 @@ inline Mask4 operator>=(Float4 a, Float4 b) {
 #endif
 }
 
+// Lanes whose magnitude is below the limit's; false for NaN, on both instruction sets.
+inline Mask4 magnitudeBelow(Float4 a, Float4 limit) {
+#if defined(__SSE2__)
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), a.v);
+    return {_mm_cmplt_ps(magnitude, limit.v)};
+#else
+    return {vcaltq_f32(a.v, limit.v)};
+#endif
+}
+
+inline Mask4 operator&(Mask4 a, Mask4 b) {
+#if defined(__SSE2__)
+    return {_mm_and_ps(a.v, b.v)};
+#else
+    return {vandq_u32(a.v, b.v)};
+#endif
+}
+
 // Whether the condition holds in any lane.
 inline bool any(Mask4 m) {
 #if defined(__SSE2__)

@@ -53,6 +53,11 @@ struct ModelUnit {
         const float m2 = volumeLfo.tick();
         return (y - m2 * y) * gain;
     }
+    // States that have all died away below 1e-30 are cleared (every 64 frames).
+    void settle() {
+        const auto tiny = [](float x) { return std::fabs(x) < 1e-30f; };
+        if (tiny(low) && tiny(high) && tiny(band) && tiny(notch)) low = high = band = notch = 0.0f;
+    }
     void reset() {
         low = high = band = 0.0f;
         filterLfo.phase = volumeLfo.phase = 0.0f;
@@ -119,6 +124,10 @@ public:
             if (static_cast<float>(w) >= delayLength) w = 0;
             outL[n] = oldL + units[0].tick(inL[n]);
             outR[n] = oldR + units[1].tick(inR[n]);
+            if (++clock == 64) {
+                for (ModelUnit& u : units) u.settle();
+                clock = 0;
+            }
         }
     }
 
@@ -131,6 +140,7 @@ private:
     ModelUnit units[4];
     std::vector<float> lineL = std::vector<float>(441000), lineR = std::vector<float>(441000);
     int w = 0;
+    int clock = 0;  // frames since the last settle point
     float delayLength = 0.0f, feedback = 0.0f;
     float held[22];
 };

@@ -134,18 +134,16 @@ TEST_F(SoakTest, AnHourOfAbuseStaysFiniteAndInitThenFallsSilent) {
     EXPECT_LE(peak, 16.0f);  // the output ceiling, +24 dBFS
 
     // Init: low-pass with full damping, no echo. The filter's state shrinks by more than half
-    // a decade per sample and processing flushes denormals, so well within ten seconds the
-    // output is gone: within a few times the smallest normal float (-740 dBFS), near which a
-    // state whose products flush to zero can stand (exact zero there is the work of the
-    // silent-block path); the whole last second must be.
+    // a decade per sample, and states that have died away below 1e-30 are cleared, so well
+    // within ten seconds the output is exactly 0.0; the whole last second must be.
     dispatch(effSetProgram, 0, kInitProgram);
     std::vector<float> silence(kRate), left(kRate), right(kRate);
     float* ins[2] = {silence.data(), silence.data()};
     float* outs[2] = {left.data(), right.data()};
     for (int second = 0; second < 10; ++second) effect->processReplacing(effect, ins, outs, kRate);
     for (long n = 0; n < kRate; ++n) {
-        ASSERT_LE(std::fabs(left[n]), 1e-37f) << n;
-        ASSERT_LE(std::fabs(right[n]), 1e-37f) << n;
+        ASSERT_EQ(left[n], 0.0f) << n;
+        ASSERT_EQ(right[n], 0.0f) << n;
     }
 }
 
