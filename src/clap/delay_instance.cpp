@@ -75,8 +75,11 @@ clap_process_status DelayInstance::process(const clap_process_t& block) {
         done = std::max(done, at);
         applyEvent(*header);
     }
+    // The host may stop calling until input or events come when the engine's last piece of
+    // the block, after every event, was silent: zero input then stays zero output.
+    const bool lastPieceAfterEvents = done < block.frames_count;
     run(block, done, block.frames_count);
-    return CLAP_PROCESS_CONTINUE;
+    return lastPieceAfterEvents && engine->isSilent() ? CLAP_PROCESS_SLEEP : CLAP_PROCESS_CONTINUE;
 }
 
 void DelayInstance::run(const clap_process_t& block, std::uint32_t from, std::uint32_t to) {

@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <lv2/core/lv2.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -202,6 +203,34 @@ TEST_F(ClapDoorTest, OutputEqualsTheLv2EditionsBitForBitWithAChangeMidBlock) {
     EXPECT_EQ(std::memcmp(clapLeft.data(), lv2Left.data(), kFrames * sizeof(float)), 0);
     EXPECT_EQ(std::memcmp(clapRight.data(), lv2Right.data(), kFrames * sizeof(float)), 0);
     EXPECT_GT(std::fabs(clapLeft[kFrames - 1]) + std::fabs(clapRight[kFrames - 1]), 0.0f);  // not silence
+}
+
+// Silence lets the host sleep the plug-in once the tail has died away, not before; sound
+// wakes it.
+TEST_F(ClapDoorTest, SleepsInSilenceOnceTheTailHasDiedAway) {
+    set(*plugin, DelayMix, 50.0);
+    set(*plugin, DelayTime, 500.0);
+    ASSERT_TRUE(plugin->activate(44100.0, 512));
+    const AudioThreadScope audio;
+    ASSERT_TRUE(plugin->startProcessing());
+    std::vector<float> in(512, 0.0f), left(512), right(512);
+    const float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {left.data(), right.data()};
+    InputEvents none;
+    OutputEvents sent;
+    in[0] = 1.0f;
+    EXPECT_EQ(plugin->process(ins, outs, 512, none, sent), CLAP_PROCESS_CONTINUE);
+    in[0] = 0.0f;
+    EXPECT_EQ(plugin->process(ins, outs, 512, none, sent), CLAP_PROCESS_CONTINUE);  // the echo is still due
+    int blocks = 2;
+    while (plugin->process(ins, outs, 512, none, sent) != CLAP_PROCESS_SLEEP && blocks < 200) ++blocks;
+    EXPECT_GT(blocks, 22050 / 512);  // not before the 500 ms echo
+    EXPECT_LT(blocks, 200);
+    EXPECT_TRUE(std::all_of(left.begin(), left.end(), [](float x) { return x == 0.0f; }));
+    in[100] = 0.5f;
+    EXPECT_EQ(plugin->process(ins, outs, 512, none, sent), CLAP_PROCESS_CONTINUE);
+    in[100] = 0.0f;
+    EXPECT_EQ(plugin->process(ins, outs, 512, none, sent), CLAP_PROCESS_CONTINUE);
 }
 
 // A value applied again would restart an LFO's cycle: the same value sent twice changes nothing.
