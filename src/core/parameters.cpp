@@ -2,12 +2,41 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "core/number_text.h"
 
 namespace {
 
 constexpr float kTypedPercentScale = 100.0f;
+
+// The number a display text shows for a value, before any "%".
+float displayedFigure(std::int32_t index, float value) {
+    const ParameterInfo& info = kParameters[index];
+    if (info.unit == Unit::Percent) return (info.displayScale == 1.0 ? value : scaled(info.displayScale, value)) * 100.0f;
+    return scaled(info.displayScale, value);
+}
+
+bool showsFigure(std::int32_t index, float value, float figure) {
+    char shown[kDisplayTextSize], wanted[kDisplayTextSize];
+    numbertext::formatNumber(displayedFigure(index, value), shown);
+    numbertext::formatNumber(figure, wanted);
+    return std::strcmp(shown, wanted) == 0;
+}
+
+// A figure in the display's units over its full scale, rounded to float, may show as a
+// figure a little below it, since the display truncates ("7" as "6.999999"). Of the quotient
+// and its two neighbouring floats the nearest that shows the figure is taken, where one does.
+float showingFigure(std::int32_t index, float quotient, float figure, float full) {
+    if (kParameters[index].unit == Unit::Enumeration || showsFigure(index, quotient, figure)) return quotient;
+    const double exact = static_cast<double>(figure) / static_cast<double>(full);
+    float below = std::nextafter(quotient, 0.0f), above = std::nextafter(quotient, 1.0f);
+    if (std::fabs(static_cast<double>(above) - exact) < std::fabs(static_cast<double>(below) - exact))
+        std::swap(below, above);  // the nearer first
+    for (float candidate : {below, above})
+        if (candidate >= 0.0f && candidate <= 1.0f && showsFigure(index, candidate, figure)) return candidate;
+    return quotient;
+}
 
 }  // namespace
 
@@ -43,7 +72,7 @@ std::optional<float> typedToNormalized(std::int32_t index, float typed) {
     const float full = typedFullScale(index);
     if (kParameters[index].unit == Unit::Enumeration || typed > full) return std::nullopt;
     const float value = typed / full;
-    return value >= 0.0f ? value : 0.0f;
+    return value > 0.0f ? showingFigure(index, value, typed, full) : 0.0f;
 }
 
 double syncedDelaySamples(std::int32_t stop, double beatsPerMinute, double sampleRate) {
@@ -60,7 +89,10 @@ float fromUnitValue(std::int32_t index, float unitValue) {
     const float full = kParameters[index].unitFullScale;
     if (!(unitValue > 0.0f)) return 0.0f;  // zero, negative, NaN
     if (unitValue >= full) return 1.0f;    // also +Inf
-    return unitValue / full;
+    // The figure a box shows for this unit value: LFO rate boxes show twice the Hz.
+    const float typedFull = typedFullScale(index);
+    const auto figure = static_cast<float>(static_cast<double>(unitValue) * typedFull / full);
+    return showingFigure(index, unitValue / full, figure, typedFull);
 }
 
 float toUnitValue(std::int32_t index, float normalized) {

@@ -154,7 +154,9 @@ void displayText(std::int32_t index, float value, char* text);
 
 // A number typed in the units of the display text: typed / full scale, 0.0 for numbers
 // below zero (and NaN), nothing for a number above full scale (the parameter then keeps
-// its value) and for enumerations, whose names are not typed.
+// its value) and for enumerations, whose names are not typed. Of the quotient rounded to
+// float and its two neighbours, the one whose display text shows the typed number is
+// taken where one does, so that "7" shows as 7.000000, not 6.999999.
 float typedFullScale(std::int32_t index);
 std::optional<float> typedToNormalized(std::int32_t index, float typed);
 
@@ -162,9 +164,11 @@ std::optional<float> typedToNormalized(std::int32_t index, float typed);
 // note's length rounded to the nearest sample (halves up). The caller limits it to its line.
 double syncedDelaySamples(std::int32_t stop, double beatsPerMinute, double sampleRate);
 
-// The unit value (LV2 ports, presets) to the normalized value the engine takes: clamped to
-// 0..full scale (NaN counts as 0), then divided by the full scale and rounded to float once,
-// so 100 ms arrives as the same 0.01 that a VST 2 host sends for it.
+// The unit value (LV2 ports, CLAP parameters, presets) to the normalized value the engine
+// takes: clamped to 0..full scale (NaN counts as 0), then divided by the full scale and
+// rounded to float once, so 100 ms arrives as the same 0.01 that a VST 2 host sends for it;
+// then the same choice among neighbours as for a typed number, so that a number gives the
+// same value whether typed into a box or sent to a port.
 float fromUnitValue(std::int32_t index, float unitValue);
 // The unit value for a normalized value: v x full scale, rounded to float once.
 float toUnitValue(std::int32_t index, float normalized);

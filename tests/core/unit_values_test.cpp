@@ -1,12 +1,15 @@
 // The conversion between the parameters' units (LV2 ports, presets) and the normalized values
 // the engine takes.
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include <gtest/gtest.h>
 
+#include "core/number_text.h"
 #include "core/parameters.h"
 
 namespace {
@@ -31,6 +34,29 @@ TEST(UnitValues, ValuesInRangeBecomeTheSameFloatsAVst2HostSends) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(fromUnitValue(c.index, c.port), c.normalized) << kParameters[c.index].symbol << " " << c.port;
+}
+
+// A number typed into a box, or sent to a port in the port's unit, shows as that number and
+// gives the engine the same value either way. The Rate's 7 / 10000 rounds to 0x3a378034,
+// which shows as 6.999999: the float above it is taken.
+TEST(UnitValues, NumbersShowAsTypedAndGiveTheSameValueThroughBoxAndPort) {
+    const float figures[] = {7.0f, 3.0f, 12.5f, 440.0f, 2500.0f, 0.3f};
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) {
+        if (kParameters[index].unit == Unit::Enumeration) continue;
+        const float typedFull = typedFullScale(index);
+        for (float figure : figures) {
+            if (figure > typedFull) continue;
+            SCOPED_TRACE(std::string(kParameters[index].symbol) + " " + std::to_string(figure));
+            const float value = typedToNormalized(index, figure).value();
+            char shown[kDisplayTextSize], wanted[kDisplayTextSize];
+            displayText(index, value, shown);
+            numbertext::formatNumber(figure, wanted);
+            EXPECT_EQ(std::string(shown).substr(0, std::strlen(wanted)), wanted);  // a percentage adds "%"
+            const auto port = static_cast<float>(static_cast<double>(figure) * kParameters[index].unitFullScale / typedFull);
+            EXPECT_EQ(fromUnitValue(index, port), value);
+        }
+    }
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(typedToNormalized(DelayTime, 7.0f).value()), 0x3a378035u);
 }
 
 TEST(UnitValues, RangeEndsAndValuesOutsideAreClampedAndNaNIsTheMinimum) {

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -41,6 +42,7 @@ TEST_F(EditorTest, TypedNumbersAreReadInTheBoxsOwnUnits) {
         {2, 1.0f, "8001", 1.0f, "8000.000", false},
         {2, 1.0f, "4000", 0.5f, "4000.000", true},
         {11, 0.0f, "5000", 0.5f, "5000.000", true},
+        {11, 0.0f, "7", std::bit_cast<float>(0x3a378035u), "7.000000", true},  // 7 / 10000 would show 6.999999
         {11, 0.5f, "letters", 0.0f, "0.000000", true},
         {3, 0.0f, "50%", 0.5f, "50.00000%", true},   // reading stops at the sign
         {3, 0.5f, "-20", 0.0f, "0.000000%", true},   // below zero: held at 0
