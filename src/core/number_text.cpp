@@ -46,7 +46,9 @@ void formatNumber(float value, char* text) {
 
     if (count < kLayoutWidth) {
         const int decimals = kLayoutWidth - count;
-        double f = std::fmod(magnitude, 1.0) * std::pow(10.0, decimals);
+        // Powers of ten up to 10^7 are exact in double, as pow gives them.
+        constexpr double kPowersOfTen[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+        double f = std::fmod(magnitude, 1.0) * kPowersOfTen[decimals];
         for (int i = decimals - 1; i >= 0; --i) {
             if (f > 0.0) {
                 out[i] = digitOf(f);
