@@ -250,11 +250,16 @@ run_in_ardour() {
   speed() { python3 "$here/ardour-gui/transport_speed.py" "$osc_port" "$osc_reply_port"; }
   stopped() { [ "$(speed)" = 0.0 ]; }
   rolling() { local now; now=$(speed) && [ "$now" != 0.0 ]; }
-  focus_name() { xdotool getwindowfocus getwindowname 2>/dev/null || echo "no window"; }
+  # The window X sends keys to, by id and name ("Window" is the editor's own, which takes none).
+  focus_name() {
+    local id
+    id=$(xdotool getwindowfocus -f 2>/dev/null) || { echo "no window"; return; }
+    echo "$id \"$(xdotool getwindowname "$id" 2>/dev/null)\""
+  }
   wait_for 10 stopped || fail "Ardour's OSC surface on port $osc_port does not tell a stopped transport (it tells: $(speed || echo nothing))"
   xdotool key space
-  wait_for 10 rolling || fail "Space after the typed value's Return did not start Ardour's transport; the keyboard focus is on \"$(focus_name)\""
-  ok "after Return, Space started Ardour's transport: speed $(speed), the focus on \"$(focus_name)\""
+  wait_for 10 rolling || fail "Space after the typed value's Return did not start Ardour's transport; the keyboard focus is on window $(focus_name)"
+  ok "after Return, Space started Ardour's transport: speed $(speed), the focus on window $(focus_name)"
   xdotool key space
   wait_for 10 stopped || fail "a second Space did not stop Ardour's transport"
   ok "a second Space stopped it: speed $(speed)"
