@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "editor/editor_layout.h"
@@ -16,6 +17,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 using namespace std::chrono_literals;
 using namespace plughost::clap;
@@ -89,6 +91,17 @@ protected:
             plugin->fireTimers();
             std::this_thread::sleep_for(5ms);
         }
+    }
+
+    // Fires the host's timers until `done`, for five seconds at most.
+    bool tickUntil(const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            plugin->fireTimers();
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
     }
 
     void hostSets(clap_id id, double value) {
@@ -217,6 +230,37 @@ TEST_F(ClapGuiTest, AKnobDragReachesTheHostAsAGestureThroughFlush) {
     gui->destroy(&plugin->plugin());
     EXPECT_TRUE(host.timers().empty());
     EXPECT_TRUE(host.threadFindings().empty());
+}
+
+// The host's window holds the keyboard focus. A value box takes it while open and gives it
+// back when it closes, on Escape as on Return.
+TEST_F(ClapGuiTest, AClosingValueBoxHandsTheFocusBackToTheHostsWindow) {
+    openGui();
+    const Rect box = editorlayout::valueBoxRect(editorlayout::kCells[0]);
+    int rootX = 0, rootY = 0;
+    ::Window child = 0;
+    XTranslateCoordinates(x, parent, DefaultRootWindow(x), (box.left + box.right) / 2, (box.top + box.bottom) / 2,
+                          &rootX, &rootY, &child);
+    const auto focus = [&] {
+        ::Window window = 0;
+        int revert = 0;
+        XGetInputFocus(x, &window, &revert);
+        return window;
+    };
+    for (const KeySym closing : {KeySym{XK_Escape}, KeySym{XK_Return}}) {
+        XSetInputFocus(x, parent, RevertToParent, CurrentTime);
+        XTestFakeMotionEvent(x, DefaultScreen(x), rootX, rootY, CurrentTime);
+        XTestFakeButtonEvent(x, 1, True, CurrentTime);
+        XTestFakeButtonEvent(x, 1, False, CurrentTime);
+        XSync(x, False);
+        ASSERT_TRUE(tickUntil([&] { return focus() != parent; }));
+        for (const KeySym k : {KeySym{XK_5}, closing}) {
+            XTestFakeKeyEvent(x, XKeysymToKeycode(x, k), True, CurrentTime);
+            XTestFakeKeyEvent(x, XKeysymToKeycode(x, k), False, CurrentTime);
+        }
+        XSync(x, False);
+        EXPECT_TRUE(tickUntil([&] { return focus() == parent; })) << XKeysymToString(closing);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <malloc.h>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -184,6 +185,23 @@ protected:
         }
     }
 
+    // Idles until `done`, for five seconds at most.
+    bool idleUntil(const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            idleInterface->idle(handle);
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+    ::Window focus() {
+        ::Window window = 0;
+        int revert = 0;
+        XGetInputFocus(x, &window, &revert);
+        return window;
+    }
+
     void portEvent(std::uint32_t port, float value) { descriptor->port_event(handle, port, sizeof value, 0, &value); }
 
     // Pointer and keys through XTEST, at window coordinates of the parent, on a connection of
@@ -352,6 +370,23 @@ TEST_F(Lv2UiTest, RefusedAndUnchangedTypedValuesWriteNothing) {
     }
     EXPECT_TRUE(writes.empty());
     EXPECT_TRUE(touches.empty());
+}
+
+// The host's window holds the keyboard focus. A value box takes it while open and gives it
+// back when it closes, on Escape, which writes nothing, as on Return.
+TEST_F(Lv2UiTest, AClosingValueBoxHandsTheFocusBackToTheHostsWindow) {
+    open();
+    const Rect box = editorlayout::valueBoxRect(editorlayout::kCells[0]);
+    for (const KeySym closing : {KeySym{XK_Escape}, KeySym{XK_Return}}) {
+        XSetInputFocus(x, parent, RevertToParent, CurrentTime);
+        moveTo(x, centreOf(box));
+        button(x, true);
+        button(x, false);
+        ASSERT_TRUE(idleUntil([&] { return focus() != parent; }));
+        for (const KeySym k : {KeySym{XK_5}, KeySym{XK_0}, closing}) key(k);
+        EXPECT_TRUE(idleUntil([&] { return focus() == parent; }));
+        EXPECT_EQ(writes.size(), closing == XK_Return ? 1u : 0u);
+    }
 }
 
 // A port event from the host moves the control and rewrites its box, and is not written back.

@@ -24,8 +24,8 @@ Win32TextEditor* editorObject(HWND edit) {
 Win32TextEditor::Win32TextEditor(Win32Window& owner, const TextEditorSetup& setup, TextEditorListener& editorListener)
     : window(owner), listener(editorListener), textColour(setup.textColour), backColour(setup.backColour) {
     const PixelRect& r = setup.placement;
-    const std::string shown = setup.text.substr(0, setup.limit);
-    edit = CreateWindowExA(0, "EDIT", shown.c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | alignStyle(setup.align),
+    initialText = setup.text.substr(0, setup.limit);
+    edit = CreateWindowExA(0, "EDIT", initialText.c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | alignStyle(setup.align),
                            r.left, r.top, r.right - r.left, r.bottom - r.top, window.handle(), nullptr,
                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window.handle(), GWLP_HINSTANCE)), nullptr);
     if (!edit) return;
@@ -37,18 +37,21 @@ Win32TextEditor::Win32TextEditor(Win32Window& owner, const TextEditorSetup& setu
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, EM_LIMITTEXT, setup.limit, 0);
     window.activeEditor = this;
-    SetFocus(edit);
+    previousFocus = SetFocus(edit);
     nativeProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32TextEditor::filter)));
 }
 
-// The filter is taken out before the control is destroyed: destroying a focused control sends
-// it WM_KILLFOCUS, which must not reach a listener that is ending this edit already.
+// The filter is taken out before the control is destroyed or gives the focus back: both send
+// it WM_KILLFOCUS, which must not reach a listener that is ending this edit already. The focus
+// goes back only while it is still the control's: a click into another window has given it
+// to that one.
 Win32TextEditor::~Win32TextEditor() {
     if (window.activeEditor == this) window.activeEditor = nullptr;
     if (edit) {
         if (nativeProcedure) SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(nativeProcedure));
         SetWindowLongPtrA(edit, GWLP_USERDATA, 0);
+        if (GetFocus() == edit && previousFocus && IsWindow(previousFocus)) SetFocus(previousFocus);
         DestroyWindow(edit);
     }
     if (font) DeleteObject(font);
@@ -82,6 +85,11 @@ LRESULT CALLBACK Win32TextEditor::filter(HWND edit, UINT message, WPARAM wParam,
     case WM_GETDLGCODE: return DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) editor->listener.editorReturnPressed();
+        if (wParam == VK_ESCAPE) {
+            // The text it began with: the field sees no change.
+            SetWindowTextA(edit, editor->initialText.c_str());
+            editor->listener.editorFocusLost();
+        }
         break;
     default: break;
     }

@@ -1,8 +1,13 @@
 // The seam's text editor as a native "EDIT" child window over the field, with a filter
-// procedure in front of the control's own that reports Return and focus loss.
+// procedure in front of the control's own that reports Return and focus loss, and ends the
+// edit on Escape with the text it began with. When it closes with the focus still on it, the
+// focus goes back to the window that had it before (the host's), so that the host's keys work
+// again at once.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #include "platform/platform.h"
 
@@ -27,6 +32,8 @@ private:
 
     Win32Window& window;
     TextEditorListener& listener;
+    std::string initialText;
+    HWND previousFocus = nullptr;
     ColourRef textColour;
     ColourRef backColour;
     HWND edit = nullptr;

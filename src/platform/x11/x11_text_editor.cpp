@@ -22,6 +22,23 @@ int heightOf(const PixelRect& r) { return r.bottom - r.top; }
 // Printable characters of the 8-bit text: ASCII and the Latin-1 upper half.
 bool printable(unsigned char c) { return (c >= 0x20 && c < 0x7F) || c >= 0xA0; }
 
+// The window that had the focus may be gone or unmapped when the focus goes back, which X
+// answers with an error. A handler of the host's installed after the backend's would take
+// that error for its own, so one of ours stands for the moment of the call; other
+// connections' errors still go to the handler before it.
+Display* quietDisplay = nullptr;
+XErrorHandler handlerBefore = nullptr;
+
+int ignoreQuietDisplay(Display* display, XErrorEvent* error) {
+    if (display == quietDisplay) return 0;
+    return handlerBefore ? handlerBefore(display, error) : 0;
+}
+
+bool viewable(Display* display, ::Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
 }  // namespace
 
 X11TextEditor::X11TextEditor(X11Platform& owner, ::Window parent, Visual* visual, int depth,
@@ -40,6 +57,7 @@ X11TextEditor::X11TextEditor(X11Platform& owner, ::Window parent, Visual* visual
     presenter = std::make_unique<Presenter>(display, window, visual, depth, pixels.width(), pixels.height());
     platform.addTarget(window, *this);
     XMapWindow(display, window);
+    XGetInputFocus(display, &previousFocus, &previousRevert);
     // Fails harmlessly (and is trapped) while the frame is not viewable.
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     render();
@@ -48,6 +66,7 @@ X11TextEditor::X11TextEditor(X11Platform& owner, ::Window parent, Visual* visual
 // Destroying the window exposes the field below it, which the frame then paints.
 X11TextEditor::~X11TextEditor() {
     platform.removeTarget(window);
+    restoreFocus();
     presenter.reset();
     XDestroyWindow(platform.display(), window);
     XFlush(platform.display());
@@ -78,6 +97,23 @@ void X11TextEditor::handleEvent(XEvent& event) {
     }
 }
 
+// Only while the focus is still ours: a click into another window has given it to that one.
+void X11TextEditor::restoreFocus() {
+    Display* display = platform.display();
+    ::Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (focus != window || previousFocus == None) return;
+    XSync(display, False);  // earlier requests' errors go to the handler they belong to
+    quietDisplay = display;
+    handlerBefore = XSetErrorHandler(ignoreQuietDisplay);
+    if (previousFocus == PointerRoot || viewable(display, previousFocus))
+        XSetInputFocus(display, previousFocus, previousRevert, CurrentTime);
+    XSync(display, False);
+    XSetErrorHandler(handlerBefore);
+    quietDisplay = nullptr;
+}
+
 void X11TextEditor::keyPressed(XKeyEvent& key) {
     char typed[8] = {};
     KeySym symbol = NoSymbol;
@@ -88,6 +124,11 @@ void X11TextEditor::keyPressed(XKeyEvent& key) {
     case XK_Return:
     case XK_KP_Enter:
         listener.editorReturnPressed();  // destroys this editor: nothing may follow
+        return;
+    case XK_Escape:
+        // Ends the edit with the text it began with, so the field sees no change.
+        model = LineEdit(setup.text, setup.limit);
+        listener.editorFocusLost();  // destroys this editor: nothing may follow
         return;
     case XK_BackSpace: model.backspace(); break;
     case XK_Delete:

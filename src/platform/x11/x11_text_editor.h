@@ -1,7 +1,9 @@
 // The single-line editor of a text field under X11: a child window over the field that takes
 // the keyboard focus and draws the text with the software backend's text, with the selection
-// and the caret. Return and the loss of the focus end the edit through the listener; a click
-// inside places the caret.
+// and the caret. Return and the loss of the focus end the edit through the listener; Escape
+// ends it with the text it began with; a click inside places the caret. When it closes with
+// the focus still on it, the focus goes back to the window that had it before (the host's),
+// so that the host's keys work again at once.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -31,6 +33,7 @@ private:
     int textWidth(std::size_t from, std::size_t to);
     int textOrigin();
     void drawRun(Surface& surface, std::size_t from, std::size_t to, int x, bool selected);
+    void restoreFocus();
 
     X11Platform& platform;
     TextEditorSetup setup;
@@ -39,6 +42,10 @@ private:
     software::SoftwareImage pixels;
     ::Window window = 0;
     std::unique_ptr<Presenter> presenter;
+    // Who had the keyboard focus when the edit began, and where X was to send it if that
+    // window went away.
+    ::Window previousFocus = None;
+    int previousRevert = RevertToParent;
     // How far the text is scrolled left when it is wider than the field.
     int scroll = 0;
 };

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <thread>
@@ -221,6 +222,55 @@ TEST_F(Win32EditorTest, ATypedValueReplacesTheBoxsTextAndIsSetOnReturn) {
                                               {audioMasterAutomate, c.index, c.expected},
                                               {audioMasterEndEdit, c.index, 0.0f}};
         EXPECT_EQ(gestureCalls(), c.accepted ? gesture : std::vector<Gesture>{}) << c.typed;
+    }
+}
+
+// The host's window holds the keyboard focus, as a host's does around its plug-in. However
+// the box closes, the focus goes back to the host's window, whose next key then reaches it.
+// Escape closes the box without a change and tells the host nothing.
+TEST_F(Win32EditorTest, AClosingValueBoxHandsTheFocusBackToTheHostsWindow) {
+    const struct {
+        const char* closing;
+        std::function<void()> close;
+        bool changes;
+    } cases[] = {
+        {"Return", [&] { pressReturn(); }, true},
+        {"Escape", [&] { sendKey(VK_ESCAPE, 0); sendKey(VK_ESCAPE, KEYEVENTF_KEYUP); }, false},
+        {"a click elsewhere", [&] { click({5, 5}); }, true},
+    };
+    const HWND hostHandle = hostWindow.handle();
+    open();
+    for (const auto& c : cases) {
+        set(OriginMix, 0.5f);
+        idle();
+        host.calls.clear();
+        SetFocus(hostHandle);
+        const HWND edit = clickValueBox(OriginMix);
+        ASSERT_TRUE(isEditControl(edit)) << c.closing;
+        type("50");
+        EXPECT_TRUE(waitFor([&] {
+            pumpMessages();
+            return textOf(edit) == "50";
+        })) << c.closing;
+        c.close();
+        EXPECT_TRUE(waitFor([&] {
+            pumpMessages();
+            return !IsWindow(edit);
+        })) << c.closing << " ends the edit";
+        EXPECT_EQ(GetFocus(), hostHandle) << c.closing;
+        sendKey(VK_SPACE, 0);
+        sendKey(VK_SPACE, KEYEVENTF_KEYUP);
+        MSG message;
+        EXPECT_TRUE(waitFor([&] {
+            return PeekMessageA(&message, hostHandle, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE) && message.hwnd == hostHandle &&
+                   message.wParam == VK_SPACE;
+        })) << c.closing;
+        pumpMessages();
+        EXPECT_EQ(get(OriginMix), c.changes ? 0.25f : 0.5f) << c.closing;
+        const std::vector<Gesture> gesture = {{audioMasterBeginEdit, OriginMix, 0.0f},
+                                              {audioMasterAutomate, OriginMix, 0.25f},
+                                              {audioMasterEndEdit, OriginMix, 0.0f}};
+        EXPECT_EQ(gestureCalls(), c.changes ? gesture : std::vector<Gesture>{}) << c.closing;
     }
 }
 

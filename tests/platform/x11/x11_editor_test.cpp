@@ -361,6 +361,52 @@ TEST_F(X11EditorTest, ARefusedTypedValueTellsTheHostNothing) {
     EXPECT_TRUE(gestures(OriginCutoff).empty());
 }
 
+// The host's window holds the keyboard focus, as a host's does around its plug-in. An open box
+// takes it and keeps every key from the host; however the box closes, the focus goes back to
+// the host's window, whose next key then reaches it. Escape closes the box without a change
+// and tells the host nothing.
+TEST_F(X11EditorTest, AClosingValueBoxHandsTheFocusBackToTheHostsWindow) {
+    struct Case {
+        const char* closing;
+        std::function<void()> close;
+        bool changes;
+    };
+    const Case cases[] = {
+        {"Return", [&] { key(XK_Return); }, true},
+        {"Escape", [&] { key(XK_Escape); }, false},
+        {"a click elsewhere", [&] { click({5, 5}); }, true},
+    };
+    XSelectInput(x, parent, StructureNotifyMask | KeyPressMask);
+    openIn(parent);
+    TextField* box = editor()->cell(0).valueBox;
+    XEvent event;
+    const auto hostGotAKey = [&] { return XCheckTypedWindowEvent(x, parent, KeyPress, &event) == True; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.closing);
+        effect->setParameter(effect, 0, 0.5f);
+        calls.clear();
+        XSetInputFocus(x, parent, RevertToParent, CurrentTime);
+        click(centreOf(boundsOf(box)));
+        ASSERT_TRUE(idleUntil([&] { return box->isEditing(); }));
+        for (KeySym k : {XK_5, XK_0, XK_Home, XK_End}) key(k);  // "50"; Home and End are keys hosts use too
+        c.close();
+        ASSERT_TRUE(idleUntil([&] { return !box->isEditing(); }));
+        EXPECT_FALSE(hostGotAKey());
+        ::Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(x, &focus, &revert);
+        EXPECT_EQ(focus, parent);
+        key(XK_space);
+        EXPECT_TRUE(waitUntil(hostGotAKey));
+        if (c.changes) {
+            expectTypedGesture(0, 0.25f);
+        } else {
+            EXPECT_EQ(get(0), 0.5f);
+            EXPECT_TRUE(gestures(0).empty());
+        }
+    }
+}
+
 // The box blocks the idle call that delivered the click until it is dismissed, so the user
 // is played by a second thread on a connection of its own.
 TEST_F(X11EditorTest, AboutAreaOpensAModalBoxThatOkCloses) {
