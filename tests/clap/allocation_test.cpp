@@ -1,9 +1,12 @@
 // The CLAP module's audio-thread calls must never reach the allocator: the engine is built in
-// activate, and process, flush and reset work in what is there. This executable replaces the
-// global allocation functions, which the loaded module's calls reach too, and counts them.
+// activate, and process, flush and reset work in what is there. The module carries its own
+// C++ runtime, linked in and hidden, whose operator new reaches the C library's malloc: this
+// executable takes over malloc and its kin and counts them (and, in sanitizer builds, where
+// the module uses the shared C++ runtime and the sanitizer keeps malloc, operator new).
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -30,6 +33,47 @@ void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(__has_feature)
+#define VELLUMINE_COUNT_MALLOC 1
+#elif defined(__has_feature)
+#if !__has_feature(address_sanitizer) && !__has_feature(thread_sanitizer)
+#define VELLUMINE_COUNT_MALLOC 1
+#endif
+#endif
+
+#if VELLUMINE_COUNT_MALLOC
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* p, std::size_t size);
+void* __libc_memalign(std::size_t alignment, std::size_t size);
+void __libc_free(void* p);
+
+void* malloc(std::size_t size) noexcept {
+    ++allocations;
+    return __libc_malloc(size);
+}
+void* calloc(std::size_t count, std::size_t size) noexcept {
+    ++allocations;
+    return __libc_calloc(count, size);
+}
+void* realloc(void* p, std::size_t size) noexcept {
+    ++allocations;
+    return __libc_realloc(p, size);
+}
+void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
+    ++allocations;
+    return __libc_memalign(alignment, size);
+}
+int posix_memalign(void** out, std::size_t alignment, std::size_t size) noexcept {
+    ++allocations;
+    *out = __libc_memalign(alignment, size);
+    return *out ? 0 : ENOMEM;
+}
+void free(void* p) noexcept { __libc_free(p); }
+}
+#endif
+
 namespace {
 
 using namespace plughost::clap;
@@ -41,7 +85,9 @@ TEST(ClapAllocation, ProcessFlushAndResetAllocateNothing) {
     ClapHost host;
     auto plugin = ClapPlugin::create(*module, host, 0, error);
     ASSERT_TRUE(plugin) << error;
+    const long beforeActivation = allocations.load();
     ASSERT_TRUE(plugin->activate(96000.0, 1024));
+    ASSERT_GT(allocations.load(), beforeActivation) << "the module's allocations are not counted";
     std::vector<float> left(1024, 0.25f), right(1024, -0.25f);
     const float* ins[2] = {left.data(), right.data()};
     float* outs[2] = {left.data(), right.data()};
