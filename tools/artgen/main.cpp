@@ -1,16 +1,19 @@
 // artgen OUTPUT_DIR [PREVIEW_DIR]
 //
-// Draws the editor's six bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1029.bmp. The
-// output depends only on this program and the font files, so running it again gives the same
-// bytes. With PREVIEW_DIR it also writes PNG previews there: the composed editor window and
+// Draws the editor's six bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1029.bmp, and its
+// text face as the glyph table liberation_sans_glyphs.cpp. The output depends only on this
+// program, FreeType and the font files, so running it again gives the same bytes. With PREVIEW_DIR it also writes PNG previews there: the composed editor window and
 // enlarged copies of each bitmap.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "art.h"
 #include "bmp_file.h"
+#include "glyph_table.h"
 #include "preview.h"
 
 namespace {
@@ -22,6 +25,16 @@ bool writeBitmaps(const Art& art, const std::string& dir) {
            writeBmp24(art.knobBody, dir + "/bitmap_1026.bmp") && writeBmp8Grey(art.knobHandle, dir + "/bitmap_1027.bmp") &&
            writeBmp24(art.smallKnobBody, dir + "/bitmap_1028.bmp") &&
            writeBmp8Grey(art.smallKnobHandle, dir + "/bitmap_1029.bmp");
+}
+
+// The sizes the editor draws its text at: 9 pixels for captions and value boxes, 12 for the
+// message box and the toolkit's default text.
+const std::vector<int> kTextSizes{9, 12};
+
+bool writeGlyphTable(const std::string& dir) {
+    std::ofstream file(dir + "/liberation_sans_glyphs.cpp", std::ios::binary);
+    file << glyphTableSource(ARTGEN_CAPTION_FONT, kTextSizes);
+    return static_cast<bool>(file);
 }
 
 bool writePreviews(const Art& art, const std::string& dir) {
@@ -42,8 +55,8 @@ int main(int argc, char** argv) {
     try {
         const Art art = drawArt(FontFiles{ARTGEN_HEADING_FONT, ARTGEN_NAME_FONT});
         for (int i = 1; i < argc; ++i) std::filesystem::create_directories(argv[i]);
-        if (!writeBitmaps(art, argv[1])) {
-            std::fprintf(stderr, "artgen: cannot write the bitmaps into %s\n", argv[1]);
+        if (!writeBitmaps(art, argv[1]) || !writeGlyphTable(argv[1])) {
+            std::fprintf(stderr, "artgen: cannot write the bitmaps or the glyph table into %s\n", argv[1]);
             return 1;
         }
         if (argc == 3 && !writePreviews(art, argv[2])) {

@@ -348,6 +348,11 @@ TEST(Generator, TwoRunsWriteTheCommittedFilesByteForByte) {
         EXPECT_EQ(a, readFile(second / name)) << name << " differs between two runs";
         EXPECT_EQ(a, readFile(resource(id))) << name << " is stale: run tools/artgen/regenerate.sh";
     }
+    const std::string glyphs = "liberation_sans_glyphs.cpp";
+    const Bytes table = readFile(first / glyphs);
+    ASSERT_FALSE(table.empty()) << glyphs;
+    EXPECT_EQ(table, readFile(second / glyphs)) << glyphs << " differs between two runs";
+    EXPECT_EQ(table, readFile(fs::path(ARTGEN_RESOURCE_DIR) / glyphs)) << glyphs << " is stale: run tools/artgen/regenerate.sh";
 }
 
 }  // namespace
