@@ -341,7 +341,7 @@ fs::path generateInto(const std::string& name) {
 TEST(Generator, TwoRunsWriteTheCommittedFilesByteForByte) {
     const fs::path first = generateInto("first");
     const fs::path second = generateInto("second");
-    for (const int id : {1024, 1025, 1026, 1027, 1028, 1029}) {
+    for (const int id : {1024, 1025, 1026, 1027, 1028, 1029, 1224, 1225, 1226, 1227, 1228, 1229}) {
         const std::string name = resource(id).filename().string();
         const Bytes a = readFile(first / name);
         ASSERT_FALSE(a.empty()) << name;
