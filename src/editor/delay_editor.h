@@ -1,5 +1,5 @@
 // DelayEditor: the plug-in's own window, a 640 x 400 background with 23 parameter cells
-// (caption, knob or switch, value box) and an About area. Knobs, switches and accepted typed
+// (caption, knob or switch, value box) and an About area, at scale 1 or 2 (1280 x 800). Knobs, switches and accepted typed
 // values go to the plug-in through its EditorConnection inside edit gestures, and every change
 // the plug-in reports moves the matching control at the next idle.
 #pragma once
@@ -28,6 +28,10 @@ public:
     void paintControl(PaintContext*, Control*) override {}
 
     bool isOpen() const { return opened; }
+    // While closed: draws the next opened window at this scale (see editor_scale.h); the size
+    // getRect() reports follows at once.
+    void setScale(double requested);
+    int getScale() const { return scale; }
 
     // The views of one parameter's cell; null while closed or when one could not be made.
     struct Cell {
@@ -53,6 +57,7 @@ private:
 
     EditorConnection* connection;  // null once the editor is being destroyed
     std::array<Cell, kNumDefinedParams> cells{};
+    int scale = 1;
     ResourceBitmap* background;
     ToggleButton* aboutArea = nullptr;
     bool opened = false;  // window thread only

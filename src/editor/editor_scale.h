@@ -1,0 +1,14 @@
+// The scales the editor is drawn at. Its art is drawn for each of them, not enlarged, so any
+// other scale asked for takes the nearest supported one not larger, and at least 1.
+#pragma once
+
+namespace editorscale {
+
+inline constexpr int kLargest = 2;
+
+inline int supported(double requested) {
+    // Written so that NaN, too, gives 1.
+    return requested >= kLargest ? kLargest : 1;
+}
+
+}  // namespace editorscale
