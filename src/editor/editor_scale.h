@@ -4,7 +4,12 @@
 
 namespace editorscale {
 
+#ifdef _WIN32
+// The Windows modules bind only the art of scale 1 so far.
+inline constexpr int kLargest = 1;
+#else
 inline constexpr int kLargest = 2;
+#endif
 
 inline int supported(double requested) {
     // Written so that NaN, too, gives 1.
