@@ -1,7 +1,8 @@
 // DelayEditor: the plug-in's own window, a 640 x 400 background with 23 parameter cells
-// (caption, knob or switch, value box) and an About area, at scale 1 or 2 (1280 x 800). Knobs, switches and accepted typed
-// values go to the plug-in through its EditorConnection inside edit gestures, and every change
-// the plug-in reports moves the matching control at the next idle.
+// (caption, knob or switch, value box) and an About area, drawn at scale 1 or 2 (1280 x 800).
+// Knobs, switches and accepted typed values go to the plug-in through its EditorConnection
+// inside edit gestures, and every change the plug-in reports moves the matching control at the
+// next idle.
 #pragma once
 
 #include <array>
