@@ -7,6 +7,7 @@
 #include "editor/about_text.h"
 #include "editor/editor_layout.h"
 #include "editor/editor_scale.h"
+#include "editor/user_settings.h"
 #include "core/number_text.h"
 #include "gui/frame_switch.h"
 #include "gui/knob.h"
@@ -60,12 +61,14 @@ private:
 };
 
 DelayEditor::DelayEditor(EditorConnection& plugin)
-    : GuiEditor(plugin), connection(&plugin), background(new ResourceBitmap(kBackgroundBitmap)) {
+    : GuiEditor(plugin), connection(&plugin), background(new ResourceBitmap(kBackgroundBitmap)),
+      userChoice(usersettings::userScale()) {
     rect = {0, 0, background->getWidth(), background->getHeight()};
+    setScale(1.0);
 }
 
 void DelayEditor::setScale(double requested) {
-    const int chosen = editorscale::supported(requested);
+    const int chosen = editorscale::supported(userChoice.value_or(requested));
     if (opened || chosen == scale) return;
     auto* scaled = new ResourceBitmap(kBackgroundBitmap, chosen);
     background->release();

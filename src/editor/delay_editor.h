@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "core/parameters.h"
 #include "editor/editor_connection.h"
@@ -29,8 +30,9 @@ public:
     void paintControl(PaintContext*, Control*) override {}
 
     bool isOpen() const { return opened; }
-    // While closed: draws the next opened window at this scale (see editor_scale.h); the size
-    // getRect() reports follows at once.
+    // While closed: draws the next opened window at this scale (see editor_scale.h), or at the
+    // one the user's settings file sets (user_settings.h), which wins; the size getRect()
+    // reports follows at once.
     void setScale(double requested);
     int getScale() const { return scale; }
 
@@ -60,6 +62,7 @@ private:
     std::array<Cell, kNumDefinedParams> cells{};
     int scale = 1;
     ResourceBitmap* background;
+    std::optional<double> userChoice;  // the scale in the user's settings file
     ToggleButton* aboutArea = nullptr;
     bool opened = false;  // window thread only
     ParameterChanges changes;
