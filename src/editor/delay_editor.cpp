@@ -64,10 +64,22 @@ DelayEditor::DelayEditor(EditorConnection& plugin)
     : GuiEditor(plugin), connection(&plugin), background(new ResourceBitmap(kBackgroundBitmap)),
       userChoice(usersettings::userScale()) {
     rect = {0, 0, background->getWidth(), background->getHeight()};
-    setScale(1.0);
+    applyScale(1.0);
 }
 
 void DelayEditor::setScale(double requested) {
+    scaleSettled = true;
+    applyScale(requested);
+}
+
+void DelayEditor::settleScale() {
+    if (scaleSettled || opened) return;
+    scaleSettled = true;
+    applyScale(platform::services().desktopScale());
+}
+
+// The user's choice wins over the scale asked for.
+void DelayEditor::applyScale(double requested) {
     const int chosen = editorscale::supported(userChoice.value_or(requested));
     if (opened || chosen == scale) return;
     auto* scaled = new ResourceBitmap(kBackgroundBitmap, chosen);

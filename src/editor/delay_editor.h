@@ -35,6 +35,9 @@ public:
     // reports follows at once.
     void setScale(double requested);
     int getScale() const { return scale; }
+    // Without a scale from setScale: the desktop's (platform::Services::desktopScale), looked
+    // up once, as late as possible, since it may open a connection to the display.
+    void settleScale() override;
 
     // The views of one parameter's cell; null while closed or when one could not be made.
     struct Cell {
@@ -57,10 +60,12 @@ private:
     TextField* addValueBox(std::int32_t index);
     void showParameter(std::int32_t index);
     void applyTypedValue(std::int32_t tag);
+    void applyScale(double requested);
 
     EditorConnection* connection;  // null once the editor is being destroyed
     std::array<Cell, kNumDefinedParams> cells{};
     int scale = 1;
+    bool scaleSettled = false;  // by a host's scale or the desktop's
     ResourceBitmap* background;
     std::optional<double> userChoice;  // the scale in the user's settings file
     ToggleButton* aboutArea = nullptr;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "core/parameters.h"
 #include "editor/delay_editor.h"
@@ -130,19 +131,18 @@ const void* featureData(const LV2_Feature* const* features, const char* uri) {
     return nullptr;
 }
 
-// The host's ui:scaleFactor among its options (a float, needing urid:map to be found), or 1
-// where it passes none.
-double hostScale(const LV2_Feature* const* features) {
+// The host's ui:scaleFactor among its options (a float, needing urid:map to be found).
+std::optional<double> hostScale(const LV2_Feature* const* features) {
     const auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map));
     const auto* option = static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
-    if (!map || !option) return 1.0;
+    if (!map || !option) return std::nullopt;
     const LV2_URID scaleFactor = map->map(map->handle, LV2_UI__scaleFactor);
     const LV2_URID atomFloat = map->map(map->handle, LV2_ATOM__Float);
     for (; option->key != 0; ++option) {
         if (option->key == scaleFactor && option->type == atomFloat && option->size == sizeof(float) && option->value)
             return *static_cast<const float*>(option->value);
     }
-    return 1.0;
+    return std::nullopt;
 }
 
 LV2UI_Handle makeUi(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Controller controller,
@@ -151,7 +151,11 @@ LV2UI_Handle makeUi(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Con
     if (std::strcmp(pluginUri, kPluginUri) != 0 || !write) return nullptr;
     const HostServices host{write, controller, static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch))};
     auto model = std::make_unique<UiModel>(host);
-    model->delayEditor().setScale(hostScale(features));
+    if (const auto scale = hostScale(features)) {
+        model->delayEditor().setScale(*scale);
+    } else {
+        model->delayEditor().settleScale();
+    }
     if (!parent) {
         *widget = nullptr;  // the host shows it through ui:showInterface
         return model.release();

@@ -17,6 +17,7 @@ GuiEditorBase::~GuiEditorBase() = default;
 
 // The editor's size at the time of asking: it follows the editor's scale.
 VstInt32 GuiEditorBase::getRect(ERect** out) {
+    editor->settleScale();
     const Rect& size = editor->getRect();
     rect = {static_cast<std::int16_t>(size.top), static_cast<std::int16_t>(size.left),
             static_cast<std::int16_t>(size.bottom), static_cast<std::int16_t>(size.right)};
@@ -26,6 +27,7 @@ VstInt32 GuiEditorBase::getRect(ERect** out) {
 
 VstInt32 GuiEditorBase::open(void* parent) {
     EditorBase::open(parent);
+    editor->settleScale();
     return editor->open(parent) ? 1 : 0;
 }
 

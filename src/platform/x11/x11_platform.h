@@ -44,6 +44,7 @@ public:
     void dispatchPendingEvents() override;
 
     void messageBox(const std::string& text, const std::string& caption) override;
+    double desktopScale() override;
 
     // For the backend's windows.
     Display* display() const { return connection; }
