@@ -77,10 +77,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvane.example/vellumine")
-# The libraries the binaries link come from dpkg-shlibdeps; the editor draws its text with
-# the Liberation faces, which it loads by path at run time.
+# The libraries the binaries link come from dpkg-shlibdeps; the editor's text is built into
+# them, so no font package is needed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 # The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the text below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Vellumine is a stereo delay effect for audio hosts. Each channel has an
 origin path (a state-variable filter with LFO-modulated cutoff and level)

@@ -58,7 +58,13 @@ dpkg-deb -f "dist/$deb" Package Version Architecture Section Depends
 [ "$(dpkg-deb -f "dist/$deb" Version)" = "$version" ] || fail "the package's version is not $version"
 [ "$(dpkg-deb -f "dist/$deb" Section)" = sound ] || fail "the package's section is not sound"
 depends=$(dpkg-deb -f "dist/$deb" Depends)
-grep -q 'fonts-liberation' <<<"$depends" || fail "the package does not depend on its font"
+# The editor's text comes from glyphs built into the binaries: no font package, no FreeType,
+# and the font's licence goes along in the copyright file of the package and of the archive.
+! grep -q 'fonts-liberation\|libfreetype' <<<"$depends" || fail "the package depends on a font or on FreeType"
+dpkg-deb --fsys-tarfile "dist/$deb" | tar -xO ./usr/share/doc/vellumine/copyright | grep -q 'LIBERATION font software' ||
+  fail "the package's copyright file lacks the font's licence"
+tar -xzOf "dist/$linux.tar.gz" "$linux/copyright" | grep -q 'LIBERATION font software' ||
+  fail "$linux.tar.gz's copyright file lacks the font's licence"
 grep -q 'libc6' <<<"$depends" || fail "the package has no Depends from dpkg-shlibdeps"
 echo "lintian:"
 lintian --fail-on error "dist/$deb" || fail "lintian reports errors"
@@ -151,8 +157,8 @@ if [ "$arm" = 1 ]; then
   [ "$(dpkg-deb -f "dist/$deb_arm" Architecture)" = arm64 ] || fail "$deb_arm is not for arm64"
   [ "$(dpkg-deb -f "dist/$deb_arm" Version)" = "$version" ] || fail "$deb_arm's version is not $version"
   depends=$(dpkg-deb -f "dist/$deb_arm" Depends)
-  grep -q 'libc6' <<<"$depends" && grep -q 'fonts-liberation' <<<"$depends" ||
-    fail "$deb_arm does not depend on libc6 and fonts-liberation"
+  grep -q 'libc6' <<<"$depends" && ! grep -q 'fonts-liberation\|libfreetype' <<<"$depends" ||
+    fail "$deb_arm does not depend on libc6, or depends on a font or on FreeType"
   echo "lintian:"
   lintian --fail-on error "dist/$deb_arm" || fail "lintian reports errors in $deb_arm"
   # Names only: sizes and dates differ between the architectures.

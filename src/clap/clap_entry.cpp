@@ -141,8 +141,10 @@ void guiDestroy(const clap_plugin_t* plugin) noexcept {
     guardedCall([&] { instanceOf(plugin).setGui(nullptr); });
 }
 
-// The editor is drawn at one size for now.
-bool guiSetScale(const clap_plugin_t*, double) noexcept { return false; }
+bool guiSetScale(const clap_plugin_t* plugin, double scale) noexcept {
+    DelayGui* gui = instanceOf(plugin).gui();
+    return gui && guarded(false, [&] { return gui->setScale(scale); });
+}
 
 bool guiSize(const clap_plugin_t* plugin, std::uint32_t* width, std::uint32_t* height) noexcept {
     const DelayGui* gui = instanceOf(plugin).gui();

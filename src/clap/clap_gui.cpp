@@ -30,6 +30,12 @@ DelayGui::~DelayGui() {
 std::uint32_t DelayGui::width() const { return static_cast<std::uint32_t>(editor->getRect().right - editor->getRect().left); }
 std::uint32_t DelayGui::height() const { return static_cast<std::uint32_t>(editor->getRect().bottom - editor->getRect().top); }
 
+bool DelayGui::setScale(double scale) {
+    if (editor->isOpen()) return false;
+    editor->setScale(scale);
+    return editor->getScale() == scale;
+}
+
 bool DelayGui::setParent(const clap_window_t& window) {
     if (editor->isOpen()) editor->close();
 #ifdef _WIN32

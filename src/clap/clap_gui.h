@@ -28,6 +28,9 @@ public:
 
     std::uint32_t width() const;
     std::uint32_t height() const;
+    // Before the editor opens: draws it at the nearest supported scale not larger (see
+    // editor_scale.h); true when that is the scale asked for.
+    bool setScale(double scale);
     // Opens the editor in the host's window; false when it cannot be shown there.
     bool setParent(const clap_window_t& window);
     bool ownsTimer(clap_id id) const { return timer == id; }

@@ -6,6 +6,8 @@
 
 #include "editor/about_text.h"
 #include "editor/editor_layout.h"
+#include "editor/editor_scale.h"
+#include "editor/user_settings.h"
 #include "core/number_text.h"
 #include "gui/frame_switch.h"
 #include "gui/knob.h"
@@ -40,7 +42,7 @@ static_assert(kNumDefinedParams <= ParameterChanges::kCapacity, "every parameter
 // its own references.
 class DelayEditor::Bitmaps {
 public:
-    Bitmaps() = default;
+    explicit Bitmaps(int artScale) : scale(artScale) {}
     Bitmaps(const Bitmaps&) = delete;
     Bitmaps& operator=(const Bitmaps&) = delete;
     ~Bitmaps() {
@@ -50,16 +52,41 @@ public:
     ResourceBitmap* operator()(int id) {
         for (const auto& [loadedId, bitmap] : loaded)
             if (loadedId == id) return bitmap;
-        return loaded.emplace_back(id, new ResourceBitmap(id)).second;
+        return loaded.emplace_back(id, new ResourceBitmap(id, scale)).second;
     }
 
 private:
+    int scale;
     std::vector<std::pair<int, ResourceBitmap*>> loaded;
 };
 
 DelayEditor::DelayEditor(EditorConnection& plugin)
-    : GuiEditor(plugin), connection(&plugin), background(new ResourceBitmap(kBackgroundBitmap)) {
+    : GuiEditor(plugin), connection(&plugin), background(new ResourceBitmap(kBackgroundBitmap)),
+      userChoice(usersettings::userScale()) {
     rect = {0, 0, background->getWidth(), background->getHeight()};
+    applyScale(1.0);
+}
+
+void DelayEditor::setScale(double requested) {
+    scaleSettled = true;
+    applyScale(requested);
+}
+
+void DelayEditor::settleScale() {
+    if (scaleSettled || opened) return;
+    scaleSettled = true;
+    applyScale(platform::services().desktopScale());
+}
+
+// The user's choice wins over the scale asked for.
+void DelayEditor::applyScale(double requested) {
+    const int chosen = editorscale::supported(userChoice.value_or(requested));
+    if (opened || chosen == scale) return;
+    auto* scaled = new ResourceBitmap(kBackgroundBitmap, chosen);
+    background->release();
+    background = scaled;
+    scale = chosen;
+    rect = {0, 0, background->getWidth() * scale, background->getHeight() * scale};
 }
 
 DelayEditor::~DelayEditor() {
@@ -73,8 +100,8 @@ DelayEditor::~DelayEditor() {
 bool DelayEditor::open(void* parent) {
     if (frame) close();  // a second open without close starts afresh instead of leaking
     GuiEditor::open(parent);
-    Bitmaps bitmaps;
-    frame = new EditorFrame({0, 0, background->getWidth(), background->getHeight()}, parent, this);
+    Bitmaps bitmaps(scale);
+    frame = new EditorFrame({0, 0, background->getWidth(), background->getHeight()}, parent, this, scale);
     frame->setBackground(background);
     for (std::int32_t index = 0; index < kNumDefinedParams; ++index) addCell(index, bitmaps);
     aboutArea = new ToggleButton(kAboutArea, this, kAboutTag, nullptr);

@@ -1,10 +1,12 @@
 // DelayEditor: the plug-in's own window, a 640 x 400 background with 23 parameter cells
-// (caption, knob or switch, value box) and an About area. Knobs, switches and accepted typed
-// values go to the plug-in through its EditorConnection inside edit gestures, and every change
-// the plug-in reports moves the matching control at the next idle.
+// (caption, knob or switch, value box) and an About area, drawn at scale 1 or 2 (1280 x 800).
+// Knobs, switches and accepted typed values go to the plug-in through its EditorConnection
+// inside edit gestures, and every change the plug-in reports moves the matching control at the
+// next idle.
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "core/parameters.h"
 #include "editor/editor_connection.h"
@@ -28,6 +30,14 @@ public:
     void paintControl(PaintContext*, Control*) override {}
 
     bool isOpen() const { return opened; }
+    // While closed: draws the next opened window at this scale (see editor_scale.h), or at the
+    // one the user's settings file sets (user_settings.h), which wins; the size getRect()
+    // reports follows at once.
+    void setScale(double requested);
+    int getScale() const { return scale; }
+    // Without a scale from setScale: the desktop's (platform::Services::desktopScale), looked
+    // up once, as late as possible, since it may open a connection to the display.
+    void settleScale() override;
 
     // The views of one parameter's cell; null while closed or when one could not be made.
     struct Cell {
@@ -50,10 +60,14 @@ private:
     TextField* addValueBox(std::int32_t index);
     void showParameter(std::int32_t index);
     void applyTypedValue(std::int32_t tag);
+    void applyScale(double requested);
 
     EditorConnection* connection;  // null once the editor is being destroyed
     std::array<Cell, kNumDefinedParams> cells{};
+    int scale = 1;
+    bool scaleSettled = false;  // by a host's scale or the desktop's
     ResourceBitmap* background;
+    std::optional<double> userChoice;  // the scale in the user's settings file
     ToggleButton* aboutArea = nullptr;
     bool opened = false;  // window thread only
     ParameterChanges changes;

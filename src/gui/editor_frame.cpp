@@ -16,8 +16,8 @@ const std::string& EditorFrame::windowClassName() { return className; }
 
 int EditorFrame::windowClassUseCount() { return classUseCount; }
 
-EditorFrame::EditorFrame(const Rect& r, void* parent, FrameEditor* owner)
-    : View(r), editor(owner), parentWindow(parent) {
+EditorFrame::EditorFrame(const Rect& r, void* parent, FrameEditor* owner, int windowScale)
+    : View(r), editor(owner), parentWindow(parent), scale(windowScale) {
     platform::services().initObjectLinking();
     transparentBlitBound = platform::services().findTransparentBlit();
     openWindow(parent);
@@ -45,7 +45,7 @@ bool EditorFrame::openWindow(void* parent) {
         system.registerWindowClass(className);
         buttonsSwapped = system.buttonsSwapped();
     }
-    nativeWindow = system.createChildWindow(className, parentWindow, bounds.width(), bounds.height(), *this);
+    nativeWindow = system.createChildWindow(className, parentWindow, bounds.width() * scale, bounds.height() * scale, *this);
     setDropEnabled(true);
     return true;
 }
@@ -64,12 +64,14 @@ bool EditorFrame::setDropEnabled(bool on) {
 
 void EditorFrame::windowPaint(platform::Surface& surface, const platform::PixelRect& area) {
     PaintContext context(this, &surface, nativeWindow.get());
-    drawInRect(&context, {area.left, area.top, area.right, area.bottom});
+    // Every view that touches a pixel of the area is drawn.
+    drawInRect(&context, {unscaled(area.left, scale), unscaled(area.top, scale), -unscaled(-area.right, scale),
+                          -unscaled(-area.bottom, scale)});
 }
 
 void EditorFrame::windowButtonDown(platform::Surface& surface, platform::PixelPoint where) {
     PaintContext context(this, &surface, nativeWindow.get());
-    onMouseDown(&context, {where.x, where.y});
+    onMouseDown(&context, {unscaled(where.x, scale), unscaled(where.y, scale)});
 }
 
 void EditorFrame::windowDestroyed() {
@@ -201,7 +203,7 @@ View* EditorFrame::viewUnderCursor() {
 bool EditorFrame::cursorPosition(Point& p) {
     const platform::PixelPoint screen = platform::services().cursorPosition();
     const platform::PixelPoint origin = nativeWindow ? nativeWindow->screenOrigin() : platform::PixelPoint{};
-    p = {screen.x - origin.x, screen.y - origin.y};
+    p = {unscaled(screen.x - origin.x, scale), unscaled(screen.y - origin.y, scale)};
     return true;
 }
 

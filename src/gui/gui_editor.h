@@ -33,6 +33,9 @@ public:
 
     // The window's size in pixels.
     const Rect& getRect() const { return rect; }
+    // Before the size is first reported or the window opens, where no host gave a scale: takes
+    // the desktop's. Editors drawn at one scale do nothing.
+    virtual void settleScale() {}
     // Builds the frame in the host's window; true once it is shown.
     virtual bool open(void* parent);
     virtual void close();

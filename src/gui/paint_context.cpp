@@ -1,11 +1,13 @@
 #include "gui/paint_context.h"
 
+#include "gui/editor_frame.h"
+
 bool buttonsSwapped = false;
 
 int validFontId(int fontId) { return fontId < 0 || fontId >= kFontCount ? 0 : fontId; }
 
 PaintContext::PaintContext(EditorFrame* owner, platform::Surface* surface, platform::Window* window)
-    : deviceContext(surface), nativeWindow(window), frame(owner) {
+    : scale(owner ? owner->getScale() : 1), deviceContext(surface), nativeWindow(window), frame(owner) {
     if (nativeWindow) {
         const platform::PixelPoint origin = nativeWindow->screenOrigin();
         windowOrigin = {origin.x, origin.y};
@@ -20,11 +22,28 @@ PaintContext::PaintContext(EditorFrame* owner, platform::Surface* surface, platf
 }
 
 void PaintContext::moveTo(Point p) {
-    if (deviceContext) deviceContext->moveTo(shifted(p));
+    penAt = p;
+    if (deviceContext) deviceContext->moveTo(device(p));
 }
 
+// A line one pixel wide at scale 1 is `scale` pixels wide: the same line drawn from each
+// pixel of the start's square to the same pixel of the end's.
 void PaintContext::lineTo(Point p) {
-    if (deviceContext) deviceContext->lineTo(shifted(p));
+    const Point from = penAt;
+    penAt = p;
+    if (!deviceContext) return;
+    if (scale == 1) {
+        deviceContext->lineTo(device(p));
+        return;
+    }
+    const platform::PixelPoint start = device(from), end = device(p);
+    for (int dy = 0; dy < scale; ++dy) {
+        for (int dx = 0; dx < scale; ++dx) {
+            deviceContext->moveTo({start.x + dx, start.y + dy});
+            deviceContext->lineTo({end.x + dx, end.y + dy});
+        }
+    }
+    deviceContext->moveTo(end);
 }
 
 void PaintContext::applyPen() {
@@ -62,7 +81,7 @@ void PaintContext::setFont(int id, int size, int styleBits) {
     if (!deviceContext) return;
     platform::FontDescription font;
     font.face = fontTable[fontId].face;
-    font.pixelHeight = fontSize;
+    font.pixelHeight = fontSize * scale;
     font.weight = fontWeight;
     font.italic = (styleBits & fontItalic) != 0;
     font.underline = (styleBits & fontUnderline) != 0;
@@ -80,19 +99,21 @@ void PaintContext::drawRectOutline(const Rect& r) {
 
 void PaintContext::fillRect(const Rect& r) {
     if (!deviceContext) return;
-    deviceContext->fillRect({r.left + 1 + offset.x, r.top + 1 + offset.y, r.right + offset.x, r.bottom + offset.y});
+    const platform::PixelPoint topLeft = device({r.left + 1, r.top + 1}), bottomRight = device({r.right, r.bottom});
+    deviceContext->fillRect({topLeft.x, topLeft.y, bottomRight.x, bottomRight.y});
 }
 
 void PaintContext::drawString(const char* text, const Rect& r, bool opaque, int alignment) {
     if (!text || !deviceContext) return;
-    platform::PixelRect area{r.left + offset.x, r.top + offset.y, r.right + offset.x, r.bottom + offset.y};
+    const platform::PixelPoint topLeft = device({r.left, r.top}), bottomRight = device({r.right, r.bottom});
+    platform::PixelRect area{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
     auto align = platform::TextAlign::left;
     if (alignment == 1) {
         align = platform::TextAlign::centre;
     } else if (alignment == 2) {
         align = platform::TextAlign::right;
     } else {
-        area.left += 1;
+        area.left += scale;
     }
     deviceContext->drawText(text, area, align, opaque);
 }
@@ -111,5 +132,5 @@ int PaintContext::mouseButtons() {
 
 void PaintContext::mouseLocation(Point& p) {
     const platform::PixelPoint screen = platform::services().cursorPosition();
-    p = {screen.x - windowOrigin.x, screen.y - windowOrigin.y};
+    p = {unscaled(screen.x - windowOrigin.x, scale), unscaled(screen.y - windowOrigin.y, scale)};
 }

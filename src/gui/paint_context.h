@@ -82,6 +82,14 @@ extern bool buttonsSwapped;
 // A font id outside the table falls back to 0.
 int validFontId(int fontId);
 
+// Window pixels at an integer scale back to the views' coordinates, rounded down.
+inline std::int32_t unscaled(std::int32_t pixels, int scale) {
+    return pixels >= 0 ? pixels / scale : -((-pixels + scale - 1) / scale);
+}
+
+// Views draw in the coordinates of the editor at scale 1; the context multiplies every
+// position, length, line and text size by its frame's scale on the way to the window, and
+// divides the mouse's position by it.
 class PaintContext {
 public:
     // `surface` and `window` are borrowed and may be null.
@@ -110,6 +118,7 @@ public:
     void setOffset(Point p) { offset = p; }
     Point getOffset() const { return offset; }
     EditorFrame* getFrame() const { return frame; }
+    int getScale() const { return scale; }
     platform::Surface* surface() const { return deviceContext; }
     platform::Window* window() const { return nativeWindow; }
     int getFontId() const { return fontId; }
@@ -122,9 +131,11 @@ public:
 
 private:
     void applyPen();
-    platform::PixelPoint shifted(Point p) const { return {p.x + offset.x, p.y + offset.y}; }
+    platform::PixelPoint device(Point p) const { return {(p.x + offset.x) * scale, (p.y + offset.y) * scale}; }
 
     Point windowOrigin;
+    Point penAt;
+    int scale = 1;
     Point offset;
     platform::Surface* deviceContext;
     platform::Window* nativeWindow;

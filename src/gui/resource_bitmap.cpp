@@ -6,15 +6,22 @@ namespace {
 
 platform::PixelRect placed(const PaintContext& context, const Rect& r) {
     const Point o = context.getOffset();
-    return {r.left + o.x, r.top + o.y, r.right + o.x, r.bottom + o.y};
+    const int k = context.getScale();
+    return {(r.left + o.x) * k, (r.top + o.y) * k, (r.right + o.x) * k, (r.bottom + o.y) * k};
+}
+
+platform::PixelPoint from(const PaintContext& context, Point source) {
+    return {source.x * context.getScale(), source.y * context.getScale()};
 }
 
 }  // namespace
 
-ResourceBitmap::ResourceBitmap(int id) : resourceId(id), image(platform::services().loadBitmap(id & 0xFFFF)) {
+ResourceBitmap::ResourceBitmap(int id, int artScale)
+    : resourceId(id), scale(artScale),
+      image(platform::services().loadBitmap((id + kScaledArtIdStep * (artScale - 1)) & 0xFFFF)) {
     if (image) {
-        width = image->width();
-        height = image->height();
+        width = image->width() / scale;
+        height = image->height() / scale;
     }
 }
 
@@ -25,16 +32,16 @@ void ResourceBitmap::release() {
 
 void ResourceBitmap::draw(PaintContext& context, const Rect& destination, Point source) {
     if (!image || !context.surface()) return;
-    context.surface()->blit(*image, {source.x, source.y}, placed(context, destination), platform::RasterOp::copy);
+    context.surface()->blit(*image, from(context, source), placed(context, destination), platform::RasterOp::copy);
 }
 
 void ResourceBitmap::drawTransparent(PaintContext& context, const Rect& destination, Point source) {
     if (!image || !context.surface()) return;
     if (transparentBlitBound) {
-        context.surface()->transparentBlit(*image, {source.x, source.y}, placed(context, destination),
+        context.surface()->transparentBlit(*image, from(context, source), placed(context, destination),
                                            transparentColour.ref());
     } else {
-        drawMasked(*context.surface(), placed(context, destination), {source.x, source.y});
+        drawMasked(*context.surface(), placed(context, destination), from(context, source));
     }
 }
 

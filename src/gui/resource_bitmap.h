@@ -1,5 +1,7 @@
 // ResourceBitmap: an image loaded once from the module's bitmap resources and shared by
-// reference counting between the frame and the controls.
+// reference counting between the frame and the controls. At scale 2 it loads the art drawn
+// at twice the size (the resource id plus kScaledArtIdStep) and measures it in the views'
+// coordinates, half its pixels.
 #pragma once
 
 #include <memory>
@@ -9,9 +11,11 @@
 // Whether the platform's direct colour-keyed blit is used; bound by each frame at construction.
 extern bool transparentBlitBound;
 
+inline constexpr int kScaledArtIdStep = 200;
+
 class ResourceBitmap {
 public:
-    explicit ResourceBitmap(int resourceId);
+    explicit ResourceBitmap(int resourceId, int scale = 1);
 
     ResourceBitmap(const ResourceBitmap&) = delete;
     ResourceBitmap& operator=(const ResourceBitmap&) = delete;
@@ -27,7 +31,8 @@ public:
     void setTransparentColour(Colour colour) { transparentColour = colour; }
     Colour getTransparentColour() const { return transparentColour; }
 
-    // Copies destination's size from `source` in the image to `destination` in the context.
+    // Copies destination's size from `source` in the image to `destination` in the context,
+    // both in the views' coordinates; the context must draw at the bitmap's scale.
     void draw(PaintContext& context, const Rect& destination, Point source);
     // The same, leaving out the pixels of the transparent colour.
     void drawTransparent(PaintContext& context, const Rect& destination, Point source);
@@ -38,6 +43,7 @@ private:
 
     int resourceId;
     int refCount = 1;
+    int scale;
     int width = 0;
     int height = 0;
     Colour transparentColour = colourTransparentKey;

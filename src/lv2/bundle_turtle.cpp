@@ -18,6 +18,7 @@ constexpr const char* kPrefixes =
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
@@ -151,7 +152,8 @@ void writeManifest(std::FILE* out, const char* pluginBinary, const char* uiBinar
     std::fprintf(out,
                  "<%s>\n\ta ui:X11UI ;\n\tui:binary <%s> ;\n"
                  "\tlv2:requiredFeature ui:idleInterface ;\n"
-                 "\tlv2:optionalFeature ui:parent, ui:resize, ui:touch ;\n"
+                 "\tlv2:optionalFeature ui:parent, ui:resize, ui:touch, opts:options, urid:map ;\n"
+                 "\topts:supportedOption ui:scaleFactor ;\n"
                  "\tlv2:extensionData ui:idleInterface, ui:showInterface .\n\n"
                  "<%s>\n\tui:ui <%s> .\n",
                  kUiUri, uiBinary, kPluginUri, kUiUri);

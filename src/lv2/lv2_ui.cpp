@@ -5,13 +5,17 @@
 // host reports for the ports is shown without being written back. A host that cannot embed it
 // (no ui:parent) shows it in a window of its own through ui:showInterface.
 #include <X11/Xlib.h>
+#include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "core/parameters.h"
 #include "editor/delay_editor.h"
@@ -127,12 +131,31 @@ const void* featureData(const LV2_Feature* const* features, const char* uri) {
     return nullptr;
 }
 
+// The host's ui:scaleFactor among its options (a float, needing urid:map to be found).
+std::optional<double> hostScale(const LV2_Feature* const* features) {
+    const auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map));
+    const auto* option = static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
+    if (!map || !option) return std::nullopt;
+    const LV2_URID scaleFactor = map->map(map->handle, LV2_UI__scaleFactor);
+    const LV2_URID atomFloat = map->map(map->handle, LV2_ATOM__Float);
+    for (; option->key != 0; ++option) {
+        if (option->key == scaleFactor && option->type == atomFloat && option->size == sizeof(float) && option->value)
+            return *static_cast<const float*>(option->value);
+    }
+    return std::nullopt;
+}
+
 LV2UI_Handle makeUi(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Controller controller,
                     LV2UI_Widget* widget, const LV2_Feature* const* features) {
     void* parent = const_cast<void*>(featureData(features, LV2_UI__parent));
     if (std::strcmp(pluginUri, kPluginUri) != 0 || !write) return nullptr;
     const HostServices host{write, controller, static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch))};
     auto model = std::make_unique<UiModel>(host);
+    if (const auto scale = hostScale(features)) {
+        model->delayEditor().setScale(*scale);
+    } else {
+        model->delayEditor().settleScale();
+    }
     if (!parent) {
         *widget = nullptr;  // the host shows it through ui:showInterface
         return model.release();

@@ -184,6 +184,10 @@ public:
     virtual void uninitObjectLinking() = 0;
 
     virtual void messageBox(const std::string& text, const std::string& caption) = 0;
+
+    // The scale the desktop asks of windows that no host gives a scale; 1 where the backend
+    // knows of none.
+    virtual double desktopScale() { return 1.0; }
 };
 
 Services& services();

@@ -10,21 +10,24 @@ KeyStroke toolkitKey(const VstKeyCode& key) { return {key.character, key.virt, k
 
 GuiEditorBase::GuiEditorBase(EffectBaseEx* owner, std::unique_ptr<GuiEditor> toolkitEditor)
     : EditorBase(owner), editor(std::move(toolkitEditor)) {
-    const Rect& size = editor->getRect();
-    rect = {static_cast<std::int16_t>(size.top), static_cast<std::int16_t>(size.left),
-            static_cast<std::int16_t>(size.bottom), static_cast<std::int16_t>(size.right)};
     owner->attachEditor(this);
 }
 
 GuiEditorBase::~GuiEditorBase() = default;
 
+// The editor's size at the time of asking: it follows the editor's scale.
 VstInt32 GuiEditorBase::getRect(ERect** out) {
+    editor->settleScale();
+    const Rect& size = editor->getRect();
+    rect = {static_cast<std::int16_t>(size.top), static_cast<std::int16_t>(size.left),
+            static_cast<std::int16_t>(size.bottom), static_cast<std::int16_t>(size.right)};
     if (out) *out = &rect;
     return 1;
 }
 
 VstInt32 GuiEditorBase::open(void* parent) {
     EditorBase::open(parent);
+    editor->settleScale();
     return editor->open(parent) ? 1 : 0;
 }
 

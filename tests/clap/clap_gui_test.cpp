@@ -67,16 +67,20 @@ protected:
         return window;
     }
 
-    void openGui() {
+    // At scale 2 the host asks for it, and its window takes the size the GUI answers.
+    void openGui(int scale = 1) {
         const clap_plugin_t* p = &plugin->plugin();
         ASSERT_TRUE(gui->is_api_supported(p, CLAP_WINDOW_API_X11, false));
         EXPECT_FALSE(gui->is_api_supported(p, CLAP_WINDOW_API_X11, true));
         ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+        if (scale != 1) {
+            EXPECT_TRUE(gui->set_scale(p, scale));
+        }
         std::uint32_t width = 0, height = 0;
         EXPECT_TRUE(gui->get_size(p, &width, &height));
-        EXPECT_EQ(width, 640u);
-        EXPECT_EQ(height, 400u);
-        EXPECT_FALSE(gui->set_scale(p, 2.0));
+        EXPECT_EQ(width, 640u * scale);
+        EXPECT_EQ(height, 400u * scale);
+        XResizeWindow(x, parent, width, height);
         clap_window_t window{CLAP_WINDOW_API_X11, {}};
         window.x11 = parent;
         ASSERT_TRUE(gui->set_parent(p, &window));
@@ -174,15 +178,39 @@ TEST_F(ClapGuiTest, PixelsAreTheVst2EditorsBeforeAndAfterAHostChange) {
     EXPECT_EQ(moved, vst2Moved);
 }
 
+// The scales a host may ask for before the GUI opens: the nearest drawn one not larger is
+// taken, and the call answers whether it is the one asked for.
+TEST_F(ClapGuiTest, SetScaleTakesTheNearestDrawnScaleAndTheSizeFollows) {
+    const clap_plugin_t* p = &plugin->plugin();
+    ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+    struct Case {
+        double scale;
+        bool applied;
+        std::uint32_t width;
+    };
+    const Case cases[] = {{2.0, true, 1280}, {1.0, true, 640}, {1.5, false, 640}, {3.0, false, 1280}, {0.5, false, 640}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(gui->set_scale(p, c.scale), c.applied) << c.scale;
+        std::uint32_t width = 0, height = 0;
+        EXPECT_TRUE(gui->get_size(p, &width, &height));
+        EXPECT_EQ(width, c.width) << c.scale;
+        EXPECT_EQ(height, c.width * 400 / 640) << c.scale;
+    }
+}
+
 // The drag runs inside the button press that a timer tick delivers; another connection moves
 // the pointer and lets go meanwhile. The host is not processing, so the editor asks for a
-// flush, which carries the gesture and its values in hertz.
-TEST_F(ClapGuiTest, AKnobDragReachesTheHostAsAGestureThroughFlush) {
-    openGui();
+// flush, which carries the gesture and its values in hertz. At scale 2 the same drag covers
+// doubled coordinates.
+class ClapGuiDragTest : public ClapGuiTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ClapGuiDragTest, AKnobDragReachesTheHostAsAGestureThroughFlush) {
+    const int scale = GetParam();
+    openGui(scale);
     hostSets(OriginCutoff, 4000.0);  // mid-way, so that the drag can move it either way
     tickFor(50ms);
     const Rect knob = editorlayout::controlRect(editorlayout::kCells[OriginCutoff]);
-    const int cx = (knob.left + knob.right) / 2, cy = (knob.top + knob.bottom) / 2;
+    const int cx = scale * (knob.left + knob.right) / 2, cy = scale * (knob.top + knob.bottom) / 2;
     const auto moveTo = [&](Display* d, int px, int py) {
         int rootX = 0, rootY = 0;
         ::Window child = 0;
@@ -196,7 +224,7 @@ TEST_F(ClapGuiTest, AKnobDragReachesTheHostAsAGestureThroughFlush) {
         Display* own = XOpenDisplay(nullptr);
         XTestFakeButtonEvent(own, 1, True, CurrentTime);
         XSync(own, False);
-        for (int dy = 4; dy <= 40; dy += 4) {
+        for (int dy = 4 * scale; dy <= 40 * scale; dy += 4 * scale) {
             std::this_thread::sleep_for(60ms);
             moveTo(own, cx + dy, cy - dy);
         }
@@ -231,6 +259,8 @@ TEST_F(ClapGuiTest, AKnobDragReachesTheHostAsAGestureThroughFlush) {
     EXPECT_TRUE(host.timers().empty());
     EXPECT_TRUE(host.threadFindings().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Scales, ClapGuiDragTest, ::testing::Values(1, 2));
 
 // The host's window holds the keyboard focus. A value box takes it while open and gives it
 // back when it closes, on Escape as on Return.

@@ -24,9 +24,7 @@ inline const InputState kUp{};
 
 class EditorTest : public ::testing::Test {
 protected:
-    // The editor draws its text with the faces in `fontDirectory`.
-    explicit EditorTest(const std::string& fontDirectory = VELLUMINE_FONT_DIR)
-        : system(fontDirectory), previous(platform::installServices(&system)) {
+    EditorTest() : previous(platform::installServices(&system)) {
         effect = createPlugin(RecordingHost::callback());
         plugin = static_cast<DelayPlugin*>(EffectBase::fromRecord(effect));
         editor = plugin->getDelayEditor();

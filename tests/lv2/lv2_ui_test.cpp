@@ -16,7 +16,10 @@
 
 #include <dlfcn.h>
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include "editor/editor_layout.h"
 #include "platform/x11/x_server.h"
@@ -153,20 +156,39 @@ protected:
         std::memcpy(&value, buffer, sizeof value);
         test->writes.push_back({port, value});
     }
+    // As a host does, the parent window takes the size asked for.
     static int resize(LV2UI_Feature_Handle feature, int width, int height) {
-        static_cast<Lv2UiTest*>(feature)->size = {width, height};
+        auto* test = static_cast<Lv2UiTest*>(feature);
+        test->size = {width, height};
+        XResizeWindow(test->x, test->parent, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XSync(test->x, False);
         return 0;
     }
     static void touch(LV2UI_Feature_Handle feature, std::uint32_t port, bool grabbed) {
         static_cast<Lv2UiTest*>(feature)->touches.push_back({port, grabbed});
     }
 
+    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) {
+        auto& uris = static_cast<Lv2UiTest*>(handle)->uris;
+        for (std::size_t i = 0; i < uris.size(); ++i)
+            if (uris[i] == uri) return static_cast<LV2_URID>(i + 1);
+        uris.emplace_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    }
+
+    // With a scale factor above 0 the host passes it as ui:scaleFactor, with urid:map.
     LV2UI_Handle instantiate() {
         parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent)};
         resizeFeature = {LV2_UI__resize, &resizeData};
         touchFeature = {LV2_UI__touch, &touchData};
         idleFeature = {LV2_UI__idleInterface, nullptr};
-        const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, &idleFeature, nullptr};
+        mapFeature = {LV2_URID__map, &mapData};
+        options[0] = {LV2_OPTIONS_INSTANCE, 0, mapUri(this, LV2_UI__scaleFactor), sizeof scaleFactor,
+                      mapUri(this, LV2_ATOM__Float), &scaleFactor};
+        optionsFeature = {LV2_OPTIONS__options, options};
+        // Without a scale factor the list ends before urid:map and the options.
+        const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, &idleFeature,
+                                         scaleFactor > 0.0f ? &mapFeature : nullptr, &optionsFeature, nullptr};
         widget = nullptr;
         return descriptor->instantiate(descriptor, kUri, VELLUMINE_LV2_BUNDLE "/", write, this, &widget, features);
     }
@@ -243,11 +265,15 @@ protected:
     std::vector<Write> writes;
     std::vector<Touch> touches;
     std::pair<int, int> size{0, 0};
+    float scaleFactor = 0.0f;
 
 private:
     LV2UI_Resize resizeData{this, resize};
     LV2UI_Touch touchData{this, touch};
-    LV2_Feature parentFeature{}, resizeFeature{}, touchFeature{}, idleFeature{};
+    LV2_URID_Map mapData{this, mapUri};
+    std::vector<std::string> uris;
+    LV2_Options_Option options[2]{};
+    LV2_Feature parentFeature{}, resizeFeature{}, touchFeature{}, idleFeature{}, mapFeature{}, optionsFeature{};
 };
 
 Point centreOf(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -336,6 +362,66 @@ TEST_F(Lv2UiTest, KnobDragWritesThePortInHertzBetweenTouches) {
     EXPECT_NE(writes.back().value, 4000.0f);
     EXPECT_GT(writes.back().value, 1.0f);  // hertz, not a normalized value
     expectOneEdit(2);
+}
+
+// ui:scaleFactor 2: the UI asks for and opens a window twice the size, and its controls answer
+// at doubled coordinates: a knob drag, a switch click and a typed value.
+Point doubled(Point p) { return {2 * p.x, 2 * p.y}; }
+
+TEST_F(Lv2UiTest, AtScaleFactorTwoItIs1280By800AndItsControlsAnswerAtDoubledCoordinates) {
+    scaleFactor = 2.0f;
+    open();
+    EXPECT_EQ(size, std::make_pair(1280, 800));
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(x, reinterpret_cast<::Window>(widget), &attributes));
+    EXPECT_EQ(attributes.width, 1280);
+    EXPECT_EQ(attributes.height, 800);
+
+    portEvent(2, 4000.0f);
+    idleFor(50ms);
+    const Point centre = doubled(centreOf(editorlayout::controlRect(editorlayout::kCells[2])));
+    moveTo(x, centre);
+    std::thread user([&] {
+        Display* own = XOpenDisplay(nullptr);
+        button(own, true);
+        for (int dy = 8; dy <= 80; dy += 8) {
+            std::this_thread::sleep_for(60ms);
+            moveTo(own, {centre.x + dy, centre.y - dy});
+        }
+        std::this_thread::sleep_for(100ms);
+        button(own, false);
+        XCloseDisplay(own);
+    });
+    idleFor(1200ms);
+    user.join();
+    idleFor(50ms);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back().port, 2u);
+    EXPECT_NE(writes.back().value, 4000.0f);
+    expectOneEdit(2);
+
+    // The filter LFO's shape switch, 9 pixels a position at scale 1: 30 below its top is
+    // position 3 of 0 to 4.
+    writes.clear();
+    const Rect shapeSwitch = editorlayout::controlRect(editorlayout::kCells[4]);
+    moveTo(x, doubled({shapeSwitch.left + 22, shapeSwitch.top + 30}));
+    button(x, true);
+    button(x, false);
+    idleFor(200ms);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back().port, 4u);
+    EXPECT_EQ(writes.back().value, 3.0f);
+
+    writes.clear();
+    moveTo(x, doubled(centreOf(editorlayout::valueBoxRect(editorlayout::kCells[0]))));
+    button(x, true);
+    button(x, false);
+    idleFor(200ms);
+    for (KeySym k : {XK_1, XK_5, XK_0, XK_Return}) key(k);
+    idleFor(200ms);
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].port, 0u);
+    EXPECT_EQ(writes[0].value, 150.0f);
 }
 
 // "100.0000%" of the origin mix becomes 150 typed: the port gets 150 percent, as one touched edit.

@@ -9,7 +9,7 @@ using namespace platform;
 using namespace platform::software;
 
 int main() {
-    TextRenderer text(VELLUMINE_FONT_DIR);
+    TextRenderer text;
     SoftwareImage window(640, 400);
     SoftwareImage background(640, 400, false, makeColourRef(40, 60, 80));
     SoftwareImage knob(45, 45, false, makeColourRef(255, 255, 255));

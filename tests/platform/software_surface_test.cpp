@@ -17,7 +17,7 @@ constexpr ColourRef kInk = makeColourRef(250, 240, 230);
 }  // namespace
 
 TEST(SoftwareText, PenPositionsFollowTheMeasuredWidthAndTheLineHeight) {
-    TextRenderer text(VELLUMINE_FONT_DIR);
+    TextRenderer text;
     FontDescription arial;
     arial.face = "Arial";
     arial.pixelHeight = 12;
@@ -41,5 +41,39 @@ TEST(SoftwareText, PenPositionsFollowTheMeasuredWidthAndTheLineHeight) {
         // The ink keeps its distance from the pen.
         if (leftAlignedInk < 0) leftAlignedInk = inkLeft;
         EXPECT_EQ(inkLeft - leftAlignedInk, c.penX - 10) << static_cast<int>(c.align);
+    }
+}
+
+TEST(SoftwareText, EachSizeDrawsWithTheLargestBuiltInFaceNotLarger) {
+    // Liberation Sans lines: 8 + 2 pixels at 9, 11 + 3 at 12, 16 + 4 at 18, 22 + 5 at 24.
+    struct Case {
+        int pixelHeight;
+        int lineHeight;
+    };
+    const Case cases[] = {{1, 10}, {9, 10}, {11, 10}, {12, 14}, {17, 14}, {18, 20}, {23, 20}, {24, 27}, {99, 27}, {0, 0}, {-3, 0}};
+    const TextRenderer text;
+    for (const Case& c : cases) {
+        FontDescription font;
+        font.pixelHeight = c.pixelHeight;
+        EXPECT_EQ(text.lineHeight(font), c.lineHeight) << c.pixelHeight;
+    }
+}
+
+TEST(SoftwareText, EveryPrintableCharacterIsBuiltInAndOthersTakeNoRoom) {
+    const TextRenderer text;
+    for (const int pixelHeight : {9, 12, 18, 24}) {
+        FontDescription font;
+        font.pixelHeight = pixelHeight;
+        for (char c = ' '; c <= '~'; ++c) {
+            const char one[] = {c, '\0'};
+            EXPECT_GT(text.textWidth(one, font), 0) << c << " at " << pixelHeight;
+            if (c == ' ') continue;
+            const auto canvas = pixelcanvas::makeCanvas(40, 40, kPaper);
+            canvas->surface().setFont(font);
+            canvas->surface().setTextColour(kInk);
+            canvas->surface().drawText(one, {5, 5, 35, 35}, TextAlign::left, false);
+            EXPECT_GE(pixelcanvas::inkBox(*canvas, kPaper).left, 0) << c << " at " << pixelHeight << " leaves no ink";
+        }
+        EXPECT_EQ(text.textWidth("a\x80\t\xff", font), text.textWidth("a", font));
     }
 }

@@ -12,7 +12,7 @@ using platform::software::SoftwareSurface;
 using platform::software::TextRenderer;
 
 TextRenderer& sharedText() {
-    static TextRenderer text(VELLUMINE_FONT_DIR);
+    static TextRenderer text;
     return text;
 }
 

@@ -16,12 +16,17 @@ struct Art {
     Image smallKnobHandle;  // 1029
 };
 
-inline Art drawArt(const FontFiles& fonts) {
-    Image ball = drawBall(kBallSize);
-    Image handle = drawHandle(kHandleSize, 0.0);
+// The art at an integer scale, drawn at that size rather than enlarged.
+inline Art drawArt(const FontFiles& fonts, int scale) {
+    Image ball = drawBall(kBallSize * scale, scale);
+    Image handle = drawHandle(kHandleSize * scale, 0.0);
     Image strip = drawSwitchStrip(ball, handle);
-    return Art{drawBackground(fonts),     std::move(strip),  std::move(ball), std::move(handle),
-               drawBall(kSmallBallSize), drawHandle(kSmallHandleSize, kSmallHandleRim)};
+    return Art{drawBackground(fonts, scale),
+               std::move(strip),
+               std::move(ball),
+               std::move(handle),
+               drawBall(kSmallBallSize * scale, scale),
+               drawHandle(kSmallHandleSize * scale, kSmallHandleRim * scale)};
 }
 
 }  // namespace artgen

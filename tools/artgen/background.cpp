@@ -43,57 +43,65 @@ void fillRect(Image& image, int left, int top, int right, int bottom, Rgb colour
     }
 }
 
-void drawOutline(Image& image, const Panel& p) {
-    fillRect(image, p.left, p.top, p.right, p.top + kOutlineWidth - 1, kOutline);
-    fillRect(image, p.left, p.bottom - kOutlineWidth + 1, p.right, p.bottom, kOutline);
-    fillRect(image, p.left, p.top, p.left + kOutlineWidth - 1, p.bottom, kOutline);
-    fillRect(image, p.right - kOutlineWidth + 1, p.top, p.right, p.bottom, kOutline);
+// The pixels of an inclusive span of scale-1 pixels at `scale`.
+int first(int at, int scale) { return at * scale; }
+int last(int at, int scale) { return (at + 1) * scale - 1; }
+
+void drawOutline(Image& image, const Panel& p, int scale) {
+    const int left = first(p.left, scale), top = first(p.top, scale);
+    const int right = last(p.right, scale), bottom = last(p.bottom, scale);
+    const int width = kOutlineWidth * scale;
+    fillRect(image, left, top, right, top + width - 1, kOutline);
+    fillRect(image, left, bottom - width + 1, right, bottom, kOutline);
+    fillRect(image, left, top, left + width - 1, bottom, kOutline);
+    fillRect(image, right - width + 1, top, right, bottom, kOutline);
 }
 
 // The heading interrupts the top line, as the title of a group box does.
-void drawHeading(Image& image, const Font& font, const Panel& p) {
+void drawHeading(Image& image, const Font& font, const Panel& p, int scale) {
     const RenderedText text = font.render(p.heading);
-    const int left = (p.left + p.right + 1 - text.mask.width) / 2;
-    const int top = kHeadingBaseline - text.baseline;
-    for (int y = p.top; y < p.top + kOutlineWidth; ++y) {
-        for (int x = left - kHeadingGap; x < left + text.mask.width + kHeadingGap; ++x) image.at(x, y) = grey(gradientGrey(y));
+    const int left = (first(p.left, scale) + last(p.right, scale) + 1 - text.mask.width) / 2;
+    const int top = kHeadingBaseline * scale - text.baseline;
+    const int gap = kHeadingGap * scale;
+    for (int y = first(p.top, scale); y < first(p.top + kOutlineWidth, scale); ++y) {
+        for (int x = left - gap; x < left + text.mask.width + gap; ++x) image.at(x, y) = grey(gradientGrey(y, image.height));
     }
-    paint(image, text.mask, left + 1, top + 1, grey(0), kHeadingShadow);
+    paint(image, text.mask, left + scale, top + scale, grey(0), kHeadingShadow);
     paint(image, text.mask, left, top, kHeadingColour);
 }
 
 // The largest size at which the name, turned to read upwards, fits its box.
-Mask fittedName(const std::string& fontFile) {
-    for (int size = kNameRight - kNameLeft + 1; size > 8; --size) {
-        const Mask turned = rotateLeft(Font(fontFile, size, kNameEmbolden).render(kName).mask);
-        if (turned.width <= kNameRight - kNameLeft + 1 - 2 * kNameMargin &&
-            turned.height <= kNameBottom - kNameTop + 1 - 2 * kNameMargin) {
-            return turned;
-        }
+Mask fittedName(const std::string& fontFile, int scale) {
+    const int width = last(kNameRight, scale) - first(kNameLeft, scale) + 1;
+    const int height = last(kNameBottom, scale) - first(kNameTop, scale) + 1;
+    const int margin = kNameMargin * scale;
+    for (int size = width; size > 8; --size) {
+        const Mask turned = rotateLeft(Font(fontFile, size, kNameEmbolden * scale).render(kName).mask);
+        if (turned.width <= width - 2 * margin && turned.height <= height - 2 * margin) return turned;
     }
     throw std::runtime_error("the product name does not fit between the panels");
 }
 
 }  // namespace
 
-std::uint8_t gradientGrey(int y) {
+std::uint8_t gradientGrey(int y, int height) {
     constexpr int top = 127, bottom = 96;
-    return static_cast<std::uint8_t>(top - ((top - bottom) * y + (kBackgroundHeight - 1) / 2) / (kBackgroundHeight - 1));
+    return static_cast<std::uint8_t>(top - ((top - bottom) * y + (height - 1) / 2) / (height - 1));
 }
 
-Image drawBackground(const FontFiles& fonts) {
-    Image image(kBackgroundWidth, kBackgroundHeight, grey(0));
-    for (int y = 0; y < image.height; ++y) fillRect(image, 0, y, image.width - 1, y, grey(gradientGrey(y)));
+Image drawBackground(const FontFiles& fonts, int scale) {
+    Image image(kBackgroundWidth * scale, kBackgroundHeight * scale, grey(0));
+    for (int y = 0; y < image.height; ++y) fillRect(image, 0, y, image.width - 1, y, grey(gradientGrey(y, image.height)));
 
-    const Font headingFont(fonts.headingSerif, kHeadingPixelSize);
+    const Font headingFont(fonts.headingSerif, kHeadingPixelSize * scale);
     for (const Panel& panel : kPanels) {
-        drawOutline(image, panel);
-        drawHeading(image, headingFont, panel);
+        drawOutline(image, panel, scale);
+        drawHeading(image, headingFont, panel, scale);
     }
 
-    const Mask name = fittedName(fonts.nameScript);
-    const int left = (kNameLeft + kNameRight + 1 - name.width) / 2;
-    const int top = (kNameTop + kNameBottom + 1 - name.height) / 2;
+    const Mask name = fittedName(fonts.nameScript, scale);
+    const int left = (first(kNameLeft, scale) + last(kNameRight, scale) + 1 - name.width) / 2;
+    const int top = (first(kNameTop, scale) + last(kNameBottom, scale) + 1 - name.height) / 2;
     paint(image, name, left, top, kNameColour);
     return image;
 }

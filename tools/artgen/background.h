@@ -16,10 +16,11 @@ struct FontFiles {
 inline constexpr int kBackgroundWidth = 640;
 inline constexpr int kBackgroundHeight = 400;
 
-// Throws std::runtime_error when a font cannot be opened.
-Image drawBackground(const FontFiles& fonts);
+// The background at an integer scale: every length, stroke and text size multiplied, the
+// gradient spread over all rows. Throws std::runtime_error when a font cannot be opened.
+Image drawBackground(const FontFiles& fonts, int scale);
 
-// Grey of the gradient in row y: 127 at the top, 96 at the bottom.
-std::uint8_t gradientGrey(int y);
+// Grey of the gradient in row y of `height`: 127 at the top, 96 at the bottom.
+std::uint8_t gradientGrey(int y, int height);
 
 }  // namespace artgen

@@ -39,8 +39,7 @@ Vector domeNormal(double u, double v, double radius) {
 }
 
 // Grey of a ball of the given radius at (u, v) from its centre, or a negative value outside it.
-double ballSample(double u, double v, double radius) {
-    constexpr double rimWidth = 1.25;
+double ballSample(double u, double v, double radius, double rimWidth) {
     const double distance = std::hypot(u, v);
     if (distance > radius) return -1.0;
     if (distance > radius - rimWidth) return 0.0;
@@ -93,8 +92,10 @@ Image drawRound(int size, Sample sample, double edge) {
 
 }  // namespace
 
-Image drawBall(int size) {
-    const auto sample = [radius = size / 2.0](double u, double v) { return ballSample(u, v, radius); };
+Image drawBall(int size, int scale) {
+    const auto sample = [radius = size / 2.0, rim = kBallRim * scale](double u, double v) {
+        return ballSample(u, v, radius, rim);
+    };
     return drawRound(size, sample, kBackdropGrey);
 }
 
@@ -114,11 +115,11 @@ Point handleCorner(double angle, int ballSize, int handleSize) {
 Image drawSwitchStrip(const Image& ball, const Image& handle) {
     constexpr double pi = std::numbers::pi;
     constexpr double angles[kSwitchFrames] = {5 * pi / 4, pi, pi / 2, 0.0, -pi / 4};
-    Image strip(kBallSize, kBallSize * kSwitchFrames, kTransparent);
+    Image strip(ball.width, ball.height * kSwitchFrames, kTransparent);
     for (int frame = 0; frame < kSwitchFrames; ++frame) {
-        const int top = frame * kBallSize;
+        const int top = frame * ball.height;
         pasteTransparent(strip, ball, 0, top);
-        const Point corner = handleCorner(angles[frame], kBallSize, kHandleSize);
+        const Point corner = handleCorner(angles[frame], ball.width, handle.width);
         pasteTransparent(strip, handle, corner.x, top + corner.y);
     }
     return strip;

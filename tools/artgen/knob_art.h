@@ -15,12 +15,17 @@ inline constexpr int kSmallHandleSize = 5;
 inline constexpr double kSmallHandleRim = 0.75;
 inline constexpr int kSwitchFrames = 5;
 
-// A ball `size` pixels across, lit and shaded alike at every size.
-Image drawBall(int size);
+// The ball's black rim, in pixels at scale 1.
+inline constexpr double kBallRim = 1.25;
+
+// A ball `size` pixels across, lit and shaded alike at every size, its rim as wide as
+// `scale` asks.
+Image drawBall(int size, int scale);
 // A dot `size` pixels across, with a black rim `rimWidth` wide (0 for none).
 Image drawHandle(int size, double rimWidth);
 
-// Five frames stacked top to bottom, the dot at 7:30, 9:00, 12:00, 3:00 and 4:30.
+// Five frames of the ball's size stacked top to bottom, the dot at 7:30, 9:00, 12:00, 3:00
+// and 4:30.
 Image drawSwitchStrip(const Image& ball, const Image& handle);
 
 // Top-left corner of a handle on a ball for the angle (radians, counter-clockwise from

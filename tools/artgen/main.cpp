@@ -1,27 +1,57 @@
 // artgen OUTPUT_DIR [PREVIEW_DIR]
 //
-// Draws the editor's six bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1029.bmp. The
-// output depends only on this program and the font files, so running it again gives the same
-// bytes. With PREVIEW_DIR it also writes PNG previews there: the composed editor window and
-// enlarged copies of each bitmap.
+// Draws the editor's six bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1029.bmp, again at
+// twice the size as bitmap_1224.bmp to bitmap_1229.bmp, and its text face as the glyph table
+// liberation_sans_glyphs.cpp. The output depends only on this program, FreeType and the font
+// files, so running it again gives the same bytes. With PREVIEW_DIR it also writes PNG
+// previews there: the composed editor window and enlarged copies of each bitmap.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "art.h"
 #include "bmp_file.h"
+#include "glyph_table.h"
 #include "preview.h"
 
 namespace {
 
 using namespace artgen;
 
+// The art of scale 2 has the ids of scale 1 plus 200.
+std::string bitmapPath(const std::string& dir, int id, int scale) {
+    return dir + "/bitmap_" + std::to_string(id + 200 * (scale - 1)) + ".bmp";
+}
+
+// The art is all greys: at scale 2, four times the pixels, every bitmap is stored with 8 bits
+// a pixel, a third of the size in every binary. Scale 1 keeps its files as they were.
+bool writeDoubledBitmaps(const Art& art, const std::string& dir) {
+    return writeBmp8Grey(art.background, bitmapPath(dir, 1024, 2)) &&
+           writeBmp8Grey(art.switchStrip, bitmapPath(dir, 1025, 2)) &&
+           writeBmp8Grey(art.knobBody, bitmapPath(dir, 1026, 2)) &&
+           writeBmp8Grey(art.knobHandle, bitmapPath(dir, 1027, 2)) &&
+           writeBmp8Grey(art.smallKnobBody, bitmapPath(dir, 1028, 2)) &&
+           writeBmp8Grey(art.smallKnobHandle, bitmapPath(dir, 1029, 2));
+}
+
 bool writeBitmaps(const Art& art, const std::string& dir) {
-    return writeBmp24(art.background, dir + "/bitmap_1024.bmp") && writeBmp24(art.switchStrip, dir + "/bitmap_1025.bmp") &&
-           writeBmp24(art.knobBody, dir + "/bitmap_1026.bmp") && writeBmp8Grey(art.knobHandle, dir + "/bitmap_1027.bmp") &&
-           writeBmp24(art.smallKnobBody, dir + "/bitmap_1028.bmp") &&
-           writeBmp8Grey(art.smallKnobHandle, dir + "/bitmap_1029.bmp");
+    return writeBmp24(art.background, bitmapPath(dir, 1024, 1)) && writeBmp24(art.switchStrip, bitmapPath(dir, 1025, 1)) &&
+           writeBmp24(art.knobBody, bitmapPath(dir, 1026, 1)) && writeBmp8Grey(art.knobHandle, bitmapPath(dir, 1027, 1)) &&
+           writeBmp24(art.smallKnobBody, bitmapPath(dir, 1028, 1)) &&
+           writeBmp8Grey(art.smallKnobHandle, bitmapPath(dir, 1029, 1));
+}
+
+// The sizes the editor draws its text at, at scales 1 and 2: 9 pixels for captions and value
+// boxes, 12 for the message box and the toolkit's default text.
+const std::vector<int> kTextSizes{9, 12, 18, 24};
+
+bool writeGlyphTable(const std::string& dir) {
+    std::ofstream file(dir + "/liberation_sans_glyphs.cpp", std::ios::binary);
+    file << glyphTableSource(ARTGEN_CAPTION_FONT, kTextSizes);
+    return static_cast<bool>(file);
 }
 
 bool writePreviews(const Art& art, const std::string& dir) {
@@ -40,10 +70,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const Art art = drawArt(FontFiles{ARTGEN_HEADING_FONT, ARTGEN_NAME_FONT});
+        const FontFiles fonts{ARTGEN_HEADING_FONT, ARTGEN_NAME_FONT};
+        const Art art = drawArt(fonts, 1);
         for (int i = 1; i < argc; ++i) std::filesystem::create_directories(argv[i]);
-        if (!writeBitmaps(art, argv[1])) {
-            std::fprintf(stderr, "artgen: cannot write the bitmaps into %s\n", argv[1]);
+        if (!writeBitmaps(art, argv[1]) || !writeDoubledBitmaps(drawArt(fonts, 2), argv[1]) ||
+            !writeGlyphTable(argv[1])) {
+            std::fprintf(stderr, "artgen: cannot write the bitmaps or the glyph table into %s\n", argv[1]);
             return 1;
         }
         if (argc == 3 && !writePreviews(art, argv[2])) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds artgen and redraws the editor's bitmaps in resources/. With a directory argument it
+# Builds artgen and redraws the editor's bitmaps and its glyph table in resources/. With a directory argument it
 # also writes PNG previews there (the composed editor and enlarged bitmaps).
 set -euo pipefail
 cd "$(dirname "$0")/../.."

@@ -1,8 +1,9 @@
-// snapshot OUT.png [--program N] [--set INDEX=VALUE ...]
+// snapshot OUT.png [--program N] [--set INDEX=VALUE ...] [--scale S]
 //
-// Builds the plug-in in-process, opens its editor on the software backend, then selects the
-// program and sets the values (normalized, 0 to 1) through the effect record as a host does,
-// lets the editor idle so that the controls follow, and saves the window.
+// Builds the plug-in in-process, opens its editor on the software backend at scale S (the
+// nearest supported one not larger, at least 1), then selects the program and sets the values
+// (normalized, 0 to 1) through the effect record as a host does, lets the editor idle so that
+// the controls follow, and saves the window.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "core/parameters.h"
+#include "editor/delay_editor.h"
+#include "vst2/delay_plugin.h"
 #include "vst2/plugin_entry.h"
 #include "platform/software/png_writer.h"
 #include "platform/software/software_platform.h"
@@ -19,6 +22,7 @@ namespace {
 struct Request {
     std::string output;
     int program = -1;
+    double scale = 1.0;
     std::vector<std::pair<VstInt32, float>> settings;
 };
 
@@ -52,6 +56,10 @@ bool parse(int argc, char** argv, Request& request) {
             long program = 0;
             if (!parseInt(argv[++i], 0, 63, program)) return false;
             request.program = static_cast<int>(program);
+        } else if (argument == "--scale" && hasValue) {
+            char* end = nullptr;
+            request.scale = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(request.scale > 0.0)) return false;
         } else if (argument == "--set" && hasValue) {
             std::pair<VstInt32, float> setting;
             if (!parseSetting(argv[++i], setting)) return false;
@@ -76,6 +84,8 @@ int run(const Request& request) {
     const auto dispatch = [effect](VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
         return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
     };
+    if (DelayEditor* editor = static_cast<DelayPlugin*>(EffectBase::fromRecord(effect))->getDelayEditor())
+        editor->setScale(request.scale);
     platform::software::ParentWindow parent{};
     dispatch(effEditOpen, 0, &parent);
     system.dispatchOnePendingPaint();
@@ -102,8 +112,8 @@ int run(const Request& request) {
 int main(int argc, char** argv) {
     Request request;
     if (!parse(argc, argv, request)) {
-        std::fprintf(stderr, "usage: snapshot OUT.png [--program N] [--set INDEX=VALUE ...]\n"
-                             "  N is 0 to 63; INDEX 0 to %d; VALUE normalized, 0 to 1\n",
+        std::fprintf(stderr, "usage: snapshot OUT.png [--program N] [--set INDEX=VALUE ...] [--scale S]\n"
+                             "  N is 0 to 63; INDEX 0 to %d; VALUE normalized, 0 to 1; S above 0\n",
                      static_cast<int>(kNumDefinedParams - 1));
         return 2;
     }

@@ -100,7 +100,7 @@ void SoftwareTextEditor::render() {
     surface.drawText(content.c_str(), setup.placement, setup.align, false);
 }
 
-SoftwarePlatform::SoftwarePlatform(std::string fontDirectory) : text(std::move(fontDirectory)) {}
+SoftwarePlatform::SoftwarePlatform() = default;
 
 SoftwarePlatform::~SoftwarePlatform() = default;
 

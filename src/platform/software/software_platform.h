@@ -86,7 +86,7 @@ private:
 
 class SoftwarePlatform : public Services {
 public:
-    explicit SoftwarePlatform(std::string fontDirectory = VELLUMINE_FONT_DIR);
+    SoftwarePlatform();
     ~SoftwarePlatform() override;
 
     std::uintptr_t moduleInstanceId() const override { return 0x10000000u; }

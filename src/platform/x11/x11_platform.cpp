@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/x11/desktop_scale.h"
 #include "platform/x11/presenter.h"
 #include "platform/x11/x11_message_box.h"
 #include "platform/x11/x11_window.h"
@@ -212,5 +213,7 @@ void X11Platform::messageBox(const std::string& text, const std::string& caption
     if (!connection) return SoftwarePlatform::messageBox(text, caption);
     runMessageBox(*this, text, caption);
 }
+
+double X11Platform::desktopScale() { return x11::desktopScale(); }
 
 }  // namespace platform::x11

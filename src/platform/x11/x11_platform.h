@@ -1,4 +1,4 @@
-// The X11 backend: the software backend's drawing (framebuffers, FreeType text, embedded
+// The X11 backend: the software backend's drawing (framebuffers, built-in glyphs, embedded
 // bitmaps), presented in X11 windows with XPutImage. The host hands over its window as an X11
 // window id; the backend opens a connection of its own to the display when the first editor
 // window opens and closes it after the last, so a host without a display never touches X.
@@ -44,6 +44,7 @@ public:
     void dispatchPendingEvents() override;
 
     void messageBox(const std::string& text, const std::string& caption) override;
+    double desktopScale() override;
 
     // For the backend's windows.
     Display* display() const { return connection; }

@@ -24,6 +24,7 @@
 
 // Xlib's macros (None, Bool, Status) come after the headers they would break.
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -487,6 +488,55 @@ TEST_F(X11EditorTest, SwappedButtonsAsXReportsThemMakeThePrimaryButtonDrag) {
     std::swap(map[0], map[2]);
     XSetPointerMapping(x, map, buttons);
     expectGesture(OriginFilterType);
+    EXPECT_EQ(get(OriginFilterType), 1.0f);
+}
+
+// A desktop at 192 dots per inch (Xft.dpi in the root window's resource database, as desktops
+// publish it): the VST 2 host is told 1280 x 800 and sizes its window so; a knob drag and a
+// switch click at doubled coordinates reach the parameters. The database is emptied after.
+TEST_F(X11EditorTest, AtXftDpi192TheEditorIsDoubledAndAnswersAtDoubledCoordinates) {
+    const Atom resourceManager = XInternAtom(x, "RESOURCE_MANAGER", False);
+    const char resources[] = "Xft.dpi:\t192\n";
+    XChangeProperty(x, DefaultRootWindow(x), resourceManager, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources), sizeof resources - 1);
+    XSync(x, False);
+    struct Emptied {
+        Display* display;
+        Atom atom;
+        ~Emptied() {
+            XDeleteProperty(display, DefaultRootWindow(display), atom);
+            XSync(display, False);
+        }
+    } emptied{x, resourceManager};
+
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 1280);
+    EXPECT_EQ(rect->bottom - rect->top, 800);
+    XResizeWindow(x, parent, 1280, 800);
+    effect->setParameter(effect, 2, 0.5f);
+    dispatch(effSetEditKnobMode, 2);  // linear: up raises the value
+    openIn(parent);
+
+    const Rect knob = editorlayout::controlRect(editorlayout::kCells[2]);
+    const Point centre{knob.left + knob.right, knob.top + knob.bottom};  // doubled
+    int step = 0;
+    onHostIdle = [&] {
+        if (step == 0) moveTo({centre.x, centre.y - 40});
+        if (step == 1) moveTo({centre.x, centre.y - 80});
+        if (step == 2) button(1, false);
+        ++step;
+    };
+    moveTo(centre);
+    button(1, true);
+    ASSERT_TRUE(idleUntil([&] { return ended(2); }));
+    expectGesture(2);
+    EXPECT_GT(get(2), 0.5f);
+
+    const Rect filterSwitch = editorlayout::controlRect(editorlayout::kCells[OriginFilterType]);
+    onHostIdle = nullptr;
+    click({2 * (filterSwitch.left + 20), 2 * (filterSwitch.top + 40)});  // the last of four positions
+    ASSERT_TRUE(idleUntil([&] { return ended(OriginFilterType); }));
     EXPECT_EQ(get(OriginFilterType), 1.0f);
 }
 

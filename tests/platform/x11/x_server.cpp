@@ -57,7 +57,8 @@ void Server::start() {
         dup2(quiet, STDERR_FILENO);
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
-        execl(kXvfb, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        // The screen holds the editor at scale 2, 1280 x 800, with room for its parent.
+        execl(kXvfb, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x1200x24", "-nolisten", "tcp",
               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }

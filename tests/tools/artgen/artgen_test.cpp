@@ -341,13 +341,18 @@ fs::path generateInto(const std::string& name) {
 TEST(Generator, TwoRunsWriteTheCommittedFilesByteForByte) {
     const fs::path first = generateInto("first");
     const fs::path second = generateInto("second");
-    for (const int id : {1024, 1025, 1026, 1027, 1028, 1029}) {
+    for (const int id : {1024, 1025, 1026, 1027, 1028, 1029, 1224, 1225, 1226, 1227, 1228, 1229}) {
         const std::string name = resource(id).filename().string();
         const Bytes a = readFile(first / name);
         ASSERT_FALSE(a.empty()) << name;
         EXPECT_EQ(a, readFile(second / name)) << name << " differs between two runs";
         EXPECT_EQ(a, readFile(resource(id))) << name << " is stale: run tools/artgen/regenerate.sh";
     }
+    const std::string glyphs = "liberation_sans_glyphs.cpp";
+    const Bytes table = readFile(first / glyphs);
+    ASSERT_FALSE(table.empty()) << glyphs;
+    EXPECT_EQ(table, readFile(second / glyphs)) << glyphs << " differs between two runs";
+    EXPECT_EQ(table, readFile(fs::path(ARTGEN_RESOURCE_DIR) / glyphs)) << glyphs << " is stale: run tools/artgen/regenerate.sh";
 }
 
 }  // namespace

@@ -1,0 +1,94 @@
+// The editor at scale 2: twice the size reported to the host, the art drawn at that size, and
+// every control working at doubled window coordinates.
+#include <cmath>
+
+#include "editor/editor_scale.h"
+#include "editor_test_support.h"
+
+namespace editortest {
+namespace {
+
+using Calls = std::vector<std::pair<VstInt32, VstInt32>>;
+
+TEST_F(EditorTest, ScalesAskedForTakeTheNearestSupportedOneNotLargerAndTheHostSeesTheSize) {
+    struct Case {
+        double requested;
+        int scale;
+    };
+    const Case cases[] = {{0.5, 1}, {1.0, 1}, {1.5, 1}, {1.99, 1}, {2.0, 2}, {2.5, 2}, {3.0, 2}, {NAN, 1}, {1.0, 1}};
+    for (const Case& c : cases) {
+        editor->setScale(c.requested);
+        EXPECT_EQ(editor->getScale(), c.scale) << c.requested;
+        ERect* rect = nullptr;
+        ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+        EXPECT_EQ(rect->right - rect->left, 640 * c.scale) << c.requested;
+        EXPECT_EQ(rect->bottom - rect->top, 400 * c.scale) << c.requested;
+    }
+}
+
+class ScaleTwoTest : public EditorTest {
+protected:
+    void openAtTwo() {
+        editor->setScale(2);
+        open();
+        idle();
+        host.calls.clear();
+    }
+};
+
+TEST_F(ScaleTwoTest, TheWindowIsTwiceTheSizeWithTheArtDrawnAtThatSize) {
+    openAtTwo();
+    ASSERT_EQ(window().pixels().width(), 1280);
+    ASSERT_EQ(window().pixels().height(), 800);
+    // The left panel's outline, three pixels wide at 34 at scale 1, is six wide at 68.
+    for (int x = 68; x < 74; ++x) EXPECT_EQ(pixel(x, 400), rgb(192, 192, 192)) << x;
+    EXPECT_NE(pixel(67, 400), rgb(192, 192, 192));
+    EXPECT_NE(pixel(74, 400), rgb(192, 192, 192));
+    // A value box's grey frame is two pixels wide: box of index 1 at (45, 183) to (115, 197).
+    for (int x : {90, 91, 230, 231}) EXPECT_EQ(pixel(x, 380), rgb(127, 127, 127)) << x;
+    EXPECT_EQ(pixel(92, 380), rgb(0, 0, 0));
+}
+
+TEST_F(ScaleTwoTest, AKnobDragCoversTwiceThePixels) {
+    dispatch(effSetEditKnobMode, 0, 2);  // linear: 200 pixels at scale 1 for the whole range
+    set(2, 0.5f);
+    openAtTwo();
+    step({320, 220});  // 100 pixels up: 0.75
+    step({320, 120});  // 200 pixels up: 1.0
+    step({320, 120}, kUp);
+    press({320, 320});
+    const Calls expected = {{audioMasterBeginEdit, 2}, {audioMasterAutomate, 2}, {audioMasterAutomate, 2},
+                            {audioMasterEndEdit, 2}};
+    EXPECT_EQ(gestureCalls(), expected);
+    EXPECT_EQ(get(2), 1.0f);
+}
+
+TEST_F(ScaleTwoTest, ASwitchTakesThePositionUnderTheDoubledPoint) {
+    openAtTwo();
+    step({158, 506}, kUp);
+    press({158, 506});
+    EXPECT_EQ(get(4), 0.75f);
+}
+
+TEST_F(ScaleTwoTest, AValueBoxOpensItsEditorOverItsDoubledRectangleWithDoubledText) {
+    openAtTwo();
+    Rect r;
+    editor->cell(0).valueBox->getBounds(r);
+    press({2 * r.left + 10, 2 * r.top + 10});
+    ASSERT_NE(window().activeEditor(), nullptr);
+    const platform::PixelRect expected{2 * r.left, 2 * r.top, 2 * (r.right + 1), 2 * (r.bottom + 1)};
+    EXPECT_EQ(window().activeEditor()->placement(), expected);
+    EXPECT_EQ(window().activeEditor()->font().pixelHeight, 18);
+    window().activeEditor()->type("150");
+    window().activeEditor()->pressReturn();
+    EXPECT_EQ(get(0), 0.75f);
+}
+
+TEST_F(ScaleTwoTest, TheAboutAreaAnswersAtTheDoubledPoint) {
+    openAtTwo();
+    press({634, 400});
+    EXPECT_EQ(system.messageBoxes().size(), 1u);
+}
+
+}  // namespace
+}  // namespace editortest
