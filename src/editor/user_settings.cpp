@@ -1,8 +1,9 @@
 #include "editor/user_settings.h"
 
+#include <charconv>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
 namespace usersettings {
 
@@ -19,12 +20,24 @@ std::string environment(const char* name) {
     return value ? value : "";
 }
 
+// Read as C reads it, whatever the host's locale: "1.5" is one and a half everywhere.
 std::optional<double> positiveNumber(std::string_view text) {
-    const std::string number(text);
-    char* end = nullptr;
-    const double value = std::strtod(number.c_str(), &end);
-    if (number.empty() || *end != '\0' || !(value > 0.0)) return std::nullopt;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || !(value > 0.0)) return std::nullopt;
     return value;
+}
+
+// The whole of a small file, or nothing. C's stdio rather than a C++ stream: the plug-ins carry
+// their own C++ runtime, whose file streams would need a newer C library than they may find.
+std::optional<std::string> fileText(const std::string& path) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) return std::nullopt;
+    std::string text;
+    char chunk[256];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0 && text.size() < 65536;)
+        text.append(chunk, got);
+    return text;
 }
 
 }  // namespace
@@ -57,11 +70,8 @@ std::optional<double> scaleIn(std::string_view text) {
 std::optional<double> userScale() {
     const std::string path = settingsPath();
     if (path.empty()) return std::nullopt;
-    std::ifstream file(path);
-    if (!file) return std::nullopt;
-    std::ostringstream text;
-    text << file.rdbuf();
-    return scaleIn(text.str());
+    const std::optional<std::string> text = fileText(path);
+    return text ? scaleIn(*text) : std::nullopt;
 }
 
 }  // namespace usersettings
