@@ -257,16 +257,13 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
     const std::int32_t start = writePosition;
     std::int32_t w = start;
 
-    auto run = [&](auto mayModulate) {
+    auto run = [&](auto mayModulate, auto maySettle) {
         // A copy whose address never leaves this loop, so that the compiler keeps it in
         // registers instead of storing the states back to memory every sample.
         FilterLanes local = lanes;
-        std::int32_t n = 0;
-        std::int32_t clock = settleClock;
-        while (n < sampleFrames) {
-            const std::int32_t end = std::min(sampleFrames, n + (kSettleFrames - clock));
-            clock += end - n;
-            for (; n < end; ++n) {
+        // Frames from up to to. Inlined, so that each variant below keeps its loop tight.
+        auto samples = [&](std::int32_t from, std::int32_t to) __attribute__((always_inline)) {
+            for (std::int32_t n = from; n < to; ++n) {
                 // Inputs are read before outputs are written: hosts may process in place. Samples
                 // move in and out as plain floats: clang takes SSE's single-float loads and stores
                 // to alias anything, and would then keep the write position and the delay length
@@ -293,18 +290,31 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
                 outLeft[n] = left;
                 outRight[n] = right;
             }
-            if (clock == kSettleFrames) {
-                local.clearSettled();
-                clock = 0;
+        };
+        if constexpr (decltype(maySettle)::value) {
+            // In pieces that end at the settle points of the engine's clock.
+            std::int32_t n = 0;
+            while (n < sampleFrames) {
+                const std::int32_t end = std::min(sampleFrames, n + (kSettleFrames - settleClock));
+                settleClock += end - n;
+                samples(n, end);
+                n = end;
+                if (settleClock == kSettleFrames) {
+                    local.clearSettled();
+                    settleClock = 0;
+                }
             }
+        } else {
+            samples(0, sampleFrames);
+            settleClock = (settleClock + sampleFrames % kSettleFrames) % kSettleFrames;
         }
-        settleClock = clock;
         lanes = local;
     };
+    const bool settles = settlePointMayClear(inLeft, inRight, sampleFrames);
     if (lanes.modulated())
-        run(std::true_type{});
+        settles ? run(std::true_type{}, std::true_type{}) : run(std::true_type{}, std::false_type{});
     else
-        run(std::false_type{});
+        settles ? run(std::false_type{}, std::true_type{}) : run(std::false_type{}, std::false_type{});
 
     lanes.store(running);
     storeRunners(running);
@@ -319,6 +329,18 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
         keepWithinCeiling(outLeft, sampleFrames);
         keepWithinCeiling(outRight, sampleFrames);
     }
+}
+
+// At a settle point a filter is cleared only when all four of its states lie below
+// kSettledLevel, high among them, which is the input (at gain 1) minus low minus q x band
+// (q at most 1): with an input of kQuietInput or more, on both channels, no filter can be.
+// The loop is cut at the settle points only where one of them may clear; only those
+// samples are read.
+bool DelayEngine::settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames) const {
+    constexpr float kQuietInput = 4.0f * FilterUnit::kSettledLevel;
+    for (std::int32_t n = kSettleFrames - 1 - settleClock; n < sampleFrames; n += kSettleFrames)
+        if (std::fabs(inLeft[n]) < kQuietInput || std::fabs(inRight[n]) < kQuietInput) return true;
+    return false;
 }
 
 // A block whose output is determined to be zero. Input of +-0.0 into a filter whose states
