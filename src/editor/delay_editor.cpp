@@ -42,7 +42,7 @@ static_assert(kNumDefinedParams <= ParameterChanges::kCapacity, "every parameter
 // its own references.
 class DelayEditor::Bitmaps {
 public:
-    explicit Bitmaps(int artScale) : scale(artScale) {}
+    explicit Bitmaps(Scale artScale) : scale(artScale) {}
     Bitmaps(const Bitmaps&) = delete;
     Bitmaps& operator=(const Bitmaps&) = delete;
     ~Bitmaps() {
@@ -56,7 +56,7 @@ public:
     }
 
 private:
-    int scale;
+    Scale scale;
     std::vector<std::pair<int, ResourceBitmap*>> loaded;
 };
 
@@ -80,13 +80,13 @@ void DelayEditor::settleScale() {
 
 // The user's choice wins over the scale asked for.
 void DelayEditor::applyScale(double requested) {
-    const int chosen = editorscale::supported(userChoice.value_or(requested));
+    const Scale chosen = editorscale::supported(userChoice.value_or(requested));
     if (opened || chosen == scale) return;
     auto* scaled = new ResourceBitmap(kBackgroundBitmap, chosen);
     background->release();
     background = scaled;
     scale = chosen;
-    rect = {0, 0, background->getWidth() * scale, background->getHeight() * scale};
+    rect = {0, 0, scale.pixels(background->getWidth()), scale.pixels(background->getHeight())};
 }
 
 DelayEditor::~DelayEditor() {
