@@ -50,6 +50,7 @@ public:
 
 protected:
     void update() override;
+    void followWindowScale(double scale) override;
 
 private:
     class Bitmaps;
@@ -60,12 +61,17 @@ private:
     TextField* addValueBox(std::int32_t index);
     void showParameter(std::int32_t index);
     void applyTypedValue(std::int32_t tag);
+    Scale chosenScale(double requested) const;
     void applyScale(double requested);
+    void build(void* parent);
+    void askHostForSize();
 
     EditorConnection* connection;  // null once the editor is being destroyed
     std::array<Cell, kNumDefinedParams> cells{};
     Scale scale;
-    bool scaleSettled = false;  // by a host's scale or the desktop's
+    bool scaleSettled = false;   // by a host's scale or the desktop's
+    bool scaleFromHost = false;  // by setScale: the window's own scale is not followed
+    void* parentWindow = nullptr;
     ResourceBitmap* background;
     std::optional<double> userChoice;  // the scale in the user's settings file
     ToggleButton* aboutArea = nullptr;

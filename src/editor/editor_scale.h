@@ -6,12 +6,7 @@
 
 namespace editorscale {
 
-#ifdef _WIN32
-// The Windows modules bind only the art of scale 1 so far.
-inline constexpr int kLargestHalves = 2;
-#else
 inline constexpr int kLargestHalves = 4;
-#endif
 
 inline Scale supported(double requested) {
     // Whole halves, counted up from scale 1 so that NaN, too, gives 1.

@@ -66,6 +66,7 @@ private:
     void windowPaint(platform::Surface& surface, const platform::PixelRect& updateRect) override;
     void windowButtonDown(platform::Surface& surface, platform::PixelPoint where) override;
     void windowDestroyed() override;
+    void windowScaleChanged(double newScale) override { editor->windowScaleChanged(newScale); }
     void windowDrop(char** items, int count, int kind) override;
     void endFocus();
     template <typename Paint>

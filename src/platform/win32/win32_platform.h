@@ -78,6 +78,8 @@ public:
     void uninitObjectLinking() override;
 
     void messageBox(const std::string& text, const std::string& caption) override;
+    double desktopScale() override;
+    std::optional<double> windowScale(void* parent) override;
 
     // The routine found by findTransparentBlit, handed to every surface of this backend.
     TransparentBltFunction boundTransparentBlt() const { return transparentBlt; }
