@@ -239,7 +239,7 @@ void DelayEditor::controlChanged(PaintContext*, Control* control) {
     const std::int32_t tag = control->getTag();
     if (tag == kAboutTag) {
         // Every click shows the box, whichever way the area's own value just flipped.
-        platform::services().messageBox(abouttext::kText, abouttext::kTitle);
+        platform::services().messageBox(abouttext::kText, abouttext::kTitle, scale.factor());
     } else if (isEditableBoxTag(tag)) {
         applyTypedValue(tag);
     } else {

@@ -186,7 +186,8 @@ public:
     virtual void initObjectLinking() = 0;
     virtual void uninitObjectLinking() = 0;
 
-    virtual void messageBox(const std::string& text, const std::string& caption) = 0;
+    // `scale`: that of the window it is shown for; boxes the system draws keep its own.
+    virtual void messageBox(const std::string& text, const std::string& caption, double scale) = 0;
 
     // The scale the desktop asks of windows that no host gives a scale; 1 where the backend
     // knows of none.

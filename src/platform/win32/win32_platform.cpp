@@ -246,8 +246,9 @@ double Win32Platform::desktopScale() {
 
 std::optional<double> Win32Platform::windowScale(void* parent) { return dpiOfWindow(static_cast<HWND>(parent)); }
 
-// No owner window, no icon, one OK button; returns when the user dismisses the box.
-void Win32Platform::messageBox(const std::string& text, const std::string& caption) {
+// No owner window, no icon, one OK button; returns when the user dismisses the box. Windows
+// draws it at the DPI it gives the process.
+void Win32Platform::messageBox(const std::string& text, const std::string& caption, double) {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
 }
 

@@ -77,7 +77,7 @@ public:
     void initObjectLinking() override;
     void uninitObjectLinking() override;
 
-    void messageBox(const std::string& text, const std::string& caption) override;
+    void messageBox(const std::string& text, const std::string& caption, double scale) override;
     double desktopScale() override;
     std::optional<double> windowScale(void* parent) override;
 
