@@ -31,13 +31,15 @@ while read -r name; do
   [[ "$system_dlls" == *" $name "* ]] || problem "imports $name, which is not a system DLL"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 
-# The editor's six bitmaps: resource type 2 (BITMAP), ids 1024 to 1029. The dump indents
+# The editor's six bitmaps at scales 1, 1.5 and 2: resource type 2 (BITMAP), ids 1024 to 1029,
+# 1124 to 1129 and 1224 to 1229. The dump indents
 # each level of the resource tree by two more spaces: types, then names, then languages.
 bitmaps=$(awk '/^[0-9a-f]+   Entry: ID: / {t = ($4 == "0x000002,"); next}
                t && /^[0-9a-f]+     Entry: ID: / {sub(",", "", $4); print $4}' <<<"$dump" | sort | tr '\n' ' ')
-[ "$bitmaps" = "0x000400 0x000401 0x000402 0x000403 0x000404 0x000405 " ] || problem "bitmap resources '$bitmaps', expected 1024 to 1029"
+expected_bitmaps="0x000400 0x000401 0x000402 0x000403 0x000404 0x000405 0x000464 0x000465 0x000466 0x000467 0x000468 0x000469 0x0004c8 0x0004c9 0x0004ca 0x0004cb 0x0004cc 0x0004cd "
+[ "$bitmaps" = "$expected_bitmaps" ] || problem "bitmap resources '$bitmaps', expected 1024 to 1029, 1124 to 1129 and 1224 to 1229"
 
 if [ "$problems" -eq 0 ]; then
-  echo "$dll: $bits-bit PE, exports ${wanted_exports% }, system imports only, bitmaps 1024-1029"
+  echo "$dll: $bits-bit PE, exports ${wanted_exports% }, system imports only, bitmaps 1024-1029, 1124-1129, 1224-1229"
 fi
 [ "$problems" -eq 0 ]

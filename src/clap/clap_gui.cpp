@@ -47,6 +47,13 @@ bool DelayGui::setParent(const clap_window_t& window) {
 #endif
 }
 
+bool DelayGui::resizeHostWindow(int width, int height) {
+    const clap_host_t* host = instance.host();
+    const auto* gui = static_cast<const clap_host_gui_t*>(host->get_extension(host, CLAP_EXT_GUI));
+    return gui && gui->request_resize &&
+           gui->request_resize(host, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+}
+
 void DelayGui::tick() {
     std::uint32_t changed = instance.takeHostChanges();
     for (std::int32_t index = 0; changed != 0; ++index, changed >>= 1)

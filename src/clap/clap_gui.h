@@ -29,7 +29,8 @@ public:
     std::uint32_t width() const;
     std::uint32_t height() const;
     // Before the editor opens: draws it at the nearest supported scale not larger (see
-    // editor_scale.h); true when that is the scale asked for.
+    // editor_scale.h); true when that is the scale asked for. Without it the editor takes the
+    // scale of the host's window where it has one (Windows) and asks the host to resize.
     bool setScale(double scale);
     // Opens the editor in the host's window; false when it cannot be shown there.
     bool setParent(const clap_window_t& window);
@@ -43,6 +44,7 @@ public:
     void beginEdit(std::int32_t index) override;
     void endEdit(std::int32_t index) override;
     void runHostIdle() override {}
+    bool resizeHostWindow(int width, int height) override;
 
 private:
     DelayInstance& instance;

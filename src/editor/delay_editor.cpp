@@ -42,7 +42,7 @@ static_assert(kNumDefinedParams <= ParameterChanges::kCapacity, "every parameter
 // its own references.
 class DelayEditor::Bitmaps {
 public:
-    explicit Bitmaps(int artScale) : scale(artScale) {}
+    explicit Bitmaps(Scale artScale) : scale(artScale) {}
     Bitmaps(const Bitmaps&) = delete;
     Bitmaps& operator=(const Bitmaps&) = delete;
     ~Bitmaps() {
@@ -56,7 +56,7 @@ public:
     }
 
 private:
-    int scale;
+    Scale scale;
     std::vector<std::pair<int, ResourceBitmap*>> loaded;
 };
 
@@ -69,6 +69,7 @@ DelayEditor::DelayEditor(EditorConnection& plugin)
 
 void DelayEditor::setScale(double requested) {
     scaleSettled = true;
+    scaleFromHost = true;
     applyScale(requested);
 }
 
@@ -79,14 +80,18 @@ void DelayEditor::settleScale() {
 }
 
 // The user's choice wins over the scale asked for.
+Scale DelayEditor::chosenScale(double requested) const {
+    return editorscale::supported(userChoice.value_or(requested));
+}
+
 void DelayEditor::applyScale(double requested) {
-    const int chosen = editorscale::supported(userChoice.value_or(requested));
+    const Scale chosen = chosenScale(requested);
     if (opened || chosen == scale) return;
     auto* scaled = new ResourceBitmap(kBackgroundBitmap, chosen);
     background->release();
     background = scaled;
     scale = chosen;
-    rect = {0, 0, background->getWidth() * scale, background->getHeight() * scale};
+    rect = {0, 0, scale.pixels(background->getWidth()), scale.pixels(background->getHeight())};
 }
 
 DelayEditor::~DelayEditor() {
@@ -97,9 +102,37 @@ DelayEditor::~DelayEditor() {
     background->release();
 }
 
+// Where the host gave no scale, the host's window may have one of its own, other than the
+// desktop's that the size was answered with: then the host is asked for the new size.
 bool DelayEditor::open(void* parent) {
     if (frame) close();  // a second open without close starts afresh instead of leaking
+    const Rect answered = rect;
+    if (!scaleFromHost) {
+        if (const auto windowScale = platform::services().windowScale(parent)) applyScale(*windowScale);
+    }
+    build(parent);
+    if (!(rect == answered)) askHostForSize();
+    return true;
+}
+
+// The window moved to a scale the editor is not drawn at: it is built again inside the same
+// host window at the new scale, and the host is asked to follow.
+void DelayEditor::followWindowScale(double requested) {
+    if (!opened || scaleFromHost || chosenScale(requested) == scale) return;
+    void* parent = parentWindow;
+    close();
+    applyScale(requested);
+    build(parent);
+    askHostForSize();
+}
+
+void DelayEditor::askHostForSize() {
+    if (connection) connection->resizeHostWindow(rect.width(), rect.height());
+}
+
+void DelayEditor::build(void* parent) {
     GuiEditor::open(parent);
+    parentWindow = parent;
     Bitmaps bitmaps(scale);
     frame = new EditorFrame({0, 0, background->getWidth(), background->getHeight()}, parent, this, scale);
     frame->setBackground(background);
@@ -107,7 +140,6 @@ bool DelayEditor::open(void* parent) {
     aboutArea = new ToggleButton(kAboutArea, this, kAboutTag, nullptr);
     frame->addView(aboutArea);
     opened = true;
-    return true;
 }
 
 void DelayEditor::addCell(std::int32_t index, Bitmaps& bitmaps) {
@@ -207,7 +239,7 @@ void DelayEditor::controlChanged(PaintContext*, Control* control) {
     const std::int32_t tag = control->getTag();
     if (tag == kAboutTag) {
         // Every click shows the box, whichever way the area's own value just flipped.
-        platform::services().messageBox(abouttext::kText, abouttext::kTitle);
+        platform::services().messageBox(abouttext::kText, abouttext::kTitle, scale.factor());
     } else if (isEditableBoxTag(tag)) {
         applyTypedValue(tag);
     } else {

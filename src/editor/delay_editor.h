@@ -1,8 +1,8 @@
 // DelayEditor: the plug-in's own window, a 640 x 400 background with 23 parameter cells
-// (caption, knob or switch, value box) and an About area, drawn at scale 1 or 2 (1280 x 800).
-// Knobs, switches and accepted typed values go to the plug-in through its EditorConnection
-// inside edit gestures, and every change the plug-in reports moves the matching control at the
-// next idle.
+// (caption, knob or switch, value box) and an About area, drawn at scale 1, 1.5 (960 x 600)
+// or 2 (1280 x 800). Knobs, switches and accepted typed values go to the plug-in through its
+// EditorConnection inside edit gestures, and every change the plug-in reports moves the
+// matching control at the next idle.
 #pragma once
 
 #include <array>
@@ -34,7 +34,7 @@ public:
     // one the user's settings file sets (user_settings.h), which wins; the size getRect()
     // reports follows at once.
     void setScale(double requested);
-    int getScale() const { return scale; }
+    double getScale() const { return scale.factor(); }
     // Without a scale from setScale: the desktop's (platform::Services::desktopScale), looked
     // up once, as late as possible, since it may open a connection to the display.
     void settleScale() override;
@@ -50,6 +50,7 @@ public:
 
 protected:
     void update() override;
+    void followWindowScale(double scale) override;
 
 private:
     class Bitmaps;
@@ -60,12 +61,17 @@ private:
     TextField* addValueBox(std::int32_t index);
     void showParameter(std::int32_t index);
     void applyTypedValue(std::int32_t tag);
+    Scale chosenScale(double requested) const;
     void applyScale(double requested);
+    void build(void* parent);
+    void askHostForSize();
 
     EditorConnection* connection;  // null once the editor is being destroyed
     std::array<Cell, kNumDefinedParams> cells{};
-    int scale = 1;
-    bool scaleSettled = false;  // by a host's scale or the desktop's
+    Scale scale;
+    bool scaleSettled = false;   // by a host's scale or the desktop's
+    bool scaleFromHost = false;  // by setScale: the window's own scale is not followed
+    void* parentWindow = nullptr;
     ResourceBitmap* background;
     std::optional<double> userChoice;  // the scale in the user's settings file
     ToggleButton* aboutArea = nullptr;

@@ -2,18 +2,17 @@
 // other scale asked for takes the nearest supported one not larger, and at least 1.
 #pragma once
 
+#include "gui/paint_context.h"
+
 namespace editorscale {
 
-#ifdef _WIN32
-// The Windows modules bind only the art of scale 1 so far.
-inline constexpr int kLargest = 1;
-#else
-inline constexpr int kLargest = 2;
-#endif
+inline constexpr int kLargestHalves = 4;
 
-inline int supported(double requested) {
-    // Written so that NaN, too, gives 1.
-    return requested >= kLargest ? kLargest : 1;
+inline Scale supported(double requested) {
+    // Whole halves, counted up from scale 1 so that NaN, too, gives 1.
+    int halves = 2;
+    while (halves < kLargestHalves && requested >= (halves + 1) / 2.0) ++halves;
+    return Scale::ofHalves(halves);
 }
 
 }  // namespace editorscale

@@ -16,7 +16,7 @@ const std::string& EditorFrame::windowClassName() { return className; }
 
 int EditorFrame::windowClassUseCount() { return classUseCount; }
 
-EditorFrame::EditorFrame(const Rect& r, void* parent, FrameEditor* owner, int windowScale)
+EditorFrame::EditorFrame(const Rect& r, void* parent, FrameEditor* owner, Scale windowScale)
     : View(r), editor(owner), parentWindow(parent), scale(windowScale) {
     platform::services().initObjectLinking();
     transparentBlitBound = platform::services().findTransparentBlit();
@@ -45,7 +45,7 @@ bool EditorFrame::openWindow(void* parent) {
         system.registerWindowClass(className);
         buttonsSwapped = system.buttonsSwapped();
     }
-    nativeWindow = system.createChildWindow(className, parentWindow, bounds.width() * scale, bounds.height() * scale, *this);
+    nativeWindow = system.createChildWindow(className, parentWindow, scale.pixels(bounds.width()), scale.pixels(bounds.height()), *this);
     setDropEnabled(true);
     return true;
 }
@@ -65,13 +65,13 @@ bool EditorFrame::setDropEnabled(bool on) {
 void EditorFrame::windowPaint(platform::Surface& surface, const platform::PixelRect& area) {
     PaintContext context(this, &surface, nativeWindow.get());
     // Every view that touches a pixel of the area is drawn.
-    drawInRect(&context, {unscaled(area.left, scale), unscaled(area.top, scale), -unscaled(-area.right, scale),
-                          -unscaled(-area.bottom, scale)});
+    drawInRect(&context, {scale.unscaled(area.left), scale.unscaled(area.top), scale.unscaled(area.right - 1) + 1,
+                          scale.unscaled(area.bottom - 1) + 1});
 }
 
 void EditorFrame::windowButtonDown(platform::Surface& surface, platform::PixelPoint where) {
     PaintContext context(this, &surface, nativeWindow.get());
-    onMouseDown(&context, {unscaled(where.x, scale), unscaled(where.y, scale)});
+    onMouseDown(&context, {scale.unscaled(where.x), scale.unscaled(where.y)});
 }
 
 void EditorFrame::windowDestroyed() {
@@ -203,7 +203,7 @@ View* EditorFrame::viewUnderCursor() {
 bool EditorFrame::cursorPosition(Point& p) {
     const platform::PixelPoint screen = platform::services().cursorPosition();
     const platform::PixelPoint origin = nativeWindow ? nativeWindow->screenOrigin() : platform::PixelPoint{};
-    p = {unscaled(screen.x - origin.x, scale), unscaled(screen.y - origin.y, scale)};
+    p = {scale.unscaled(screen.x - origin.x), scale.unscaled(screen.y - origin.y)};
     return true;
 }
 

@@ -16,8 +16,8 @@ extern int knobMode;
 
 class EditorFrame : public View, private platform::WindowHandler {
 public:
-    // `bounds` in the views' coordinates; the window is `scale` times as large (1 or 2).
-    EditorFrame(const Rect& bounds, void* parentWindow, FrameEditor* editor, int scale = 1);
+    // `bounds` in the views' coordinates; the window is `scale` times as large (1, 1.5 or 2).
+    EditorFrame(const Rect& bounds, void* parentWindow, FrameEditor* editor, Scale scale = Scale());
 
     void draw(PaintContext* context) override;
     void drawInRect(PaintContext* context, const Rect& r) override;
@@ -54,7 +54,7 @@ public:
     platform::Window* window() const { return nativeWindow.get(); }
     bool isWindowOpen() const { return windowOpen; }
     bool isFirstPaintPending() const { return firstPaintPending; }
-    int getScale() const { return scale; }
+    Scale getScale() const { return scale; }
 
     static const std::string& windowClassName();
     static int windowClassUseCount();
@@ -66,6 +66,7 @@ private:
     void windowPaint(platform::Surface& surface, const platform::PixelRect& updateRect) override;
     void windowButtonDown(platform::Surface& surface, platform::PixelPoint where) override;
     void windowDestroyed() override;
+    void windowScaleChanged(double newScale) override { editor->windowScaleChanged(newScale); }
     void windowDrop(char** items, int count, int kind) override;
     void endFocus();
     template <typename Paint>
@@ -73,7 +74,7 @@ private:
 
     FrameEditor* editor;
     void* parentWindow;
-    int scale;
+    Scale scale;
     ResourceBitmap* background = nullptr;
     std::vector<View*> views;
     View* focusView = nullptr;

@@ -32,6 +32,11 @@ void GuiEditor::idle() {
     platform::services().dispatchPendingEvents();
     // Taken in one step, so that an update posted meanwhile waits for the next idle.
     if (updatePending.exchange(false, std::memory_order_acq_rel)) update();
+    if (pendingWindowScale) {
+        const double scale = *pendingWindowScale;
+        pendingWindowScale.reset();
+        followWindowScale(scale);
+    }
     if (frame) frame->idleRedraw();
 }
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "gui/editor_frame.h"
 #include "gui/key_stroke.h"
@@ -18,6 +19,9 @@ public:
     virtual void endEdit(std::int32_t tag) = 0;
     // The host's own idle work, while a control holds the window thread in its mouse loop.
     virtual void runHostIdle() = 0;
+    // Asks the host to make the editor's window this size; false where it cannot be asked or
+    // refuses.
+    virtual bool resizeHostWindow(int /*width*/, int /*height*/) { return false; }
 
 protected:
     ~GuiEditorHost() = default;
@@ -55,12 +59,17 @@ public:
     void timedIdle() override;
     void beginEdit(std::int32_t tag) override { host.beginEdit(tag); }
     void endEdit(std::int32_t tag) override { host.endEdit(tag); }
+    // Kept for the next idle: the window is rebuilt at the new scale outside its own messages.
+    void windowScaleChanged(double scale) override { pendingWindowScale = scale; }
 
     EditorFrame* getFrame() const { return frame; }
 
 protected:
     // Runs at idle on the window thread, whenever an update was posted.
     virtual void update() {}
+    // Runs at idle on the window thread after the window system moved the open window to
+    // another scale. Editors drawn at one scale do nothing.
+    virtual void followWindowScale(double /*scale*/) {}
 
     Rect rect{};
     EditorFrame* frame = nullptr;
@@ -68,6 +77,7 @@ protected:
 private:
     GuiEditorHost& host;
     std::atomic<bool> updatePending{false};
+    std::optional<double> pendingWindowScale;  // window thread only
     std::uint32_t nextIdleTick;
     bool inIdle = false;
 };

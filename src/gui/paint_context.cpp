@@ -7,7 +7,7 @@ bool buttonsSwapped = false;
 int validFontId(int fontId) { return fontId < 0 || fontId >= kFontCount ? 0 : fontId; }
 
 PaintContext::PaintContext(EditorFrame* owner, platform::Surface* surface, platform::Window* window)
-    : scale(owner ? owner->getScale() : 1), deviceContext(surface), nativeWindow(window), frame(owner) {
+    : scale(owner ? owner->getScale() : Scale()), deviceContext(surface), nativeWindow(window), frame(owner) {
     if (nativeWindow) {
         const platform::PixelPoint origin = nativeWindow->screenOrigin();
         windowOrigin = {origin.x, origin.y};
@@ -26,19 +26,20 @@ void PaintContext::moveTo(Point p) {
     if (deviceContext) deviceContext->moveTo(device(p));
 }
 
-// A line one pixel wide at scale 1 is `scale` pixels wide: the same line drawn from each
-// pixel of the start's square to the same pixel of the end's.
+// A line one pixel wide at scale 1 is as wide as the pixels of its start: the same line drawn
+// from each pixel of the start's square to the same pixel of the end's.
 void PaintContext::lineTo(Point p) {
     const Point from = penAt;
     penAt = p;
     if (!deviceContext) return;
-    if (scale == 1) {
+    if (scale == Scale()) {
         deviceContext->lineTo(device(p));
         return;
     }
     const platform::PixelPoint start = device(from), end = device(p);
-    for (int dy = 0; dy < scale; ++dy) {
-        for (int dx = 0; dx < scale; ++dx) {
+    const platform::PixelPoint beyond = device({from.x + 1, from.y + 1});
+    for (int dy = 0; dy < beyond.y - start.y; ++dy) {
+        for (int dx = 0; dx < beyond.x - start.x; ++dx) {
             deviceContext->moveTo({start.x + dx, start.y + dy});
             deviceContext->lineTo({end.x + dx, end.y + dy});
         }
@@ -81,7 +82,7 @@ void PaintContext::setFont(int id, int size, int styleBits) {
     if (!deviceContext) return;
     platform::FontDescription font;
     font.face = fontTable[fontId].face;
-    font.pixelHeight = fontSize * scale;
+    font.pixelHeight = scale.size(fontSize);
     font.weight = fontWeight;
     font.italic = (styleBits & fontItalic) != 0;
     font.underline = (styleBits & fontUnderline) != 0;
@@ -113,7 +114,7 @@ void PaintContext::drawString(const char* text, const Rect& r, bool opaque, int 
     } else if (alignment == 2) {
         align = platform::TextAlign::right;
     } else {
-        area.left += scale;
+        area.left += scale.pixels(1);
     }
     deviceContext->drawText(text, area, align, opaque);
 }
@@ -132,5 +133,5 @@ int PaintContext::mouseButtons() {
 
 void PaintContext::mouseLocation(Point& p) {
     const platform::PixelPoint screen = platform::services().cursorPosition();
-    p = {unscaled(screen.x - windowOrigin.x, scale), unscaled(screen.y - windowOrigin.y, scale)};
+    p = {scale.unscaled(screen.x - windowOrigin.x), scale.unscaled(screen.y - windowOrigin.y)};
 }

@@ -82,10 +82,33 @@ extern bool buttonsSwapped;
 // A font id outside the table falls back to 0.
 int validFontId(int fontId);
 
-// Window pixels at an integer scale back to the views' coordinates, rounded down.
-inline std::int32_t unscaled(std::int32_t pixels, int scale) {
-    return pixels >= 0 ? pixels / scale : -((-pixels + scale - 1) / scale);
-}
+// The scale a frame's window is drawn at, kept in halves so that 1.5 is exact: 2 halves are
+// scale 1, 3 are 1.5, 4 are 2. View coordinate v starts at window pixel pixels(v) and its
+// pixels run up to those of v + 1, so at 1.5 every other coordinate is two pixels wide and
+// every position, rectangle, line and hit area rounds the same way.
+class Scale {
+public:
+    constexpr Scale() = default;
+    static constexpr Scale ofHalves(int halves) { return Scale(halves); }
+
+    constexpr int halves() const { return halvesOfOne; }
+    constexpr double factor() const { return halvesOfOne / 2.0; }
+    constexpr bool operator==(const Scale&) const = default;
+
+    constexpr std::int32_t pixels(std::int32_t v) const { return floorDivided(v * halvesOfOne, 2); }
+    // The view coordinate whose pixels hold window pixel `p`.
+    constexpr std::int32_t unscaled(std::int32_t p) const { return floorDivided(2 * p + 1, halvesOfOne); }
+    // A length of text or of a line at scale 1, in whole pixels, halves rounded up.
+    constexpr int size(int length) const { return (length * halvesOfOne + 1) / 2; }
+
+private:
+    constexpr explicit Scale(int halves) : halvesOfOne(halves) {}
+    static constexpr std::int32_t floorDivided(std::int32_t a, std::int32_t b) {
+        return a >= 0 ? a / b : -((-a + b - 1) / b);
+    }
+
+    int halvesOfOne = 2;
+};
 
 // Views draw in the coordinates of the editor at scale 1; the context multiplies every
 // position, length, line and text size by its frame's scale on the way to the window, and
@@ -118,7 +141,7 @@ public:
     void setOffset(Point p) { offset = p; }
     Point getOffset() const { return offset; }
     EditorFrame* getFrame() const { return frame; }
-    int getScale() const { return scale; }
+    Scale getScale() const { return scale; }
     platform::Surface* surface() const { return deviceContext; }
     platform::Window* window() const { return nativeWindow; }
     int getFontId() const { return fontId; }
@@ -131,11 +154,11 @@ public:
 
 private:
     void applyPen();
-    platform::PixelPoint device(Point p) const { return {(p.x + offset.x) * scale, (p.y + offset.y) * scale}; }
+    platform::PixelPoint device(Point p) const { return {scale.pixels(p.x + offset.x), scale.pixels(p.y + offset.y)}; }
 
     Point windowOrigin;
     Point penAt;
-    int scale = 1;
+    Scale scale;
     Point offset;
     platform::Surface* deviceContext;
     platform::Window* nativeWindow;

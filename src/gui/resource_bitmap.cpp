@@ -6,22 +6,24 @@ namespace {
 
 platform::PixelRect placed(const PaintContext& context, const Rect& r) {
     const Point o = context.getOffset();
-    const int k = context.getScale();
-    return {(r.left + o.x) * k, (r.top + o.y) * k, (r.right + o.x) * k, (r.bottom + o.y) * k};
+    const Scale k = context.getScale();
+    return {k.pixels(r.left + o.x), k.pixels(r.top + o.y), k.pixels(r.right + o.x), k.pixels(r.bottom + o.y)};
 }
 
 platform::PixelPoint from(const PaintContext& context, Point source) {
-    return {source.x * context.getScale(), source.y * context.getScale()};
+    return {context.getScale().pixels(source.x), context.getScale().pixels(source.y)};
 }
 
 }  // namespace
 
-ResourceBitmap::ResourceBitmap(int id, int artScale)
+ResourceBitmap::ResourceBitmap(int id, Scale artScale)
     : resourceId(id), scale(artScale),
-      image(platform::services().loadBitmap((id + kScaledArtIdStep * (artScale - 1)) & 0xFFFF)) {
+      image(platform::services().loadBitmap((id + kScaledArtIdStep * (artScale.halves() - 2)) & 0xFFFF)) {
+    // Art of scale 1.5 is drawn a pixel larger where its size is a half pixel: the measure in
+    // views' coordinates rounds down.
     if (image) {
-        width = image->width() / scale;
-        height = image->height() / scale;
+        width = image->width() * 2 / scale.halves();
+        height = image->height() * 2 / scale.halves();
     }
 }
 

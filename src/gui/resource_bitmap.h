@@ -1,7 +1,7 @@
 // ResourceBitmap: an image loaded once from the module's bitmap resources and shared by
-// reference counting between the frame and the controls. At scale 2 it loads the art drawn
-// at twice the size (the resource id plus kScaledArtIdStep) and measures it in the views'
-// coordinates, half its pixels.
+// reference counting between the frame and the controls. At scales 1.5 and 2 it loads the art
+// drawn at that size (the resource id plus kScaledArtIdStep for each half above 1: 1124 for
+// 1024 at 1.5, 1224 at 2) and measures it in the views' coordinates.
 #pragma once
 
 #include <memory>
@@ -11,11 +11,11 @@
 // Whether the platform's direct colour-keyed blit is used; bound by each frame at construction.
 extern bool transparentBlitBound;
 
-inline constexpr int kScaledArtIdStep = 200;
+inline constexpr int kScaledArtIdStep = 100;
 
 class ResourceBitmap {
 public:
-    explicit ResourceBitmap(int resourceId, int scale = 1);
+    explicit ResourceBitmap(int resourceId, Scale scale = Scale());
 
     ResourceBitmap(const ResourceBitmap&) = delete;
     ResourceBitmap& operator=(const ResourceBitmap&) = delete;
@@ -43,7 +43,7 @@ private:
 
     int resourceId;
     int refCount = 1;
-    int scale;
+    Scale scale;
     int width = 0;
     int height = 0;
     Colour transparentColour = colourTransparentKey;

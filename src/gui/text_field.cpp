@@ -170,13 +170,13 @@ void TextField::gainFocus(PaintContext* context) {
     }
     platform::TextEditorSetup setup;
     // The editor covers the field's outline too: one pixel beyond right and bottom.
-    const int k = frame->getScale();
-    setup.placement = {r.left * k, r.top * k, (r.right + 1) * k, (r.bottom + 1) * k};
+    const Scale k = frame->getScale();
+    setup.placement = {k.pixels(r.left), k.pixels(r.top), k.pixels(r.right + 1), k.pixels(r.bottom + 1)};
     setup.text = text;
     setup.align = editAlign(alignment);
     const int id = validFontId(fontId);
     setup.font.face = fontTable[id].face;
-    setup.font.pixelHeight = std::min(fontTable[id].defaultSize, r.height() - 2) * k;
+    setup.font.pixelHeight = k.size(std::min(fontTable[id].defaultSize, r.height() - 2));
     setup.font.weight = kNormalWeight;
     setup.limit = kMaxTextLength;
     setup.textColour = textColour.ref();

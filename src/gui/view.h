@@ -18,6 +18,8 @@ public:
     virtual void timedIdle() = 0;
     virtual void beginEdit(std::int32_t tag) = 0;
     virtual void endEdit(std::int32_t tag) = 0;
+    // The window system moved the frame's window to another scale.
+    virtual void windowScaleChanged(double /*scale*/) {}
 
 protected:
     ~FrameEditor() = default;

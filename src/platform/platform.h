@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -134,6 +135,8 @@ public:
     virtual void windowDestroyed() = 0;
     // Text and items dropped on the window: kind 0 file names, kind 1 text.
     virtual void windowDrop(char** items, int count, int kind) = 0;
+    // The window system moved the window to another scale (a Windows DPI change).
+    virtual void windowScaleChanged(double /*scale*/) {}
 
 protected:
     ~WindowHandler() = default;
@@ -183,11 +186,15 @@ public:
     virtual void initObjectLinking() = 0;
     virtual void uninitObjectLinking() = 0;
 
-    virtual void messageBox(const std::string& text, const std::string& caption) = 0;
+    // `scale`: that of the window it is shown for; boxes the system draws keep its own.
+    virtual void messageBox(const std::string& text, const std::string& caption, double scale) = 0;
 
     // The scale the desktop asks of windows that no host gives a scale; 1 where the backend
     // knows of none.
     virtual double desktopScale() { return 1.0; }
+    // Where every window has a scale of its own (the DPI of a Windows window): that of the
+    // host's window `parent`; none where the backend knows only the desktop's.
+    virtual std::optional<double> windowScale(void* /*parent*/) { return std::nullopt; }
 };
 
 Services& services();

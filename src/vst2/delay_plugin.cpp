@@ -72,3 +72,5 @@ void DelayPlugin::beginEdit(std::int32_t index) { hostBeginEdit(index); }
 void DelayPlugin::endEdit(std::int32_t index) { hostEndEdit(index); }
 
 void DelayPlugin::runHostIdle() { hostIdle(); }
+
+bool DelayPlugin::resizeHostWindow(int width, int height) { return requestWindowSize(width, height); }

@@ -33,6 +33,7 @@ private:
     void beginEdit(std::int32_t index) override;
     void endEdit(std::int32_t index) override;
     void runHostIdle() override;
+    bool resizeHostWindow(int width, int height) override;
 
     DelayEditor* delayEditor = nullptr;  // owned by the base's editor
 };

@@ -188,7 +188,8 @@ TEST_F(ClapGuiTest, SetScaleTakesTheNearestDrawnScaleAndTheSizeFollows) {
         bool applied;
         std::uint32_t width;
     };
-    const Case cases[] = {{2.0, true, 1280}, {1.0, true, 640}, {1.5, false, 640}, {3.0, false, 1280}, {0.5, false, 640}};
+    const Case cases[] = {{2.0, true, 1280},  {1.0, true, 640},   {1.5, true, 960},
+                          {1.75, false, 960}, {3.0, false, 1280}, {0.5, false, 640}};
     for (const Case& c : cases) {
         EXPECT_EQ(gui->set_scale(p, c.scale), c.applied) << c.scale;
         std::uint32_t width = 0, height = 0;

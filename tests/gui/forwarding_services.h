@@ -28,7 +28,9 @@ public:
     bool findTransparentBlit() override { return inner.findTransparentBlit(); }
     void initObjectLinking() override { inner.initObjectLinking(); }
     void uninitObjectLinking() override { inner.uninitObjectLinking(); }
-    void messageBox(const std::string& text, const std::string& caption) override { inner.messageBox(text, caption); }
+    void messageBox(const std::string& text, const std::string& caption, double scale) override {
+        inner.messageBox(text, caption, scale);
+    }
 
 protected:
     platform::Services& inner;

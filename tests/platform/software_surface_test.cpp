@@ -45,12 +45,14 @@ TEST(SoftwareText, PenPositionsFollowTheMeasuredWidthAndTheLineHeight) {
 }
 
 TEST(SoftwareText, EachSizeDrawsWithTheLargestBuiltInFaceNotLarger) {
-    // Liberation Sans lines: 8 + 2 pixels at 9, 11 + 3 at 12, 16 + 4 at 18, 22 + 5 at 24.
+    // Liberation Sans lines: 8 + 2 pixels at 9, 11 + 3 at 12, 13 + 3 at 14, 16 + 4 at 18,
+    // 22 + 5 at 24.
     struct Case {
         int pixelHeight;
         int lineHeight;
     };
-    const Case cases[] = {{1, 10}, {9, 10}, {11, 10}, {12, 14}, {17, 14}, {18, 20}, {23, 20}, {24, 27}, {99, 27}, {0, 0}, {-3, 0}};
+    const Case cases[] = {{1, 10},  {9, 10},  {11, 10}, {12, 14}, {13, 14}, {14, 16}, {17, 16},
+                          {18, 20}, {23, 20}, {24, 27}, {99, 27}, {0, 0},   {-3, 0}};
     const TextRenderer text;
     for (const Case& c : cases) {
         FontDescription font;
@@ -61,7 +63,7 @@ TEST(SoftwareText, EachSizeDrawsWithTheLargestBuiltInFaceNotLarger) {
 
 TEST(SoftwareText, EveryPrintableCharacterIsBuiltInAndOthersTakeNoRoom) {
     const TextRenderer text;
-    for (const int pixelHeight : {9, 12, 18, 24}) {
+    for (const int pixelHeight : {9, 12, 14, 18, 24}) {
         FontDescription font;
         font.pixelHeight = pixelHeight;
         for (char c = ' '; c <= '~'; ++c) {

@@ -16,11 +16,11 @@ struct Art {
     Image smallKnobHandle;  // 1029
 };
 
-// The art at an integer scale, drawn at that size rather than enlarged.
-inline Art drawArt(const FontFiles& fonts, int scale) {
+// The art at a scale of 1, 1.5 or 2, drawn at that size rather than enlarged.
+inline Art drawArt(const FontFiles& fonts, double scale) {
     Image ball = drawBall(kBallSize * scale, scale);
     Image handle = drawHandle(kHandleSize * scale, 0.0);
-    Image strip = drawSwitchStrip(ball, handle);
+    Image strip = drawSwitchStrip(ball, handle, kBallSize * scale);
     return Art{drawBackground(fonts, scale),
                std::move(strip),
                std::move(ball),

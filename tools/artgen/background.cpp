@@ -1,5 +1,6 @@
 #include "background.h"
 
+#include <cmath>
 #include <stdexcept>
 
 #include "text.h"
@@ -43,38 +44,42 @@ void fillRect(Image& image, int left, int top, int right, int bottom, Rgb colour
     }
 }
 
-// The pixels of an inclusive span of scale-1 pixels at `scale`.
-int first(int at, int scale) { return at * scale; }
-int last(int at, int scale) { return (at + 1) * scale - 1; }
+// A length at scale 1 in whole pixels at `scale`, rounded down.
+int pixels(double length, double scale) { return static_cast<int>(std::floor(length * scale)); }
 
-void drawOutline(Image& image, const Panel& p, int scale) {
+// The first and last pixel at `scale` of the scale-1 pixel at `at`.
+int first(int at, double scale) { return pixels(at, scale); }
+int last(int at, double scale) { return pixels(at + 1, scale) - 1; }
+
+void drawOutline(Image& image, const Panel& p, double scale) {
     const int left = first(p.left, scale), top = first(p.top, scale);
     const int right = last(p.right, scale), bottom = last(p.bottom, scale);
-    const int width = kOutlineWidth * scale;
-    fillRect(image, left, top, right, top + width - 1, kOutline);
-    fillRect(image, left, bottom - width + 1, right, bottom, kOutline);
-    fillRect(image, left, top, left + width - 1, bottom, kOutline);
-    fillRect(image, right - width + 1, top, right, bottom, kOutline);
+    const int inner = kOutlineWidth - 1;
+    fillRect(image, left, top, right, last(p.top + inner, scale), kOutline);
+    fillRect(image, left, first(p.bottom - inner, scale), right, bottom, kOutline);
+    fillRect(image, left, top, last(p.left + inner, scale), bottom, kOutline);
+    fillRect(image, first(p.right - inner, scale), top, right, bottom, kOutline);
 }
 
 // The heading interrupts the top line, as the title of a group box does.
-void drawHeading(Image& image, const Font& font, const Panel& p, int scale) {
+void drawHeading(Image& image, const Font& font, const Panel& p, double scale) {
     const RenderedText text = font.render(p.heading);
     const int left = (first(p.left, scale) + last(p.right, scale) + 1 - text.mask.width) / 2;
-    const int top = kHeadingBaseline * scale - text.baseline;
-    const int gap = kHeadingGap * scale;
+    const int top = first(kHeadingBaseline, scale) - text.baseline;
+    const int gap = pixels(kHeadingGap, scale);
+    const int shadow = pixels(1, scale);
     for (int y = first(p.top, scale); y < first(p.top + kOutlineWidth, scale); ++y) {
         for (int x = left - gap; x < left + text.mask.width + gap; ++x) image.at(x, y) = grey(gradientGrey(y, image.height));
     }
-    paint(image, text.mask, left + scale, top + scale, grey(0), kHeadingShadow);
+    paint(image, text.mask, left + shadow, top + shadow, grey(0), kHeadingShadow);
     paint(image, text.mask, left, top, kHeadingColour);
 }
 
 // The largest size at which the name, turned to read upwards, fits its box.
-Mask fittedName(const std::string& fontFile, int scale) {
+Mask fittedName(const std::string& fontFile, double scale) {
     const int width = last(kNameRight, scale) - first(kNameLeft, scale) + 1;
     const int height = last(kNameBottom, scale) - first(kNameTop, scale) + 1;
-    const int margin = kNameMargin * scale;
+    const int margin = pixels(kNameMargin, scale);
     for (int size = width; size > 8; --size) {
         const Mask turned = rotateLeft(Font(fontFile, size, kNameEmbolden * scale).render(kName).mask);
         if (turned.width <= width - 2 * margin && turned.height <= height - 2 * margin) return turned;
@@ -89,11 +94,11 @@ std::uint8_t gradientGrey(int y, int height) {
     return static_cast<std::uint8_t>(top - ((top - bottom) * y + (height - 1) / 2) / (height - 1));
 }
 
-Image drawBackground(const FontFiles& fonts, int scale) {
-    Image image(kBackgroundWidth * scale, kBackgroundHeight * scale, grey(0));
+Image drawBackground(const FontFiles& fonts, double scale) {
+    Image image(pixels(kBackgroundWidth, scale), pixels(kBackgroundHeight, scale), grey(0));
     for (int y = 0; y < image.height; ++y) fillRect(image, 0, y, image.width - 1, y, grey(gradientGrey(y, image.height)));
 
-    const Font headingFont(fonts.headingSerif, kHeadingPixelSize * scale);
+    const Font headingFont(fonts.headingSerif, pixels(kHeadingPixelSize, scale));
     for (const Panel& panel : kPanels) {
         drawOutline(image, panel, scale);
         drawHeading(image, headingFont, panel, scale);

@@ -16,9 +16,11 @@ struct FontFiles {
 inline constexpr int kBackgroundWidth = 640;
 inline constexpr int kBackgroundHeight = 400;
 
-// The background at an integer scale: every length, stroke and text size multiplied, the
-// gradient spread over all rows. Throws std::runtime_error when a font cannot be opened.
-Image drawBackground(const FontFiles& fonts, int scale);
+// The background at a scale of 1, 1.5 or 2: every length, stroke and text size multiplied, the
+// gradient spread over all rows. At 1.5 a pixel of scale 1 at x covers the pixels from
+// floor(1.5 x) up to floor(1.5 (x + 1)), as in the editor's drawing. Throws
+// std::runtime_error when a font cannot be opened.
+Image drawBackground(const FontFiles& fonts, double scale);
 
 // Grey of the gradient in row y of `height`: 127 at the top, 96 at the bottom.
 std::uint8_t gradientGrey(int y, int height);

@@ -62,12 +62,14 @@ double handleSample(double u, double v, double radius, double rimWidth) {
     return kHandleDark + (kHandleLight - kHandleDark) * lit;
 }
 
-// Supersamples `sample` over a size x size square centred on the origin. `edge` is what the
-// uncovered part of a partly covered pixel is blended with.
+// Supersamples `sample` over a square `diameter` across whose top-left corner is the picture's
+// and whose centre is the origin. `edge` is what the uncovered part of a partly covered pixel
+// is blended with.
 template <typename Sample>
-Image drawRound(int size, Sample sample, double edge) {
+Image drawRound(double diameter, Sample sample, double edge) {
+    const int size = static_cast<int>(std::ceil(diameter));
     Image image(size, size, kTransparent);
-    const double centre = size / 2.0;
+    const double centre = diameter / 2.0;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             int inside = 0;
@@ -92,19 +94,21 @@ Image drawRound(int size, Sample sample, double edge) {
 
 }  // namespace
 
-Image drawBall(int size, int scale) {
-    const auto sample = [radius = size / 2.0, rim = kBallRim * scale](double u, double v) {
+Image drawBall(double diameter, double scale) {
+    const auto sample = [radius = diameter / 2.0, rim = kBallRim * scale](double u, double v) {
         return ballSample(u, v, radius, rim);
     };
-    return drawRound(size, sample, kBackdropGrey);
+    return drawRound(diameter, sample, kBackdropGrey);
 }
 
-Image drawHandle(int size, double rimWidth) {
-    const auto sample = [radius = size / 2.0, rimWidth](double u, double v) { return handleSample(u, v, radius, rimWidth); };
-    return drawRound(size, sample, rimWidth > 0.0 ? kHandleRim : kHandleDark);
+Image drawHandle(double diameter, double rimWidth) {
+    const auto sample = [radius = diameter / 2.0, rimWidth](double u, double v) {
+        return handleSample(u, v, radius, rimWidth);
+    };
+    return drawRound(diameter, sample, rimWidth > 0.0 ? kHandleRim : kHandleDark);
 }
 
-Point handleCorner(double angle, int ballSize, int handleSize) {
+Point handleCorner(double angle, double ballSize, int handleSize) {
     const double radius = ballSize * 0.5;
     const double reach = radius - static_cast<int>(handleSize * 0.5 + 2.5);
     const int x = static_cast<int>(std::cos(angle) * reach + radius + 0.5);
@@ -112,14 +116,15 @@ Point handleCorner(double angle, int ballSize, int handleSize) {
     return {x - handleSize / 2, y - handleSize / 2};
 }
 
-Image drawSwitchStrip(const Image& ball, const Image& handle) {
+Image drawSwitchStrip(const Image& ball, const Image& handle, double pitch) {
     constexpr double pi = std::numbers::pi;
     constexpr double angles[kSwitchFrames] = {5 * pi / 4, pi, pi / 2, 0.0, -pi / 4};
-    Image strip(ball.width, ball.height * kSwitchFrames, kTransparent);
+    const auto frameTop = [pitch](int frame) { return static_cast<int>(std::floor(frame * pitch)); };
+    Image strip(ball.width, frameTop(kSwitchFrames - 1) + ball.height, kTransparent);
     for (int frame = 0; frame < kSwitchFrames; ++frame) {
-        const int top = frame * ball.height;
+        const int top = frameTop(frame);
         pasteTransparent(strip, ball, 0, top);
-        const Point corner = handleCorner(angles[frame], ball.width, handle.width);
+        const Point corner = handleCorner(angles[frame], pitch, handle.width);
         pasteTransparent(strip, handle, corner.x, top + corner.y);
     }
     return strip;

@@ -18,15 +18,16 @@ inline constexpr int kSwitchFrames = 5;
 // The ball's black rim, in pixels at scale 1.
 inline constexpr double kBallRim = 1.25;
 
-// A ball `size` pixels across, lit and shaded alike at every size, its rim as wide as
-// `scale` asks.
-Image drawBall(int size, int scale);
-// A dot `size` pixels across, with a black rim `rimWidth` wide (0 for none).
-Image drawHandle(int size, double rimWidth);
+// A ball `diameter` pixels across, lit and shaded alike at every size, its rim as wide as
+// `scale` asks. A diameter with a half pixel (at scale 1.5) is drawn from the top-left corner
+// of a picture a pixel larger, whose last row and column stay transparent.
+Image drawBall(double diameter, double scale);
+// A dot `diameter` pixels across, with a black rim `rimWidth` wide (0 for none).
+Image drawHandle(double diameter, double rimWidth);
 
-// Five frames of the ball's size stacked top to bottom, the dot at 7:30, 9:00, 12:00, 3:00
-// and 4:30.
-Image drawSwitchStrip(const Image& ball, const Image& handle);
+// Five frames of the ball stacked top to bottom, the dot at 7:30, 9:00, 12:00, 3:00 and 4:30.
+// Frame k starts at row floor(k * pitch), where the editor looks for it.
+Image drawSwitchStrip(const Image& ball, const Image& handle, double pitch);
 
 // Top-left corner of a handle on a ball for the angle (radians, counter-clockwise from
 // 3 o'clock), by the rule the knob uses to place its handle.
@@ -34,6 +35,6 @@ struct Point {
     int x;
     int y;
 };
-Point handleCorner(double angle, int ballSize, int handleSize);
+Point handleCorner(double angle, double ballSize, int handleSize);
 
 }  // namespace artgen

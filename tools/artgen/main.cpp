@@ -1,7 +1,8 @@
 // artgen OUTPUT_DIR [PREVIEW_DIR]
 //
 // Draws the editor's six bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1029.bmp, again at
-// twice the size as bitmap_1224.bmp to bitmap_1229.bmp, and its text face as the glyph table
+// 1.5 times the size as bitmap_1124.bmp to bitmap_1129.bmp and at twice the size as
+// bitmap_1224.bmp to bitmap_1229.bmp, and its text face as the glyph table
 // liberation_sans_glyphs.cpp. The output depends only on this program, FreeType and the font
 // files, so running it again gives the same bytes. With PREVIEW_DIR it also writes PNG
 // previews there: the composed editor window and enlarged copies of each bitmap.
@@ -21,20 +22,20 @@ namespace {
 
 using namespace artgen;
 
-// The art of scale 2 has the ids of scale 1 plus 200.
-std::string bitmapPath(const std::string& dir, int id, int scale) {
-    return dir + "/bitmap_" + std::to_string(id + 200 * (scale - 1)) + ".bmp";
+// The art of scale 1.5 has the ids of scale 1 plus 100, that of scale 2 plus 200.
+std::string bitmapPath(const std::string& dir, int id, double scale) {
+    return dir + "/bitmap_" + std::to_string(id + static_cast<int>(200 * (scale - 1))) + ".bmp";
 }
 
-// The art is all greys: at scale 2, four times the pixels, every bitmap is stored with 8 bits
-// a pixel, a third of the size in every binary. Scale 1 keeps its files as they were.
-bool writeDoubledBitmaps(const Art& art, const std::string& dir) {
-    return writeBmp8Grey(art.background, bitmapPath(dir, 1024, 2)) &&
-           writeBmp8Grey(art.switchStrip, bitmapPath(dir, 1025, 2)) &&
-           writeBmp8Grey(art.knobBody, bitmapPath(dir, 1026, 2)) &&
-           writeBmp8Grey(art.knobHandle, bitmapPath(dir, 1027, 2)) &&
-           writeBmp8Grey(art.smallKnobBody, bitmapPath(dir, 1028, 2)) &&
-           writeBmp8Grey(art.smallKnobHandle, bitmapPath(dir, 1029, 2));
+// The art is all greys: at the larger scales every bitmap is stored with 8 bits a pixel, a
+// third of the size in every binary. Scale 1 keeps its files as they were.
+bool writeScaledBitmaps(const Art& art, const std::string& dir, double scale) {
+    return writeBmp8Grey(art.background, bitmapPath(dir, 1024, scale)) &&
+           writeBmp8Grey(art.switchStrip, bitmapPath(dir, 1025, scale)) &&
+           writeBmp8Grey(art.knobBody, bitmapPath(dir, 1026, scale)) &&
+           writeBmp8Grey(art.knobHandle, bitmapPath(dir, 1027, scale)) &&
+           writeBmp8Grey(art.smallKnobBody, bitmapPath(dir, 1028, scale)) &&
+           writeBmp8Grey(art.smallKnobHandle, bitmapPath(dir, 1029, scale));
 }
 
 bool writeBitmaps(const Art& art, const std::string& dir) {
@@ -44,9 +45,10 @@ bool writeBitmaps(const Art& art, const std::string& dir) {
            writeBmp8Grey(art.smallKnobHandle, bitmapPath(dir, 1029, 1));
 }
 
-// The sizes the editor draws its text at, at scales 1 and 2: 9 pixels for captions and value
-// boxes, 12 for the message box and the toolkit's default text.
-const std::vector<int> kTextSizes{9, 12, 18, 24};
+// The sizes the editor draws its text at, at scales 1, 1.5 and 2: 9 pixels for captions and
+// value boxes, 12 for the message box and the toolkit's default text. At 1.5, 13.5 rounds up
+// to 14 as the editor rounds it, and 12 becomes 18.
+const std::vector<int> kTextSizes{9, 12, 14, 18, 24};
 
 bool writeGlyphTable(const std::string& dir) {
     std::ofstream file(dir + "/liberation_sans_glyphs.cpp", std::ios::binary);
@@ -73,7 +75,8 @@ int main(int argc, char** argv) {
         const FontFiles fonts{ARTGEN_HEADING_FONT, ARTGEN_NAME_FONT};
         const Art art = drawArt(fonts, 1);
         for (int i = 1; i < argc; ++i) std::filesystem::create_directories(argv[i]);
-        if (!writeBitmaps(art, argv[1]) || !writeDoubledBitmaps(drawArt(fonts, 2), argv[1]) ||
+        if (!writeBitmaps(art, argv[1]) || !writeScaledBitmaps(drawArt(fonts, 1.5), argv[1], 1.5) ||
+            !writeScaledBitmaps(drawArt(fonts, 2), argv[1], 2) ||
             !writeGlyphTable(argv[1])) {
             std::fprintf(stderr, "artgen: cannot write the bitmaps or the glyph table into %s\n", argv[1]);
             return 1;

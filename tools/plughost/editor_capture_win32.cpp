@@ -91,6 +91,9 @@ Image capture(HWND window, int width, int height) {
 }  // namespace
 
 std::optional<Image> captureEditor(const PluginModule& module, const SnapshotOptions& options, std::string& error) {
+    // A DPI-aware host sees the screen's DPI in its windows (a DPI-unaware one sees 96 in
+    // all): the plug-in's editor is captured at the scale the screen asks for.
+    SetProcessDPIAware();
     Host host;
     auto plugin = PluginInstance::create(module, host, error);
     if (!plugin) return std::nullopt;

@@ -139,7 +139,7 @@ std::unique_ptr<Image> SoftwarePlatform::loadBitmap(int resourceId) {
     return nullptr;
 }
 
-void SoftwarePlatform::messageBox(const std::string& message, const std::string& caption) {
+void SoftwarePlatform::messageBox(const std::string& message, const std::string& caption, double) {
     shownMessages.push_back(caption + ": " + message);
 }
 

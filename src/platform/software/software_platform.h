@@ -110,7 +110,7 @@ public:
     void initObjectLinking() override { ++objectLinkingDepth; }
     void uninitObjectLinking() override { --objectLinkingDepth; }
 
-    void messageBox(const std::string& text, const std::string& caption) override;
+    void messageBox(const std::string& text, const std::string& caption, double scale) override;
 
     // Scripted input (see InputScript).
     void setInput(PixelPoint screenPosition, InputState state) { script.setInput(screenPosition, state); }

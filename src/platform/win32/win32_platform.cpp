@@ -17,6 +17,33 @@ Win32Window* windowObject(HWND window) {
 
 bool keyDown(int key) { return GetAsyncKeyState(key) < 0; }
 
+constexpr double kDefaultDpi = 96.0;
+// WM_DPICHANGED, sent to a top-level window with its new DPI, and WM_DPICHANGED_AFTERPARENT,
+// sent to the child windows of a per-monitor aware host after their parent moved to another
+// monitor; older headers lack them.
+constexpr UINT kDpiChanged = 0x02E0;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
+// user32 functions of Windows 10 looked up at run time, so that the module loads, and its
+// import list stays the same, on systems without them; null there.
+template <typename Function>
+Function user32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+using DpiForWindowFunction = UINT(WINAPI*)(HWND);
+using DpiForSystemFunction = UINT(WINAPI*)();
+
+// A DPI-unaware host's windows report 96, scale 1.
+std::optional<double> dpiOfWindow(HWND window) {
+    static const auto dpiForWindow = user32Function<DpiForWindowFunction>("GetDpiForWindow");
+    if (!dpiForWindow || !window) return std::nullopt;
+    const UINT dpi = dpiForWindow(window);
+    if (dpi == 0) return std::nullopt;
+    return dpi / kDefaultDpi;
+}
+
 // The results of this thread's OleInitialize calls, innermost last. A call that failed (the
 // thread already runs another COM model) must not be balanced: that would take away the
 // host's own initialisation.
@@ -124,6 +151,10 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wParam, 
     case WM_CTLCOLOREDIT:
         if (window->activeEditor) return window->editColours(reinterpret_cast<HDC>(wParam));
         break;
+    case kDpiChanged: window->handler.windowScaleChanged(LOWORD(wParam) / kDefaultDpi); return 0;
+    case kDpiChangedAfterParent:
+        if (const auto scale = dpiOfWindow(hwnd)) window->handler.windowScaleChanged(*scale);
+        return 0;
     default: break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -202,8 +233,22 @@ void Win32Platform::uninitObjectLinking() {
     objectLinkingCalls.pop_back();
 }
 
-// No owner window, no icon, one OK button; returns when the user dismisses the box.
-void Win32Platform::messageBox(const std::string& text, const std::string& caption) {
+// The system's DPI (Windows 10), else that of the screen's device context, which a DPI-unaware
+// process sees as 96.
+double Win32Platform::desktopScale() {
+    static const auto dpiForSystem = user32Function<DpiForSystemFunction>("GetDpiForSystem");
+    if (dpiForSystem) return dpiForSystem() / kDefaultDpi;
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi / kDefaultDpi : 1.0;
+}
+
+std::optional<double> Win32Platform::windowScale(void* parent) { return dpiOfWindow(static_cast<HWND>(parent)); }
+
+// No owner window, no icon, one OK button; returns when the user dismisses the box. Windows
+// draws it at the DPI it gives the process.
+void Win32Platform::messageBox(const std::string& text, const std::string& caption, double) {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
 }
 

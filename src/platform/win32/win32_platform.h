@@ -77,7 +77,9 @@ public:
     void initObjectLinking() override;
     void uninitObjectLinking() override;
 
-    void messageBox(const std::string& text, const std::string& caption) override;
+    void messageBox(const std::string& text, const std::string& caption, double scale) override;
+    double desktopScale() override;
+    std::optional<double> windowScale(void* parent) override;
 
     // The routine found by findTransparentBlit, handed to every surface of this backend.
     TransparentBltFunction boundTransparentBlt() const { return transparentBlt; }

@@ -19,10 +19,24 @@ constexpr ColourRef kText = makeColourRef(0, 0, 0);
 constexpr ColourRef kButton = makeColourRef(225, 225, 225);
 constexpr ColourRef kButtonPressed = makeColourRef(204, 228, 247);
 constexpr ColourRef kButtonEdge = makeColourRef(0, 120, 215);
-constexpr int kMargin = 20;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 23;
-constexpr int kMinimumWidth = 200;
+
+// The box's lengths at a scale: those of scale 1 multiplied and rounded down, the text's size
+// rounded to the nearest pixel, as the editor rounds them.
+struct Metrics {
+    explicit Metrics(double scale)
+        : margin(scaled(20, scale)), buttonWidth(scaled(75, scale)), buttonHeight(scaled(23, scale)),
+          buttonGap(scaled(12, scale)), buttonEdge(scaled(1, scale)), minimumWidth(scaled(200, scale)),
+          textHeight(static_cast<int>(12 * scale + 0.5)) {}
+    static int scaled(int length, double scale) { return static_cast<int>(length * scale); }
+
+    int margin;
+    int buttonWidth;
+    int buttonHeight;
+    int buttonGap;  // below the button
+    int buttonEdge;
+    int minimumWidth;
+    int textHeight;
+};
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
@@ -42,7 +56,7 @@ bool isInput(int type) {
 
 class MessageBox {
 public:
-    MessageBox(X11Platform& owner, const std::string& text, const std::string& caption);
+    MessageBox(X11Platform& owner, const std::string& text, const std::string& caption, double scale);
     ~MessageBox();
     MessageBox(const MessageBox&) = delete;
     MessageBox& operator=(const MessageBox&) = delete;
@@ -57,7 +71,8 @@ private:
 
     X11Platform& platform;
     Display* display;
-    FontDescription font{.face = "Arial", .pixelHeight = 12};
+    Metrics metrics;
+    FontDescription font;
     std::vector<std::string> lines;
     int lineHeight = 0;
     software::SoftwareImage pixels;
@@ -69,23 +84,26 @@ private:
     bool done = false;
 };
 
-software::SoftwareImage sizedFor(software::TextRenderer& text, const FontDescription& font,
+software::SoftwareImage sizedFor(software::TextRenderer& text, const FontDescription& font, const Metrics& m,
                                  const std::vector<std::string>& lines) {
-    int widest = kButtonWidth;
+    int widest = m.buttonWidth;
     for (const std::string& line : lines) widest = std::max(widest, text.textWidth(line.c_str(), font));
-    const int height = kMargin + static_cast<int>(lines.size()) * text.lineHeight(font) + kMargin + kButtonHeight + 12;
-    return software::SoftwareImage(std::max(widest + 2 * kMargin, kMinimumWidth), height, false, kFace);
+    const int height =
+        m.margin + static_cast<int>(lines.size()) * text.lineHeight(font) + m.margin + m.buttonHeight + m.buttonGap;
+    return software::SoftwareImage(std::max(widest + 2 * m.margin, m.minimumWidth), height, false, kFace);
 }
 
-MessageBox::MessageBox(X11Platform& owner, const std::string& text, const std::string& caption)
+MessageBox::MessageBox(X11Platform& owner, const std::string& text, const std::string& caption, double scale)
     : platform(owner),
       display(owner.display()),
+      metrics(scale),
+      font{.face = "Arial", .pixelHeight = metrics.textHeight},
       lines(linesOf(text)),
       lineHeight(owner.textRenderer().lineHeight(font)),
-      pixels(sizedFor(owner.textRenderer(), font, lines)) {
-    const int left = (pixels.width() - kButtonWidth) / 2;
-    const int top = pixels.height() - 12 - kButtonHeight;
-    button = {left, top, left + kButtonWidth, top + kButtonHeight};
+      pixels(sizedFor(owner.textRenderer(), font, metrics, lines)) {
+    const int left = (pixels.width() - metrics.buttonWidth) / 2;
+    const int top = pixels.height() - metrics.buttonGap - metrics.buttonHeight;
+    button = {left, top, left + metrics.buttonWidth, top + metrics.buttonHeight};
     createWindow(caption);
 }
 
@@ -151,15 +169,17 @@ void MessageBox::render() {
     surface.fillRect({0, 0, pixels.width(), pixels.height()});
     surface.setFont(font);
     surface.setTextColour(kText);
-    int y = kMargin;
+    int y = metrics.margin;
     for (const std::string& line : lines) {
-        surface.drawText(line.c_str(), {kMargin, y, pixels.width() - kMargin, y + lineHeight}, TextAlign::left, false);
+        surface.drawText(line.c_str(), {metrics.margin, y, pixels.width() - metrics.margin, y + lineHeight},
+                         TextAlign::left, false);
         y += lineHeight;
     }
     surface.setBrush(kButtonEdge);
     surface.fillRect(button);
     surface.setBrush(held ? kButtonPressed : kButton);
-    surface.fillRect({button.left + 1, button.top + 1, button.right - 1, button.bottom - 1});
+    const int edge = metrics.buttonEdge;
+    surface.fillRect({button.left + edge, button.top + edge, button.right - edge, button.bottom - edge});
     surface.drawText("OK", button, TextAlign::centre, false);
     presenter->put(pixels, {0, 0, pixels.width(), pixels.height()});
 }
@@ -209,8 +229,8 @@ void MessageBox::run() {
 
 }  // namespace
 
-void runMessageBox(X11Platform& platform, const std::string& text, const std::string& caption) {
-    MessageBox box(platform, text, caption);
+void runMessageBox(X11Platform& platform, const std::string& text, const std::string& caption, double scale) {
+    MessageBox box(platform, text, caption, scale);
     box.run();
 }
 

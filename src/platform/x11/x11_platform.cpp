@@ -209,9 +209,9 @@ void X11Platform::dispatch(XEvent& event) {
 
 void X11Platform::setClickedWindow(::Window window) { clickedTopLevel = topLevelOf(connection, window); }
 
-void X11Platform::messageBox(const std::string& text, const std::string& caption) {
-    if (!connection) return SoftwarePlatform::messageBox(text, caption);
-    runMessageBox(*this, text, caption);
+void X11Platform::messageBox(const std::string& text, const std::string& caption, double scale) {
+    if (!connection) return SoftwarePlatform::messageBox(text, caption, scale);
+    runMessageBox(*this, text, caption, scale);
 }
 
 double X11Platform::desktopScale() { return x11::desktopScale(); }

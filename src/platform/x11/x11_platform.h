@@ -43,7 +43,7 @@ public:
     bool dispatchOnePendingPaint() override;
     void dispatchPendingEvents() override;
 
-    void messageBox(const std::string& text, const std::string& caption) override;
+    void messageBox(const std::string& text, const std::string& caption, double scale) override;
     double desktopScale() override;
 
     // For the backend's windows.

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -389,6 +390,76 @@ TEST_F(Win32EditorTest, ClosingTheEditorRemovesItsWindowAndDropTarget) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(editorWindow(hostWindow.handle()));
     EXPECT_EQ(target->Release(), 0u);
+}
+
+// The editor takes the DPI of the host's window: 96 is scale 1, 144 is 1.5, 192 is 2. This
+// process is DPI-aware, as a host must be to see more than 96. The suite runs in a Wine prefix
+// at 96 DPI, and these tests once more in one at 192 (at_dpi.sh), which names the DPI it set in
+// VELLUMINE_EXPECTED_DPI so that a setting that did not take cannot pass for one that did.
+const bool kDpiAware = SetProcessDPIAware() != FALSE;
+
+struct WindowSize {
+    int width;
+    int height;
+    bool operator==(const WindowSize&) const = default;
+};
+
+WindowSize clientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+int systemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+class Win32EditorDpiTest : public Win32EditorTest {
+protected:
+    WindowSize answeredSize() {
+        ERect* rect = nullptr;
+        EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+        return rect ? WindowSize{rect->right - rect->left, rect->bottom - rect->top} : WindowSize{};
+    }
+    std::vector<WindowSize> sizeRequests() const {
+        std::vector<WindowSize> out;
+        for (const HostCall& call : host.calls)
+            if (call.opcode == audioMasterSizeWindow) out.push_back({call.index, static_cast<int>(call.value)});
+        return out;
+    }
+};
+
+TEST_F(Win32EditorDpiTest, TheEditorIsAsLargeAsTheHostWindowsDpiAsks) {
+    ASSERT_TRUE(kDpiAware);
+    const int dpi = systemDpi();
+    if (const char* expected = std::getenv("VELLUMINE_EXPECTED_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected));
+    }
+    const WindowSize expected{640 * dpi / 96, 400 * dpi / 96};
+    EXPECT_EQ(answeredSize(), expected) << dpi;
+    open();
+    EXPECT_EQ(clientSize(editorWindow(hostWindow.handle())), expected) << dpi;
+    EXPECT_TRUE(sizeRequests().empty()) << "the size answered before opening was already right";
+}
+
+// A DPI change while open (the host's window moved to another monitor) rebuilds the editor at
+// the new scale and asks the host for the new size; the values and the controls stay.
+TEST_F(Win32EditorDpiTest, ADpiChangeWhileOpenRedrawsAtTheNewScaleAndAsksTheHostToResize) {
+    set(Feedback, 0.4f);
+    open();
+    host.calls.clear();
+    constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, which older headers lack
+    SendMessageA(editorWindow(hostWindow.handle()), kDpiChanged, MAKEWPARAM(144, 144), 0);
+    idle();
+    pumpMessages();
+    const std::vector<WindowSize> expected{{960, 600}};
+    EXPECT_EQ(sizeRequests(), expected);
+    EXPECT_EQ(clientSize(editorWindow(hostWindow.handle())), expected[0]);
+    EXPECT_EQ(answeredSize(), expected[0]);
+    EXPECT_EQ(boxText(Feedback), "40.00000%");
 }
 
 }  // namespace

@@ -250,7 +250,7 @@ LRESULT CALLBACK closeMessageBox(int code, WPARAM wParam, LPARAM lParam) {
 TEST_F(WindowTest, MessageBoxShowsTextAndCaptionUntilDismissed) {
     cbtHook = SetWindowsHookExA(WH_CBT, closeMessageBox, nullptr, GetCurrentThreadId());
     ASSERT_TRUE(cbtHook);
-    backend.messageBox("Vellumine & friends", "About");
+    backend.messageBox("Vellumine & friends", "About", 1.0);
     UnhookWindowsHookEx(cbtHook);
     EXPECT_EQ(shown.activations, 1);
     EXPECT_EQ(shown.caption, "About");

@@ -494,21 +494,29 @@ TEST_F(X11EditorTest, SwappedButtonsAsXReportsThemMakeThePrimaryButtonDrag) {
 // A desktop at 192 dots per inch (Xft.dpi in the root window's resource database, as desktops
 // publish it): the VST 2 host is told 1280 x 800 and sizes its window so; a knob drag and a
 // switch click at doubled coordinates reach the parameters. The database is emptied after.
-TEST_F(X11EditorTest, AtXftDpi192TheEditorIsDoubledAndAnswersAtDoubledCoordinates) {
-    const Atom resourceManager = XInternAtom(x, "RESOURCE_MANAGER", False);
-    const char resources[] = "Xft.dpi:\t192\n";
-    XChangeProperty(x, DefaultRootWindow(x), resourceManager, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(resources), sizeof resources - 1);
-    XSync(x, False);
-    struct Emptied {
-        Display* display;
-        Atom atom;
-        ~Emptied() {
-            XDeleteProperty(display, DefaultRootWindow(display), atom);
-            XSync(display, False);
-        }
-    } emptied{x, resourceManager};
+// Xft.dpi in the display's resource database while it lives, as a desktop publishes it.
+class PublishedXftDpi {
+public:
+    PublishedXftDpi(Display* display, const char* dpi) : x(display), resourceManager(XInternAtom(x, "RESOURCE_MANAGER", False)) {
+        const std::string resources = std::string("Xft.dpi:\t") + dpi + "\n";
+        XChangeProperty(x, DefaultRootWindow(x), resourceManager, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+        XSync(x, False);
+    }
+    ~PublishedXftDpi() {
+        XDeleteProperty(x, DefaultRootWindow(x), resourceManager);
+        XSync(x, False);
+    }
+    PublishedXftDpi(const PublishedXftDpi&) = delete;
+    PublishedXftDpi& operator=(const PublishedXftDpi&) = delete;
 
+private:
+    Display* x;
+    Atom resourceManager;
+};
+
+TEST_F(X11EditorTest, AtXftDpi192TheEditorIsDoubledAndAnswersAtDoubledCoordinates) {
+    const PublishedXftDpi published(x, "192");
     ERect* rect = nullptr;
     ASSERT_EQ(dispatch(effEditGetRect, 0, &rect), 1);
     EXPECT_EQ(rect->right - rect->left, 1280);
@@ -538,6 +546,50 @@ TEST_F(X11EditorTest, AtXftDpi192TheEditorIsDoubledAndAnswersAtDoubledCoordinate
     click({2 * (filterSwitch.left + 20), 2 * (filterSwitch.top + 40)});  // the last of four positions
     ASSERT_TRUE(idleUntil([&] { return ended(OriginFilterType); }));
     EXPECT_EQ(get(OriginFilterType), 1.0f);
+}
+
+// The About box at the editor's scale: at 2 at least twice its smallest width, 200, and its
+// OK button twice as high and as far above the bottom edge, where a click closes it. The
+// button of scale 1 lies below that point: should the click miss, Escape closes the box, so
+// that the test fails instead of waiting for ever in the modal box.
+TEST_F(X11EditorTest, AtXftDpi192TheAboutBoxIsDrawnAtTheEditorsScale) {
+    const PublishedXftDpi published(x, "192");
+    XResizeWindow(x, parent, 1280, 800);
+    openIn(parent);
+    std::atomic<bool> shown = false;
+    std::atomic<bool> closedByOk = false;
+    std::atomic<int> width = 0;
+    std::thread user([&] {
+        Display* own = XOpenDisplay(nullptr);
+        ::Window box = 0;
+        waitUntil([&] { return (box = findViewable(own, "About")) != 0; }, 10000ms);
+        if (box) {
+            shown = true;
+            XWindowAttributes a;
+            XGetWindowAttributes(own, box, &a);
+            width = a.width;
+            XTestFakeMotionEvent(own, DefaultScreen(own), a.x + a.width / 2, a.y + a.height - 24 - 23, CurrentTime);
+            XTestFakeButtonEvent(own, 1, True, CurrentTime);
+            XTestFakeButtonEvent(own, 1, False, CurrentTime);
+            XSync(own, False);
+            closedByOk = waitUntil([&] { return findViewable(own, "About") == 0; }, 2000ms);
+            if (!closedByOk) {
+                const KeyCode escape = XKeysymToKeycode(own, XK_Escape);
+                XTestFakeKeyEvent(own, escape, True, CurrentTime);
+                XTestFakeKeyEvent(own, escape, False, CurrentTime);
+                XSync(own, False);
+            }
+        }
+        XCloseDisplay(own);
+    });
+    const Point about = centreOf(editorlayout::kAboutArea);
+    click({2 * about.x, 2 * about.y});
+    const bool returned = idleUntil([&] { return shown.load(); });
+    user.join();
+    EXPECT_TRUE(returned);
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(closedByOk);
+    EXPECT_GE(width.load(), 400);
 }
 
 TEST(X11WithoutDisplayTest, NoDisplayMeansNoWindowAndNoConnection) {

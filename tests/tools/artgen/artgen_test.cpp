@@ -104,7 +104,10 @@ TEST_P(BitmapFormat, IsAnUncompressedBitmapOfTheExpectedSizeAndDepth) {
 
 INSTANTIATE_TEST_SUITE_P(EditorBitmaps, BitmapFormat,
                          testing::Values(Format{1024, 640, 400, 24}, Format{1025, 45, 225, 24}, Format{1026, 45, 45, 24},
-                                         Format{1027, 6, 6, 8}, Format{1028, 21, 21, 24}, Format{1029, 5, 5, 8}));
+                                         Format{1027, 6, 6, 8}, Format{1028, 21, 21, 24}, Format{1029, 5, 5, 8},
+                                         // at 1.5 a size with a half pixel is drawn a pixel larger
+                                         Format{1124, 960, 600, 8}, Format{1125, 68, 338, 8}, Format{1126, 68, 68, 8},
+                                         Format{1127, 9, 9, 8}, Format{1128, 32, 32, 8}, Format{1129, 8, 8, 8}));
 
 // ---- background ----
 
@@ -341,7 +344,7 @@ fs::path generateInto(const std::string& name) {
 TEST(Generator, TwoRunsWriteTheCommittedFilesByteForByte) {
     const fs::path first = generateInto("first");
     const fs::path second = generateInto("second");
-    for (const int id : {1024, 1025, 1026, 1027, 1028, 1029, 1224, 1225, 1226, 1227, 1228, 1229}) {
+    for (const int id : {1024, 1025, 1026, 1027, 1028, 1029, 1124, 1125, 1126, 1127, 1128, 1129, 1224, 1225, 1226, 1227, 1228, 1229}) {
         const std::string name = resource(id).filename().string();
         const Bytes a = readFile(first / name);
         ASSERT_FALSE(a.empty()) << name;
