@@ -14,7 +14,10 @@
 # load the dummy JACK server sometimes drops Ardour: a step that fails then is reported as a
 # JACK failure, not the editor's, and the run in Ardour is tried again (three times at most).
 #
-# Usage: tools/hosts/ardour-gui.sh [-s SHOT.png] [PLUGIN]
+# Usage: [SCALE=2] tools/hosts/ardour-gui.sh [-s SHOT.png] [PLUGIN]
+#   SCALE=2 publishes Xft.dpi 192 on the X server, as a desktop at 200 % does: the editor opens
+#   at 1280 x 800, is compared with the snapshot tool's picture at scale 2 and driven at doubled
+#   coordinates.
 #   PLUGIN defaults to the repository's build/vellumine.so (built with the snapshot tool);
 #   -s copies the picture of the editor inside Ardour's plug-in window, taken after the edits,
 #   to SHOT.png. KEEP=1 keeps the work folder (session, captures, logs) and prints where it is;
@@ -36,7 +39,11 @@ readonly unique_id=1366708843  # QvRk
 readonly session_name=vellumine
 # Where the editor's controls stand in its window (the editor's layout): the Feedback knob's
 # centre and a point up and to the right of it on the knob's circle, and the delay Rate's box.
-readonly knob_x=554 knob_y=73 drag_x=590 drag_y=50 rate_box_x=475 rate_box_y=104
+scale=${SCALE:-1}
+case "$scale" in 1 | 2) ;; *) echo "ardour-gui: SCALE is 1 or 2" >&2; exit 1 ;; esac
+readonly scale
+readonly knob_x=$((554 * scale)) knob_y=$((73 * scale)) drag_x=$((590 * scale)) drag_y=$((50 * scale))
+readonly rate_box_x=$((475 * scale)) rate_box_y=$((104 * scale))
 # Where Ardour 7.3 draws its Mix button (which shows the mixer) and the plug-in in the mixer
 # strip of the session's only track, from the top left of its main window.
 readonly mix_button_x=1325 mix_button_y=52 processor_x=330 processor_y=194
@@ -147,7 +154,7 @@ run_in_ardour() {
   trap stop_processes EXIT
   # --- X server, window manager, JACK and Ardour --------------------------------------------
 
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$logs/display" >"$logs/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$logs/display" >"$logs/xvfb.log" 2>&1 &
   pids+=($!)
   wait_for 10 test -s "$logs/display" || fail "Xvfb did not start (see $logs/xvfb.log)"
   DISPLAY=:$(head -n 1 "$logs/display")
@@ -155,6 +162,13 @@ run_in_ardour() {
   xvfb_started=1
   openbox >"$logs/openbox.log" 2>&1 &
   pids+=($!)
+  # Published once the window manager runs, which keeps its title bars (and so Ardour's screen
+  # positions) as they are at 96 dots per inch; Ardour's own GTK does not read the resource.
+  if [ "$scale" = 2 ]; then
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_for 10 wm_running || fail "openbox did not start (see $logs/openbox.log)"
+    echo "Xft.dpi: 192" | xrdb -nocpp -merge
+  fi
   export JACK_DEFAULT_SERVER=vellumine-gui-$$-$try
   JACK_NO_AUDIO_RESERVATION=1 jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 1024 >"$logs/jackd.log" 2>&1 &
   jackd_pid=$!
@@ -200,12 +214,13 @@ run_in_ardour() {
       [ "$differing" = 0 ] && break
     done
     [ "$differing" = 0 ] || fail "$name: $differing pixels differ from $expected (capture in $logs/$name.png)"
-    ok "$name: the editor's 640 x 400 pixels equal $(basename "$expected") (0 differ)"
+    ok "$name: the editor's $(identify -format '%w x %h' "$logs/$name.png") pixels equal $(basename "$expected") (0 differ)"
   }
 
   open_editor
   ok "editor opened from the mixer strip: $(xdotool getwindowname "$plugin_window")"
-  expect_pixels "$root/docs/images/editor-init.png" editor-open
+  "$snapshot" "$logs/expected-open.png" --scale "$scale" >/dev/null
+  expect_pixels "$logs/expected-open.png" editor-open
 
   # Ardour marks a modified session with a star before its name in the window's title.
   modified() { [[ "$(title)" == \** ]]; }
@@ -280,7 +295,7 @@ run_in_ardour() {
   wait_for 10 editor_gone || fail "the editor's window stayed after closing the plug-in window"
   ok "editor closed"
   open_editor
-  "$snapshot" "$logs/expected-reopened.png" --set "11=$rate" --set "12=$feedback" >/dev/null
+  "$snapshot" "$logs/expected-reopened.png" --scale "$scale" --set "11=$rate" --set "12=$feedback" >/dev/null
   expect_pixels "$logs/expected-reopened.png" editor-reopened
 
   xdotool windowactivate --sync "$main" key ctrl+q
