@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The clang build: the whole project (plug-in, tools, tests) built with clang and -Werror
 # under AddressSanitizer and UndefinedBehaviorSanitizer, with the libFuzzer targets. Runs its
-# test suite, then each fuzzer for a fixed time (VELLUMINE_FUZZ_SECONDS, default 60) from a
-# scratch copy of its seed corpus. Fails on any warning, failed test, finding or crash; an
-# input that made a fuzzer fail is kept in build-clang/fuzz-findings and shown in hex.
+# test suite, then each fuzzer for a fixed time (VELLUMINE_FUZZ_SECONDS, default 60; as many at
+# once as there are cores) from a scratch copy of its seed corpus. Fails on any warning, failed
+# test, finding or crash; an input that made a fuzzer fail is kept in build-clang/fuzz-findings
+# and shown in hex.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -28,9 +29,12 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 findings="$PWD/$build/fuzz-findings"
 mkdir -p "$findings"
-for fuzzer in plugin_fuzzer typed_value_fuzzer automation_fuzzer preset_file_fuzzer; do
+
+# Runs one fuzzer and prints libFuzzer's summary (executions, coverage as cov: edges and ft:
+# features, corpus and speed), or on a failure the end of its log and the input that caused it.
+run_fuzzer() {
+  local fuzzer=$1 log="$scratch/$1.log" input
   cp -r "tests/fuzz/corpus/$fuzzer" "$scratch/$fuzzer"
-  log="$scratch/$fuzzer.log"
   echo "== $fuzzer: ${seconds} s"
   if ! "$build/fuzz/$fuzzer" -max_total_time="$seconds" -timeout=25 -print_final_stats=1 \
       -artifact_prefix="$findings/$fuzzer-" "$scratch/$fuzzer" >"$log" 2>&1; then
@@ -39,8 +43,25 @@ for fuzzer in plugin_fuzzer typed_value_fuzzer automation_fuzzer preset_file_fuz
       [ -f "$input" ] && { echo "input $input:"; od -A d -t x1 "$input" | head -n 40; }
     done
     echo "$fuzzer: FAILED"
-    exit 1
+    return 1
   fi
-  # libFuzzer's summary: executions, coverage (cov: edges, ft: features), corpus and speed.
   grep -E '^(#[0-9]+[[:space:]]+DONE|stat::)' "$log"
+}
+
+# As many fuzzers at once as there are cores; each keeps its full time, and their reports
+# are printed in order.
+fuzzers=(plugin_fuzzer typed_value_fuzzer automation_fuzzer preset_file_fuzzer)
+failed=0
+for ((first = 0; first < ${#fuzzers[@]}; first += jobs)); do
+  batch=("${fuzzers[@]:first:jobs}")
+  pids=()
+  for fuzzer in "${batch[@]}"; do
+    run_fuzzer "$fuzzer" >"$scratch/$fuzzer.report" 2>&1 &
+    pids+=($!)
+  done
+  for i in "${!batch[@]}"; do
+    wait "${pids[$i]}" || failed=1
+    cat "$scratch/${batch[$i]}.report"
+  done
 done
+exit "$failed"
