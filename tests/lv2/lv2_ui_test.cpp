@@ -239,6 +239,25 @@ protected:
         XTestFakeButtonEvent(d, 1, down ? True : False, CurrentTime);
         XSync(d, False);
     }
+    // Drags from `centre` up and to the right in ten steps of `step` pixels; the drag runs inside
+    // the button press that the idle delivers, so another connection moves the pointer and lets go.
+    void dragUpRightFrom(Point centre, int step) {
+        moveTo(x, centre);
+        std::thread user([&] {
+            Display* own = XOpenDisplay(nullptr);
+            button(own, true);
+            for (int d = step; d <= 10 * step; d += step) {
+                std::this_thread::sleep_for(60ms);
+                moveTo(own, {centre.x + d, centre.y - d});
+            }
+            std::this_thread::sleep_for(100ms);
+            button(own, false);
+            XCloseDisplay(own);
+        });
+        idleFor(1200ms);
+        user.join();
+        idleFor(50ms);
+    }
     void key(KeySym symbol) {
         const KeyCode code = XKeysymToKeycode(x, symbol);
         XTestFakeKeyEvent(x, code, True, CurrentTime);
@@ -332,28 +351,12 @@ TEST_F(Lv2UiTest, WithoutAParentItShowsAWindowOfItsOwn) {
     showInterface->hide(handle);
 }
 
-// The drag runs inside the button press that the idle delivers; another connection moves the
-// pointer up and lets go meanwhile. The cutoff starts at its default, 8000 Hz, the top.
+// The cutoff starts at its default, 8000 Hz, the top.
 TEST_F(Lv2UiTest, KnobDragWritesThePortInHertzBetweenTouches) {
     open();
     portEvent(2, 4000.0f);  // mid-way, so that the drag can move it either way
     idleFor(50ms);
-    const Point centre = centreOf(editorlayout::controlRect(editorlayout::kCells[2]));
-    moveTo(x, centre);
-    std::thread user([&] {
-        Display* own = XOpenDisplay(nullptr);
-        button(own, true);
-        for (int dy = 4; dy <= 40; dy += 4) {
-            std::this_thread::sleep_for(60ms);
-            moveTo(own, {centre.x + dy, centre.y - dy});
-        }
-        std::this_thread::sleep_for(100ms);
-        button(own, false);
-        XCloseDisplay(own);
-    });
-    idleFor(1200ms);
-    user.join();
-    idleFor(50ms);
+    dragUpRightFrom(centreOf(editorlayout::controlRect(editorlayout::kCells[2])), 4);
     ASSERT_FALSE(writes.empty());
     for (const Write& w : writes) {
         EXPECT_EQ(w.port, 2u);
@@ -379,22 +382,7 @@ TEST_F(Lv2UiTest, AtScaleFactorTwoItIs1280By800AndItsControlsAnswerAtDoubledCoor
 
     portEvent(2, 4000.0f);
     idleFor(50ms);
-    const Point centre = doubled(centreOf(editorlayout::controlRect(editorlayout::kCells[2])));
-    moveTo(x, centre);
-    std::thread user([&] {
-        Display* own = XOpenDisplay(nullptr);
-        button(own, true);
-        for (int dy = 8; dy <= 80; dy += 8) {
-            std::this_thread::sleep_for(60ms);
-            moveTo(own, {centre.x + dy, centre.y - dy});
-        }
-        std::this_thread::sleep_for(100ms);
-        button(own, false);
-        XCloseDisplay(own);
-    });
-    idleFor(1200ms);
-    user.join();
-    idleFor(50ms);
+    dragUpRightFrom(doubled(centreOf(editorlayout::controlRect(editorlayout::kCells[2]))), 8);
     ASSERT_FALSE(writes.empty());
     EXPECT_EQ(writes.back().port, 2u);
     EXPECT_NE(writes.back().value, 4000.0f);

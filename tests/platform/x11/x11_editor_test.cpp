@@ -191,6 +191,20 @@ protected:
         button(number, true);
         button(number, false);
     }
+    // Presses at `centre`; the host's idle calls inside the press then move the pointer up by
+    // `step` and by twice that and let go, as a user does while the knob follows (counted in
+    // dragSteps).
+    void startDragUp(Point centre, int step) {
+        dragSteps = 0;
+        onHostIdle = [this, centre, step] {
+            if (dragSteps == 0) moveTo({centre.x, centre.y - step});
+            if (dragSteps == 1) moveTo({centre.x, centre.y - 2 * step});
+            if (dragSteps == 2) button(1, false);
+            ++dragSteps;
+        };
+        moveTo(centre);
+        button(1, true);
+    }
     void key(KeySym symbol) {
         const KeyCode code = XKeysymToKeycode(x, symbol);
         XTestFakeKeyEvent(x, code, True, CurrentTime);
@@ -274,6 +288,7 @@ protected:
     ::Window parent = 0;
     std::vector<Call> calls;
     std::function<void()> onHostIdle;
+    int dragSteps = 0;
 };
 
 TEST_F(X11EditorTest, WindowShowsExactlyTheSoftwareBackendsPixels) {
@@ -283,26 +298,15 @@ TEST_F(X11EditorTest, WindowShowsExactlyTheSoftwareBackendsPixels) {
     expectPixels(expected, parent, "x11-editor");
 }
 
-// The drag runs inside the button press; the host's idle calls from it move the pointer on
-// and finally let go, as a user does while the knob follows.
 TEST_F(X11EditorTest, KnobDragMovesTheKnobAndFramesItsAutomationWithBeginAndEnd) {
     effect->setParameter(effect, 2, 0.5f);
     dispatch(effSetEditKnobMode, 2);  // linear: up raises the value
     openIn(parent);
-    const Point centre = centreOf(editorlayout::controlRect(editorlayout::kCells[2]));
-    int step = 0;
-    onHostIdle = [&] {
-        if (step == 0) moveTo({centre.x, centre.y - 20});
-        if (step == 1) moveTo({centre.x, centre.y - 40});
-        if (step == 2) button(1, false);
-        ++step;
-    };
-    moveTo(centre);
-    button(1, true);
+    startDragUp(centreOf(editorlayout::controlRect(editorlayout::kCells[2])), 20);
     ASSERT_TRUE(idleUntil([&] { return ended(2); }));
     expectGesture(2);
     EXPECT_GT(get(2), 0.5f);
-    EXPECT_GE(step, 3);
+    EXPECT_GE(dragSteps, 3);
 }
 
 TEST_F(X11EditorTest, SwitchDragTakesThePositionUnderThePointer) {
@@ -527,16 +531,7 @@ TEST_F(X11EditorTest, AtXftDpi192TheEditorIsDoubledAndAnswersAtDoubledCoordinate
     openIn(parent);
 
     const Rect knob = editorlayout::controlRect(editorlayout::kCells[2]);
-    const Point centre{knob.left + knob.right, knob.top + knob.bottom};  // doubled
-    int step = 0;
-    onHostIdle = [&] {
-        if (step == 0) moveTo({centre.x, centre.y - 40});
-        if (step == 1) moveTo({centre.x, centre.y - 80});
-        if (step == 2) button(1, false);
-        ++step;
-    };
-    moveTo(centre);
-    button(1, true);
+    startDragUp({knob.left + knob.right, knob.top + knob.bottom}, 40);  // the centre, doubled
     ASSERT_TRUE(idleUntil([&] { return ended(2); }));
     expectGesture(2);
     EXPECT_GT(get(2), 0.5f);
