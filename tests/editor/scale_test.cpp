@@ -31,18 +31,19 @@ TEST_F(EditorTest, ScalesAskedForTakeTheNearestSupportedOneNotLargerAndTheHostSe
     }
 }
 
-class ScaleTwoTest : public EditorTest {
+// The editor opened at a scale, drawn, with the host's calls so far forgotten.
+class ScaledEditorTest : public EditorTest {
 protected:
-    void openAtTwo() {
-        editor->setScale(2);
+    void openAt(double scale) {
+        editor->setScale(scale);
         open();
         idle();
         host.calls.clear();
     }
 };
 
-TEST_F(ScaleTwoTest, TheWindowIsTwiceTheSizeWithTheArtDrawnAtThatSize) {
-    openAtTwo();
+TEST_F(ScaledEditorTest, TheWindowIsTwiceTheSizeWithTheArtDrawnAtThatSize) {
+    openAt(2);
     ASSERT_EQ(window().pixels().width(), 1280);
     ASSERT_EQ(window().pixels().height(), 800);
     // The left panel's outline, three pixels wide at 34 at scale 1, is six wide at 68.
@@ -54,10 +55,10 @@ TEST_F(ScaleTwoTest, TheWindowIsTwiceTheSizeWithTheArtDrawnAtThatSize) {
     EXPECT_EQ(pixel(92, 380), rgb(0, 0, 0));
 }
 
-TEST_F(ScaleTwoTest, AKnobDragCoversTwiceThePixels) {
+TEST_F(ScaledEditorTest, AKnobDragCoversTwiceThePixels) {
     dispatch(effSetEditKnobMode, 0, 2);  // linear: 200 pixels at scale 1 for the whole range
     set(2, 0.5f);
-    openAtTwo();
+    openAt(2);
     step({320, 220});  // 100 pixels up: 0.75
     step({320, 120});  // 200 pixels up: 1.0
     step({320, 120}, kUp);
@@ -68,15 +69,15 @@ TEST_F(ScaleTwoTest, AKnobDragCoversTwiceThePixels) {
     EXPECT_EQ(get(2), 1.0f);
 }
 
-TEST_F(ScaleTwoTest, ASwitchTakesThePositionUnderTheDoubledPoint) {
-    openAtTwo();
+TEST_F(ScaledEditorTest, ASwitchTakesThePositionUnderTheDoubledPoint) {
+    openAt(2);
     step({158, 506}, kUp);
     press({158, 506});
     EXPECT_EQ(get(4), 0.75f);
 }
 
-TEST_F(ScaleTwoTest, AValueBoxOpensItsEditorOverItsDoubledRectangleWithDoubledText) {
-    openAtTwo();
+TEST_F(ScaledEditorTest, AValueBoxOpensItsEditorOverItsDoubledRectangleWithDoubledText) {
+    openAt(2);
     Rect r;
     editor->cell(0).valueBox->getBounds(r);
     press({2 * r.left + 10, 2 * r.top + 10});
@@ -89,26 +90,16 @@ TEST_F(ScaleTwoTest, AValueBoxOpensItsEditorOverItsDoubledRectangleWithDoubledTe
     EXPECT_EQ(get(0), 0.75f);
 }
 
-TEST_F(ScaleTwoTest, TheAboutAreaAnswersAtTheDoubledPoint) {
-    openAtTwo();
+TEST_F(ScaledEditorTest, TheAboutAreaAnswersAtTheDoubledPoint) {
+    openAt(2);
     press({634, 400});
     EXPECT_EQ(system.messageBoxes().size(), 1u);
 }
 
 // At 1.5 a coordinate x of scale 1 starts at pixel floor(1.5 x); its pixels run up to the next
 // coordinate's, one or two of them.
-class ScaleOneAndAHalfTest : public EditorTest {
-protected:
-    void openAtOneAndAHalf() {
-        editor->setScale(1.5);
-        open();
-        idle();
-        host.calls.clear();
-    }
-};
-
-TEST_F(ScaleOneAndAHalfTest, TheWindowIsHalfAgainAsLargeWithLinesAndFillsMeetingWithoutGaps) {
-    openAtOneAndAHalf();
+TEST_F(ScaledEditorTest, TheWindowIsHalfAgainAsLargeWithLinesAndFillsMeetingWithoutGaps) {
+    openAt(1.5);
     ASSERT_EQ(window().pixels().width(), 960);
     ASSERT_EQ(window().pixels().height(), 600);
     // The left panel's outline, three pixels wide at 34 at scale 1, covers 51 to 54.
@@ -121,10 +112,10 @@ TEST_F(ScaleOneAndAHalfTest, TheWindowIsHalfAgainAsLargeWithLinesAndFillsMeeting
     for (int x : {69, 80, 171}) EXPECT_EQ(pixel(x, 285), rgb(0, 0, 0)) << x;
 }
 
-TEST_F(ScaleOneAndAHalfTest, AKnobDragCoversOneAndAHalfThePixels) {
+TEST_F(ScaledEditorTest, AKnobDragCoversOneAndAHalfThePixels) {
     dispatch(effSetEditKnobMode, 0, 2);  // linear: 200 pixels at scale 1 for the whole range
     set(2, 0.5f);
-    openAtOneAndAHalf();
+    openAt(1.5);
     step({240, 165});  // 75 pixels up, 50 at scale 1: 0.75
     step({240, 90});   // 150 pixels up: 1.0
     step({240, 90}, kUp);
@@ -135,8 +126,8 @@ TEST_F(ScaleOneAndAHalfTest, AKnobDragCoversOneAndAHalfThePixels) {
     EXPECT_EQ(get(2), 1.0f);
 }
 
-TEST_F(ScaleOneAndAHalfTest, AValueBoxOpensItsEditorOverItsScaledRectangleWithTextRoundedUp) {
-    openAtOneAndAHalf();
+TEST_F(ScaledEditorTest, AValueBoxOpensItsEditorOverItsScaledRectangleWithTextRoundedUp) {
+    openAt(1.5);
     Rect r;
     editor->cell(0).valueBox->getBounds(r);
     const Scale k = Scale::ofHalves(3);
