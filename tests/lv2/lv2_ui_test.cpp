@@ -80,9 +80,12 @@ std::vector<::Window> childrenOf(Display* x, ::Window window) {
     return out;
 }
 
-// A viewable top-level window with this name (no window manager runs to reparent it).
+// A viewable top-level window with this name (no window manager runs to reparent it). The
+// server is grabbed while the tree is read: a window destroyed between the listing and the
+// questions about it would be an X error that ends the test process.
 ::Window findViewable(Display* x, const char* name) {
     ::Window found = 0;
+    XGrabServer(x);
     for (::Window child : childrenOf(x, DefaultRootWindow(x))) {
         char* title = nullptr;
         XWindowAttributes a;
@@ -92,6 +95,8 @@ std::vector<::Window> childrenOf(Display* x, ::Window window) {
             XFree(title);
         }
     }
+    XUngrabServer(x);
+    XSync(x, False);
     return found;
 }
 

@@ -79,12 +79,16 @@ void savePng(const std::vector<ColourRef>& pixels, int width, int height, const 
     platform::software::writePng(image, path);
 }
 
-// A top-level window with a name and no window manager to move it: where it was put.
+// A top-level window with a name and no window manager to move it: where it was put. The
+// server is grabbed while the tree is read, so that a window the editor destroys meanwhile
+// (the About box closing) cannot vanish between the listing and the questions about it,
+// which would be an X error that ends the test process.
 ::Window findViewable(Display* x, const char* name) {
     ::Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
     ::Window found = 0;
-    if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return 0;
+    XGrabServer(x);
+    if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) count = 0;
     for (unsigned int i = 0; i < count && !found; ++i) {
         char* title = nullptr;
         XWindowAttributes a;
@@ -94,6 +98,8 @@ void savePng(const std::vector<ColourRef>& pixels, int width, int height, const 
             XFree(title);
         }
     }
+    XUngrabServer(x);
+    XSync(x, False);
     if (children) XFree(children);
     return found;
 }
@@ -412,12 +418,28 @@ TEST_F(X11EditorTest, AClosingValueBoxHandsTheFocusBackToTheHostsWindow) {
     }
 }
 
-// The box blocks the idle call that delivered the click until it is dismissed, so the user
-// is played by a second thread on a connection of its own.
-TEST_F(X11EditorTest, AboutAreaOpensAModalBoxThatOkCloses) {
-    openIn(parent);
+// The About box blocks the idle call that delivered the click until it is dismissed, so the
+// user is played by a second thread on a connection of its own: it waits for the box, clicks
+// its OK button (centred, `okFromBottom` pixels above the bottom edge to the button's middle)
+// and watches the box go. Should the click miss, Escape closes the box, so that the test
+// fails instead of waiting for ever in the modal box.
+struct AboutBoxUser {
     std::atomic<bool> shown = false;
-    std::thread user([&] {
+    std::atomic<bool> closedByOk = false;
+    std::atomic<int> width = 0;
+    std::thread thread;
+
+    explicit AboutBoxUser(int okFromBottom) : thread([this, okFromBottom] { play(okFromBottom); }) {}
+    ~AboutBoxUser() { join(); }
+    AboutBoxUser(const AboutBoxUser&) = delete;
+    AboutBoxUser& operator=(const AboutBoxUser&) = delete;
+
+    void join() {
+        if (thread.joinable()) thread.join();
+    }
+
+private:
+    void play(int okFromBottom) {
         Display* own = XOpenDisplay(nullptr);
         ::Window box = 0;
         waitUntil([&] { return (box = findViewable(own, "About")) != 0; }, 10000ms);
@@ -425,19 +447,33 @@ TEST_F(X11EditorTest, AboutAreaOpensAModalBoxThatOkCloses) {
             shown = true;
             XWindowAttributes a;
             XGetWindowAttributes(own, box, &a);
-            // The OK button: centred, 23 pixels high, 12 above the bottom edge.
-            XTestFakeMotionEvent(own, DefaultScreen(own), a.x + a.width / 2, a.y + a.height - 12 - 11, CurrentTime);
+            width = a.width;
+            XTestFakeMotionEvent(own, DefaultScreen(own), a.x + a.width / 2, a.y + a.height - okFromBottom, CurrentTime);
             XTestFakeButtonEvent(own, 1, True, CurrentTime);
             XTestFakeButtonEvent(own, 1, False, CurrentTime);
             XSync(own, False);
+            closedByOk = waitUntil([&] { return findViewable(own, "About") == 0; }, 2000ms);
+            if (!closedByOk) {
+                const KeyCode escape = XKeysymToKeycode(own, XK_Escape);
+                XTestFakeKeyEvent(own, escape, True, CurrentTime);
+                XTestFakeKeyEvent(own, escape, False, CurrentTime);
+                XSync(own, False);
+            }
         }
         XCloseDisplay(own);
-    });
+    }
+};
+
+// The OK button: 23 pixels high, 12 above the bottom edge.
+TEST_F(X11EditorTest, AboutAreaOpensAModalBoxThatOkCloses) {
+    openIn(parent);
+    AboutBoxUser user(12 + 11);
     click(centreOf(editorlayout::kAboutArea));
-    const bool returned = idleUntil([&] { return shown.load(); });
+    const bool returned = idleUntil([&] { return user.shown.load(); });
     user.join();
     EXPECT_TRUE(returned);
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(user.shown);
+    EXPECT_TRUE(user.closedByOk);
     EXPECT_EQ(findViewable(x, "About"), 0u);
 }
 
@@ -545,46 +581,20 @@ TEST_F(X11EditorTest, AtXftDpi192TheEditorIsDoubledAndAnswersAtDoubledCoordinate
 
 // The About box at the editor's scale: at 2 at least twice its smallest width, 200, and its
 // OK button twice as high and as far above the bottom edge, where a click closes it. The
-// button of scale 1 lies below that point: should the click miss, Escape closes the box, so
-// that the test fails instead of waiting for ever in the modal box.
+// button of scale 1 lies below that point.
 TEST_F(X11EditorTest, AtXftDpi192TheAboutBoxIsDrawnAtTheEditorsScale) {
     const PublishedXftDpi published(x, "192");
     XResizeWindow(x, parent, 1280, 800);
     openIn(parent);
-    std::atomic<bool> shown = false;
-    std::atomic<bool> closedByOk = false;
-    std::atomic<int> width = 0;
-    std::thread user([&] {
-        Display* own = XOpenDisplay(nullptr);
-        ::Window box = 0;
-        waitUntil([&] { return (box = findViewable(own, "About")) != 0; }, 10000ms);
-        if (box) {
-            shown = true;
-            XWindowAttributes a;
-            XGetWindowAttributes(own, box, &a);
-            width = a.width;
-            XTestFakeMotionEvent(own, DefaultScreen(own), a.x + a.width / 2, a.y + a.height - 24 - 23, CurrentTime);
-            XTestFakeButtonEvent(own, 1, True, CurrentTime);
-            XTestFakeButtonEvent(own, 1, False, CurrentTime);
-            XSync(own, False);
-            closedByOk = waitUntil([&] { return findViewable(own, "About") == 0; }, 2000ms);
-            if (!closedByOk) {
-                const KeyCode escape = XKeysymToKeycode(own, XK_Escape);
-                XTestFakeKeyEvent(own, escape, True, CurrentTime);
-                XTestFakeKeyEvent(own, escape, False, CurrentTime);
-                XSync(own, False);
-            }
-        }
-        XCloseDisplay(own);
-    });
+    AboutBoxUser user(24 + 23);
     const Point about = centreOf(editorlayout::kAboutArea);
     click({2 * about.x, 2 * about.y});
-    const bool returned = idleUntil([&] { return shown.load(); });
+    const bool returned = idleUntil([&] { return user.shown.load(); });
     user.join();
     EXPECT_TRUE(returned);
-    ASSERT_TRUE(shown);
-    EXPECT_TRUE(closedByOk);
-    EXPECT_GE(width.load(), 400);
+    ASSERT_TRUE(user.shown);
+    EXPECT_TRUE(user.closedByOk);
+    EXPECT_GE(user.width.load(), 400);
 }
 
 TEST(X11WithoutDisplayTest, NoDisplayMeansNoWindowAndNoConnection) {
