@@ -310,7 +310,7 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
         }
         lanes = local;
     };
-    const bool settles = settlePointMayClear(inLeft, inRight, sampleFrames);
+    const bool settles = settlePointMayClear(inLeft, inRight, sampleFrames, running);
     if (lanes.modulated())
         settles ? run(std::true_type{}, std::true_type{}) : run(std::true_type{}, std::false_type{});
     else
@@ -332,14 +332,20 @@ void DelayEngine::runBlock(const float* inLeft, const float* inRight, float* out
 }
 
 // At a settle point a filter is cleared only when all four of its states lie below
-// kSettledLevel, high among them, which is the input (at gain 1) minus low minus q x band
-// (q at most 1): with an input of kQuietInput or more, on both channels, no filter can be.
-// The loop is cut at the settle points only where one of them may clear; only those
-// samples are read.
-bool DelayEngine::settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames) const {
-    constexpr float kQuietInput = 4.0f * FilterUnit::kSettledLevel;
+// kSettledLevel L. Its high there is the input (at gain 1) minus the new low minus q x the
+// band of the sample before, which is the new band minus fc x high; so a clear needs
+// |input| < (2 + q + |1 - q x fc|) x L, at most max(4, f + 2) x L with q at most 1 and fc
+// between 0 and f; one L more leaves room for rounding. With an input at least that large
+// on both channels no filter can be cleared (5 L for every cutoff at sample rates from
+// 25.2 kHz up, where f is at most 2). The loop is cut at the settle points only where one
+// of them may clear; only those samples are read.
+bool DelayEngine::settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames,
+                                      const std::array<FilterUnit::Runner, 4>& running) const {
+    float largestF = 0.0f;
+    for (const FilterUnit::Runner& r : running) largestF = std::max(largestF, r.f);
+    const float quietInput = std::max(5.0f, largestF + 3.0f) * FilterUnit::kSettledLevel;
     for (std::int32_t n = kSettleFrames - 1 - settleClock; n < sampleFrames; n += kSettleFrames)
-        if (std::fabs(inLeft[n]) < kQuietInput || std::fabs(inRight[n]) < kQuietInput) return true;
+        if (std::fabs(inLeft[n]) < quietInput || std::fabs(inRight[n]) < quietInput) return true;
     return false;
 }
 

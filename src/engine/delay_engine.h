@@ -88,7 +88,8 @@ private:
     void storeRunners(const std::array<FilterUnit::Runner, 4>& running);
     void guardStates(std::int32_t start, std::int32_t sampleFrames, float length,
                      const std::array<FilterUnit::Runner, 4>& running);
-    bool settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames) const;
+    bool settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames,
+                             const std::array<FilterUnit::Runner, 4>& running) const;
     bool filtersAtRest() const;
     bool readsOnlyZeros(float length) const;
     void countQuiet(bool zeros, std::int32_t start, std::int32_t sampleFrames, float length);

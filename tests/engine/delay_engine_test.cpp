@@ -1,5 +1,6 @@
 // The delay engine built at a given sample rate: the line holds ten seconds, and delay times,
 // cutoffs and LFO speeds are true at that rate.
+#include <algorithm>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -95,6 +96,44 @@ TEST(DelayEngine, ASyncedDelayIsTheNoteAtTheTempo) {
         engine.applyParameter(DelaySync, 0.0f);
         EXPECT_EQ(engine.getDelayLength(), c.rate / 10.0f);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Every 64 frames the filters whose four states have all died away below 1e-30 are cleared.
+// Where the cutoff is high for the rate (at 11025 Hz 8000 Hz is a coefficient of 4.56, and
+// with "Filter Q" 0.0 the recursion grows), the input at the settle point may be five times
+// that level while every state lies below it: three inputs chosen backwards from the states
+// high -0.9, low 0.9, band 0.9 (x 1e-30) after frame 63. Cleared there, the filters hold
+// nothing and silence after it stays exactly 0.0; not cleared, they grow from it.
+TEST(DelayEngine, AFilterDiedAwayAtASettlePointIsClearedWhateverItsInput) {
+    DelayEngine engine(11025.0f);
+    for (std::int32_t i = 0; i < kNumDefinedParams; ++i) engine.applyParameter(i, kParameters[i].initial);
+    for (std::int32_t index : {OriginCutoff, DelayCutoff}) engine.applyParameter(index, 1.0f);
+    for (std::int32_t index : {OriginQ, DelayQ}) engine.applyParameter(index, 0.0f);  // damping 1
+    const double f = engine.unit(1).getFrequency();
+    const double high = -0.9, low = 0.9, band = 0.9;
+    const double bandBefore = band - f * high, lowBefore = low - f * bandBefore;
+    const double first = lowBefore / (f * f);          // from rest: low f^2 x, band f x after two frames
+    const double highBefore = (bandBefore - f * first) / f;
+    const double second = highBefore + lowBefore + f * first;
+    const double last = high + low + bandBefore;
+    ASSERT_GE(last, 4.5);  // the input of the settle point: more than four times the level
+
+    std::vector<float> in(64, 0.0f), left(64), right(64);
+    in[61] = static_cast<float>(first * 1e-30);
+    in[62] = static_cast<float>(second * 1e-30);
+    in[63] = static_cast<float>(last * 1e-30);
+    const float* inputs[] = {in.data(), in.data()};
+    float* outputs[] = {left.data(), right.data()};
+    engine.processReplacing(inputs, outputs, 64);
+    EXPECT_NE(left[63], 0.0f);  // the filter held something until the settle point
+    std::fill(in.begin(), in.end(), 0.0f);
+    engine.processReplacing(inputs, outputs, 64);
+    EXPECT_EQ(std::count(left.begin(), left.end(), 0.0f), 64);
+    EXPECT_EQ(std::count(right.begin(), right.end(), 0.0f), 64);
 }
 
 }  // namespace
