@@ -3,7 +3,8 @@
 // editor over a field, a message box, drop registration), not how a system provides it. Each
 // call maps onto one call, or one short fixed sequence of calls, of a native window system.
 // Backends: src/platform/software (a framebuffer with scripted input and a virtual clock),
-// src/platform/x11 (the software drawing presented in X11 windows).
+// src/platform/x11 (the software drawing presented in X11 windows), src/platform/win32 (Win32
+// windows and GDI).
 #pragma once
 
 #include <cstdint>

@@ -85,12 +85,15 @@ TEST_F(PixelsTest, KnobHandleSitsWhereTheValuePutsIt) {
     EXPECT_GT(expectDrawnAt(1027, {0, 0}, 6, 6, {217 + 7, 309 + 32}), 20);   // knob 9 at 0.0
 }
 
-TEST_F(PixelsTest, SyncIsTheSmallBallWithItsDotAtOff) {
-    // 21-pixel knob, handle 5 wide: reach 10.5 - 5 = 5.5. Off is half past seven: handle
-    // centre (7, 14), its top-left (5, 12) within the knob at (504, 59).
+TEST_F(PixelsTest, SmallKnobsAreTheSmallBallWithTheirDotsAtZero) {
+    // 21-pixel knob, handle 5 wide: reach 10.5 - 5 = 5.5. Zero is half past seven: handle
+    // centre (7, 14), its top-left (5, 12) within the knob. Sync at Off; Stereo at Normal and
+    // Duck at 0% in the Origin panel's Delay box.
     open();
-    EXPECT_GT(expectDrawnAt(1028, {0, 0}, 21, 10, {504, 59}), 100);  // the upper half, clear of the dot
-    EXPECT_GT(expectDrawnAt(1029, {0, 0}, 5, 5, {504 + 5, 59 + 12}), 15);
+    for (Point knob : {Point{504, 59}, Point{122, 60}, Point{202, 89}}) {
+        EXPECT_GT(expectDrawnAt(1028, {0, 0}, 21, 10, knob), 100);  // the upper half, clear of the dot
+        EXPECT_GT(expectDrawnAt(1029, {0, 0}, 5, 5, {knob.x + 5, knob.y + 12}), 15);
+    }
 }
 
 TEST_F(PixelsTest, IdleRedrawsAMovedKnobAndItsBox) {

@@ -21,7 +21,7 @@ TEST(SoftwareText, PenPositionsFollowTheMeasuredWidthAndTheLineHeight) {
     FontDescription arial;
     arial.face = "Arial";
     arial.pixelHeight = 12;
-    // Liberation Sans: winAscent 1854, winDescent 434 per 2048 units: 11 + 3 pixels at 12.
+    // The face (Arial metrics): winAscent 1854, winDescent 434 per 2048 units: 11 + 3 pixels at 12.
     EXPECT_EQ(text.lineHeight(arial), 14);
     const int width = text.textWidth("Hi", arial);
     ASSERT_GT(width, 4);
@@ -45,7 +45,7 @@ TEST(SoftwareText, PenPositionsFollowTheMeasuredWidthAndTheLineHeight) {
 }
 
 TEST(SoftwareText, EachSizeDrawsWithTheLargestBuiltInFaceNotLarger) {
-    // Liberation Sans lines: 8 + 2 pixels at 9, 11 + 3 at 12, 13 + 3 at 14, 16 + 4 at 18,
+    // The face's lines: 8 + 2 pixels at 9, 11 + 3 at 12, 13 + 3 at 14, 16 + 4 at 18,
     // 22 + 5 at 24.
     struct Case {
         int pixelHeight;

@@ -159,7 +159,7 @@ TEST(SurfaceRules, TextAlignsHorizontallyCentresVerticallyAndClips) {
         canvas->surface().setTextColour(kInk);
         canvas->surface().drawText("Hi", rect, align, false);
         const Box box = inkBox(*canvas, kPaper);
-        // Arial (Liberation Sans) at 12 pixels: a 14-pixel line, 11 above the baseline, centred
+        // Arial-metric glyphs at 12 pixels: a 14-pixel line, 11 above the baseline, centred
         // in 30 puts its top at 18 and the baseline at 29; "H" stands 9 pixels above it.
         EXPECT_EQ(box.top, 29 - 9);
         EXPECT_EQ(box.bottom, 28);

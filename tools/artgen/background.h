@@ -1,5 +1,5 @@
-// The editor's 640 x 400 background: a grey gradient, the two panel outlines with their
-// headings, and the product name running up between the panels.
+// The editor's 640 x 400 background: a grey gradient, the two panel outlines and the box of the
+// delay's last four cells with their headings, and the product name running up between the panels.
 #pragma once
 
 #include <string>

@@ -3,7 +3,7 @@
 // Draws the editor's six bitmaps into OUTPUT_DIR as bitmap_1024.bmp to bitmap_1029.bmp, again at
 // 1.5 times the size as bitmap_1124.bmp to bitmap_1129.bmp and at twice the size as
 // bitmap_1224.bmp to bitmap_1229.bmp, and its text face as the glyph table
-// liberation_sans_glyphs.cpp. The output depends only on this program, FreeType and the font
+// editor_glyphs.cpp. The output depends only on this program, FreeType and the font
 // files, so running it again gives the same bytes. With PREVIEW_DIR it also writes PNG
 // previews there: the composed editor window and enlarged copies of each bitmap.
 #include <cstdio>
@@ -51,7 +51,7 @@ bool writeBitmaps(const Art& art, const std::string& dir) {
 const std::vector<int> kTextSizes{9, 12, 14, 18, 24};
 
 bool writeGlyphTable(const std::string& dir) {
-    std::ofstream file(dir + "/liberation_sans_glyphs.cpp", std::ios::binary);
+    std::ofstream file(dir + "/editor_glyphs.cpp", std::ios::binary);
     file << glyphTableSource(ARTGEN_CAPTION_FONT, kTextSizes);
     return static_cast<bool>(file);
 }

@@ -23,12 +23,15 @@ struct Shape {
     int handleSize;
     Image Art::*knobBody;
     Image Art::*knobHandle;
+    bool beside = false;  // the control at the left, the caption above the box beside it
 };
 
 constexpr Shape kGrid{70, 14, 16, kBallSize, kHandleSize, &Art::knobBody, &Art::knobHandle};
 constexpr Shape kCompact{33, 10, 10, kSmallBallSize, kSmallHandleSize, &Art::smallKnobBody, &Art::smallKnobHandle};
+constexpr Shape kSide{52, 10, 2, kSmallBallSize, kSmallHandleSize, &Art::smallKnobBody, &Art::smallKnobHandle, true};
+constexpr int kSideGap = 3;
 
-// A cell of the editor: caption, control and value box below one another from (x, y).
+// A cell of the editor: caption, control and value box from (x, y), below one another or beside.
 // `positions` is 0 for a knob, else the switch's number of positions; `value` is in [0, 1] and
 // `shown` is a sample of what the value box would read, enough to judge the layout by.
 struct Cell {
@@ -53,6 +56,8 @@ constexpr Cell kCells[] = {
     {520, 207, "Filt. LFO Depth", 0, 0.8, "80.0%"},   {360, 293, "Vol. LFO Shape", 5, 1.0, "Triangle"},
     {440, 293, "Vol. LFO Rate", 0, 0.1, "0.50 Hz"},   {520, 293, "Vol. LFO Depth", 0, 1.0, "100.0%"},
     {498, 49, "Sync", 0, 9.0 / 21, "1/8.", kCompact},
+    {122, 58, "Stereo", 0, 1.0, "Ping-Pong", kSide},  {202, 58, "Motion", 0, 0.5, "Fade", kSide},
+    {122, 87, "Freeze", 0, 0.0, "Off", kSide},        {202, 87, "Duck", 0, 1.0, "100.0000%", kSide},
 };
 
 constexpr int kLineHeight = 14;
@@ -65,23 +70,29 @@ void drawCentredText(Image& image, const Font& font, const char* text, int left,
     paint(image, rendered.mask, x, y, grey(255));
 }
 
-int boxTop(const Cell& cell) { return cell.y + cell.shape.controlTop + cell.shape.ballSize + 1; }
+int textLeft(const Cell& cell) { return cell.shape.beside ? cell.x + cell.shape.ballSize + kSideGap : cell.x; }
+
+int boxTop(const Cell& cell) {
+    const Shape& shape = cell.shape;
+    return shape.beside ? cell.y + shape.captionHeight : cell.y + shape.controlTop + shape.ballSize + 1;
+}
 
 void drawValueBox(Image& image, const Font& font, const Cell& cell) {
-    const int top = boxTop(cell);
-    const int right = cell.x + cell.shape.width - 1;
+    const int top = boxTop(cell), left = textLeft(cell);
+    const int right = left + cell.shape.width - 1;
     for (int y = top; y < top + kLineHeight; ++y) {
-        for (int x = cell.x; x <= right; ++x) {
-            const bool frame = y == top || y == top + kLineHeight - 1 || x == cell.x || x == right;
+        for (int x = left; x <= right; ++x) {
+            const bool frame = y == top || y == top + kLineHeight - 1 || x == left || x == right;
             image.at(x, y) = frame ? grey(127) : grey(0);
         }
     }
-    drawCentredText(image, font, cell.shown, cell.x, top, cell.shape.width, kLineHeight);
+    drawCentredText(image, font, cell.shown, left, top, cell.shape.width, kLineHeight);
 }
 
 void drawControl(Image& image, const Art& art, const Cell& cell) {
     const Shape& shape = cell.shape;
-    const int left = cell.x + (shape.width - shape.ballSize) / 2, top = cell.y + shape.controlTop;
+    const int left = shape.beside ? cell.x : cell.x + (shape.width - shape.ballSize) / 2;
+    const int top = cell.y + shape.controlTop;
     if (cell.positions > 0) {
         const int frame = static_cast<int>((cell.positions - 1) * cell.value + 0.5);
         pasteTransparent(image, art.switchStrip, left, top, frame * kBallSize, kBallSize);
@@ -121,7 +132,7 @@ Image composeEditor(const Art& art, const std::string& captionFontFile) {
     const Font font(captionFontFile, kCaptionPixelSize);
     Image editor = art.background;
     for (const Cell& cell : kCells) {
-        drawCentredText(editor, font, cell.caption, cell.x, cell.y, cell.shape.width, cell.shape.captionHeight);
+        drawCentredText(editor, font, cell.caption, textLeft(cell), cell.y, cell.shape.width, cell.shape.captionHeight);
         drawControl(editor, art, cell);
         drawValueBox(editor, font, cell);
     }

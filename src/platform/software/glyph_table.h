@@ -1,5 +1,6 @@
-// The editor's text face, rasterized ahead of time: tools/artgen renders Liberation Sans
-// (metric-compatible with Arial) with FreeType into resources/liberation_sans_glyphs.cpp, which
+// The editor's text face, rasterized ahead of time: tools/artgen renders a sans-serif face
+// metric-compatible with Arial (SIL Open Font License 1.1; the copyright file names it) with
+// FreeType into resources/editor_glyphs.cpp, which
 // is compiled into every binary with the software backend. The text therefore needs no font
 // file and no font library at run time, and its pixels are the same on every machine.
 #pragma once

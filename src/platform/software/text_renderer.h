@@ -1,7 +1,7 @@
 // Single-line text from the built-in glyph table (glyph_table.h), laid out as the native text
 // call lays it out: the character height is the em size, the line is winAscent + winDescent
 // high and centred vertically, and every glyph advances by its hinted whole-pixel width. Every
-// face is drawn with Liberation Sans (metric-compatible with Arial), at the largest built-in
+// face is drawn with the editor's own glyphs (metric-compatible with Arial), at the largest built-in
 // size not larger than the one asked for (the smallest where all are larger). Bytes outside
 // printable ASCII take no room and leave no ink.
 #pragma once
