@@ -12,10 +12,12 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "clap/clap_gui.h"
 #include "clap/clap_params.h"
 #include "clap/delay_instance.h"
+#include "core/unit_text.h"
 
 namespace {
 
@@ -83,15 +85,18 @@ bool paramValue(const clap_plugin_t* plugin, clap_id id, double* value) noexcept
     return true;
 }
 
-bool valueToText(const clap_plugin_t*, clap_id id, double value, char* text, std::uint32_t size) noexcept {
+// While Sync is on, the Rate's text is the synced length, whatever value it is asked for.
+bool valueToText(const clap_plugin_t* plugin, clap_id id, double value, char* text, std::uint32_t size) noexcept {
     if (!text || size == 0 || !clapdoor::isParameterId(id)) return false;
-    return clapdoor::unitValueText(indexOf(id), value, text, size);
+    if (indexOf(id) == DelayTime)
+        if (const std::optional<float> synced = instanceOf(plugin).syncedMilliseconds()) value = *synced;
+    return unitValueText(indexOf(id), value, text, size);
 }
 
 bool textToValue(const clap_plugin_t*, clap_id id, const char* text, double* value) noexcept {
     if (!value || !clapdoor::isParameterId(id)) return false;
     return guarded(false, [&] {
-        const std::optional<double> parsed = clapdoor::parseUnitValue(indexOf(id), text);
+        const std::optional<double> parsed = parseUnitValue(indexOf(id), text);
         if (parsed) *value = *parsed;
         return parsed.has_value();
     });
@@ -233,7 +238,7 @@ const void* extension(const clap_plugin_t*, const char* id) noexcept {
     return nullptr;
 }
 
-void onMainThread(const clap_plugin_t*) noexcept {}
+void onMainThread(const clap_plugin_t* plugin) noexcept { instanceOf(plugin).onMainThread(); }
 
 const clap_plugin_t* createPlugin(const clap_host_t* host) {
     auto instance = std::make_unique<DelayInstance>(host);

@@ -55,14 +55,15 @@ bool DelayGui::resizeHostWindow(int width, int height) {
 }
 
 void DelayGui::tick() {
-    std::uint32_t changed = instance.takeHostChanges();
-    for (std::int32_t index = 0; changed != 0; ++index, changed >>= 1)
-        if (changed & 1) editor->parameterChanged(index);
+    instance.takeHostChanges().forEach([&](std::int32_t index) { editor->parameterChanged(index); });
     editor->idle();
 }
 
 float DelayGui::parameterValue(std::int32_t index) { return instance.normalizedValueOf(index); }
-void DelayGui::parameterText(std::int32_t index, char* text) { displayText(index, instance.normalizedValueOf(index), text); }
+void DelayGui::parameterText(std::int32_t index, char* text) {
+    shownText(index, instance.normalizedValueOf(index), index == DelayTime ? instance.syncedMilliseconds() : std::nullopt,
+              text);
+}
 void DelayGui::editParameter(std::int32_t index, float value) { instance.edit(index, value); }
 void DelayGui::beginEdit(std::int32_t index) { instance.beginGesture(index); }
 void DelayGui::endEdit(std::int32_t index) { instance.endGesture(index); }

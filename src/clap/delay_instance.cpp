@@ -12,22 +12,12 @@
 namespace clapdoor {
 namespace {
 
-constexpr std::uint32_t kAllParameters = (std::uint64_t{1} << kNumDefinedParams) - 1;
 // The engine keeps ten seconds per channel: 30 MB at 384 kHz. Rates beyond that are refused.
 constexpr double kHighestRate = 1536000.0;
 
-template <typename Each>
-void forEachIndex(std::uint32_t indices, Each&& each) {
-    for (std::int32_t index = 0; indices != 0; ++index, indices >>= 1)
-        if (indices & 1) each(index);
-}
-
 }  // namespace
 
-DelayInstance::DelayInstance(const clap_host_t* host) : hostRecord(host) {
-    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
-        values[static_cast<std::size_t>(index)].store(kParameters[index].initial);
-}
+DelayInstance::DelayInstance(const clap_host_t* host) : hostRecord(host) {}
 
 DelayInstance::~DelayInstance() = default;
 
@@ -35,19 +25,15 @@ void DelayInstance::init() {
     hostParams = static_cast<const clap_host_params_t*>(hostRecord->get_extension(hostRecord, CLAP_EXT_PARAMS));
 }
 
-// The Init values first and then the changed ones, as the LV2 edition applies them, so both
-// editions start from the same engine settings.
 bool DelayInstance::activate(double sampleRate) {
     if (!(sampleRate >= 1.0 && sampleRate <= kHighestRate)) return false;
     auto built = std::make_unique<DelayEngine>(static_cast<float>(sampleRate));
     const DenormalGuard flushDenormals;
-    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) {
-        applied[static_cast<std::size_t>(index)] = kParameters[index].initial;
-        built->applyParameter(index, kParameters[index].initial);
-    }
+    pendingApply.take();  // every value is applied now
+    applied.start(*built, state);
     engine = std::move(built);
-    pendingApply.fetch_or(kAllParameters);
-    applyPending();
+    activeRate = static_cast<float>(sampleRate);
+    tempo.store(engine->getTempo(), std::memory_order_relaxed);
     return true;
 }
 
@@ -63,7 +49,7 @@ clap_process_status DelayInstance::process(const clap_process_t& block) {
         return CLAP_PROCESS_ERROR;
     const DenormalGuard flushDenormals;  // the parameter arithmetic too, not only the samples
     applyPending();
-    if (block.transport) followTempo(*block.transport);
+    if (block.transport) followTransport(*block.transport);
     sendToHost(block.out_events);
     const std::uint32_t events = block.in_events ? block.in_events->size(block.in_events) : 0;
     std::uint32_t done = 0;
@@ -79,6 +65,8 @@ clap_process_status DelayInstance::process(const clap_process_t& block) {
     // the block, after every event, was silent: zero input then stays zero output.
     const bool lastPieceAfterEvents = done < block.frames_count;
     run(block, done, block.frames_count);
+    if (resetDue) engine->requestUnitsReset();  // takes effect before the next block, as VST 2's at idle
+    resetDue = false;
     return lastPieceAfterEvents && engine->isSilent() ? CLAP_PROCESS_SLEEP : CLAP_PROCESS_CONTINUE;
 }
 
@@ -99,18 +87,47 @@ void DelayInstance::flush(const clap_input_events_t* in, const clap_output_event
     const std::uint32_t events = in ? in->size(in) : 0;
     for (std::uint32_t e = 0; e < events; ++e)
         if (const clap_event_header_t* header = in->get(in, e)) applyEvent(*header);
+    if (resetDue) engine->requestUnitsReset();  // a stop told between blocks: before the next one
+    resetDue = false;
     sendToHost(out);
 }
 
-// The host's tempo, which a synced delay follows; transports without one are ignored.
-void DelayInstance::followTempo(const clap_event_transport_t& transport) {
-    if (engine && (transport.flags & CLAP_TRANSPORT_HAS_TEMPO)) engine->setTempo(transport.tempo);
+// The host's tempo, which a synced delay follows (transports without one leave it), and its
+// transport: one lacking IS_PLAYING is a stop (a block without a transport is none).
+void DelayInstance::followTransport(const clap_event_transport_t& transport) {
+    if (!engine) return;
+    if (transport.flags & CLAP_TRANSPORT_IS_PLAYING) {
+        stopResetDone = false;
+    } else if (!stopResetDone) {
+        resetDue = stopResetDone = true;
+    }
+    if (!(transport.flags & CLAP_TRANSPORT_HAS_TEMPO)) return;
+    const double before = engine->getTempo();
+    engine->setTempo(transport.tempo);
+    if (engine->getTempo() == before) return;
+    tempo.store(engine->getTempo(), std::memory_order_relaxed);
+    if (engine->getSyncStop() == 0) return;
+    // The Rate's text follows the synced length: the editor's box and the host's texts.
+    hostChanges.add(DelayTime);
+    if (!textsChanged.exchange(true, std::memory_order_acq_rel)) hostRecord->request_callback(hostRecord);
+}
+
+std::optional<float> DelayInstance::syncedMilliseconds() const {
+    const std::int32_t stop = enumerationStop(DelaySync, normalizedValueOf(DelaySync));
+    if (stop == 0) return std::nullopt;
+    const float length = DelayEngine::syncedDelayLength(stop, tempo.load(std::memory_order_relaxed), activeRate);
+    return delayMilliseconds(length, activeRate);
+}
+
+void DelayInstance::onMainThread() {
+    if (textsChanged.exchange(false, std::memory_order_acq_rel) && hostParams)
+        hostParams->rescan(hostRecord, CLAP_PARAM_RESCAN_TEXT);
 }
 
 void DelayInstance::applyEvent(const clap_event_header_t& header) {
     if (header.space_id != CLAP_CORE_EVENT_SPACE_ID) return;
     if (header.type == CLAP_EVENT_TRANSPORT && header.size >= sizeof(clap_event_transport_t)) {
-        followTempo(reinterpret_cast<const clap_event_transport_t&>(header));
+        followTransport(reinterpret_cast<const clap_event_transport_t&>(header));
         return;
     }
     if (header.type != CLAP_EVENT_PARAM_VALUE || header.size < sizeof(clap_event_param_value_t)) return;
@@ -118,20 +135,13 @@ void DelayInstance::applyEvent(const clap_event_header_t& header) {
     if (event.param_id >= static_cast<clap_id>(kNumDefinedParams)) return;
     const auto index = static_cast<std::int32_t>(event.param_id);
     const float value = fromUnitValue(index, static_cast<float>(event.value));
-    values[static_cast<std::size_t>(index)].store(value);
-    hostChanges.fetch_or(std::uint32_t{1} << index, std::memory_order_release);
-    if (!engine || value == applied[static_cast<std::size_t>(index)]) return;
-    applied[static_cast<std::size_t>(index)] = value;
-    engine->applyParameter(index, value);
+    state.store(index, value);
+    hostChanges.add(index);
+    if (engine) applied.apply(*engine, index, value);
 }
 
 void DelayInstance::applyPending() {
-    forEachIndex(pendingApply.exchange(0, std::memory_order_acquire), [&](std::int32_t index) {
-        const float value = normalizedValueOf(index);
-        if (value == applied[static_cast<std::size_t>(index)]) return;
-        applied[static_cast<std::size_t>(index)] = value;
-        engine->applyParameter(index, value);
-    });
+    pendingApply.take().forEach([&](std::int32_t index) { applied.apply(*engine, index, state.value(index)); });
 }
 
 void DelayInstance::sendToHost(const clap_output_events_t* out) {
@@ -159,15 +169,13 @@ void DelayInstance::queueForHost(const Outgoing& event) {
 }
 
 void DelayInstance::store(std::int32_t index, float normalized) {
-    values[static_cast<std::size_t>(index)].store(normalized);
-    pendingApply.fetch_or(std::uint32_t{1} << index, std::memory_order_release);
+    if (state.store(index, normalized)) pendingApply.add(index);
 }
 
 void DelayInstance::beginGesture(std::int32_t index) { queueForHost({CLAP_EVENT_PARAM_GESTURE_BEGIN, index, 0.0f}); }
 
-// Kept as the host will send it back: the unit value made normalized again.
 void DelayInstance::edit(std::int32_t index, float normalized) {
-    const float value = fromUnitValue(index, toUnitValue(index, normalizedValue(normalized)));
+    const float value = ParameterState::asSentBack(index, normalized);
     store(index, value);
     queueForHost({CLAP_EVENT_PARAM_VALUE, index, value});
 }
@@ -175,10 +183,7 @@ void DelayInstance::edit(std::int32_t index, float normalized) {
 void DelayInstance::endGesture(std::int32_t index) { queueForHost({CLAP_EVENT_PARAM_GESTURE_END, index, 0.0f}); }
 
 bool DelayInstance::save(const clap_ostream_t& stream) const {
-    ParameterValues current;
-    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
-        current[static_cast<std::size_t>(index)] = normalizedValueOf(index);
-    const std::vector<unsigned char> bytes = encodeState(current);
+    const std::vector<unsigned char> bytes = encodeState(state.all());
     for (std::size_t sent = 0; sent < bytes.size();) {
         const std::int64_t written = stream.write(&stream, bytes.data() + sent, bytes.size() - sent);
         if (written <= 0) return false;
@@ -201,7 +206,7 @@ bool DelayInstance::load(const clap_istream_t& stream) {
     const std::optional<ParameterValues> loaded = decodeState(bytes);
     if (!loaded) return false;
     for (std::int32_t index = 0; index < kNumDefinedParams; ++index) store(index, (*loaded)[static_cast<std::size_t>(index)]);
-    hostChanges.fetch_or(kAllParameters, std::memory_order_release);
+    hostChanges.add(ParameterSet::all());
     if (hostParams) hostParams->rescan(hostRecord, CLAP_PARAM_RESCAN_VALUES);
     return true;
 }

@@ -12,9 +12,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
-#include "clap/clap_state.h"
-#include "clap/event_ring.h"
+#include "core/event_ring.h"
+#include "core/parameter_set.h"
+#include "core/parameter_state.h"
+#include "core/state_bytes.h"
+#include "engine/applied_values.h"
 #include "engine/delay_engine.h"
 
 namespace clapdoor {
@@ -48,15 +52,21 @@ public:
     // Main thread.
     bool save(const clap_ostream_t& stream) const;
     bool load(const clap_istream_t& stream);
+    // While Sync is on, what the Rate shows: the delay's length in milliseconds at the host's
+    // last tempo, rounded to samples of the rate last activated with (44100 Hz before).
+    std::optional<float> syncedMilliseconds() const;
+    // The host's callback on its main thread: a tempo that moved the synced delay changed the
+    // Rate's text, which the host is asked to read again.
+    void onMainThread();
 
     // The editor's side, main thread: values as the editor holds them (normalized), and edits
     // that reach the host as gesture and value events.
-    float normalizedValueOf(std::int32_t index) const { return values[static_cast<std::size_t>(index)].load(); }
+    float normalizedValueOf(std::int32_t index) const { return state.value(index); }
     void beginGesture(std::int32_t index);
     void edit(std::int32_t index, float normalized);
     void endGesture(std::int32_t index);
-    // The parameters the host changed since the last call, bit i for index i.
-    std::uint32_t takeHostChanges() { return hostChanges.exchange(0, std::memory_order_acquire); }
+    // The parameters the host changed since the last call.
+    ParameterSet takeHostChanges() { return hostChanges.take(); }
 
     DelayGui* gui() const { return editorGui.get(); }
     void setGui(std::unique_ptr<DelayGui> gui);
@@ -70,7 +80,7 @@ private:
 
     void store(std::int32_t index, float normalized);
     void applyPending();
-    void followTempo(const clap_event_transport_t& transport);
+    void followTransport(const clap_event_transport_t& transport);
     void applyEvent(const clap_event_header_t& header);
     void sendToHost(const clap_output_events_t* out);
     void queueForHost(const Outgoing& event);
@@ -79,13 +89,18 @@ private:
     const clap_host_t* hostRecord;
     const clap_host_params_t* hostParams = nullptr;
     std::unique_ptr<DelayEngine> engine;
-    std::array<std::atomic<float>, kNumDefinedParams> values;
-    // The value each parameter was last applied with: applying one again is not harmless (an
-    // LFO's rate or shape restarts its cycle), so only changes reach the engine.
-    std::array<float, kNumDefinedParams> applied{};
-    std::atomic<std::uint32_t> pendingApply{0};  // stored by the editor or a state, not yet applied
-    std::atomic<std::uint32_t> hostChanges{0};   // for the editor's controls
+    ParameterState state;
+    AppliedValues applied;
+    SharedParameterSet pendingApply;  // stored by the editor or a state, not yet applied
+    SharedParameterSet hostChanges;   // for the editor's controls
     std::atomic<bool> processing{false};
+    std::atomic<double> tempo{120.0};  // the engine's, for the texts on the main thread
+    float activeRate = 44100.0f;        // main thread
+    std::atomic<bool> textsChanged{false};
+    // A transport stop resets the filter units and LFOs once, at the next block: whether this
+    // stop has been handled, and whether the block being processed saw a stop to handle.
+    bool stopResetDone = false;
+    bool resetDue = false;
     EventRing<Outgoing, 4096> toHost;
     std::unique_ptr<DelayGui> editorGui;
 };

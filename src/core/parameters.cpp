@@ -18,6 +18,9 @@ float displayedFigure(std::int32_t index, float value) {
 }
 
 bool showsFigure(std::int32_t index, float value, float figure) {
+    // Equal numbers show the same text: only numbers that differ need their texts compared,
+    // which keeps the text out of nearly every value a host sends (a door's audio thread).
+    if (displayedFigure(index, value) == figure) return true;
     char shown[kDisplayTextSize], wanted[kDisplayTextSize];
     numbertext::formatNumber(displayedFigure(index, value), shown);
     numbertext::formatNumber(figure, wanted);
@@ -60,6 +63,13 @@ void displayText(std::int32_t index, float value, char* text) {
     case Unit::Hertz:
     case Unit::Milliseconds: numbertext::formatNumber(scaled(info.displayScale, value), text); break;
     }
+}
+
+void shownText(std::int32_t index, float value, std::optional<float> syncedMilliseconds, char* text) {
+    if (index == DelayTime && syncedMilliseconds)
+        numbertext::formatNumber(*syncedMilliseconds, text);
+    else
+        displayText(index, value, text);
 }
 
 float typedFullScale(std::int32_t index) {

@@ -32,10 +32,6 @@ constexpr int kTextBufferSize = 256;
 
 const CellLayout& layoutOf(std::int32_t index) { return kCells[static_cast<std::size_t>(index)]; }
 
-constexpr std::uint32_t bit(std::int32_t index) { return std::uint32_t{1} << index; }
-
-static_assert(kNumDefinedParams <= ParameterChanges::kCapacity, "every parameter needs its change mark");
-
 }  // namespace
 
 // The controls' bitmaps, each loaded once while open() builds the cells; every control takes
@@ -212,17 +208,16 @@ void DelayEditor::close() {
 }
 
 void DelayEditor::parameterChanged(std::int32_t index) {
-    changes.mark(index);
+    changes.add(index);
     postUpdate();
 }
 
 void DelayEditor::update() {
-    std::uint32_t changed = changes.take();
+    ParameterSet changed = changes.take();
     if (!opened) return;  // the next open reads every value afresh
     // While Sync is on, Rate's text is the synced length: turning Sync rewrites it.
-    if (changed & bit(DelaySync)) changed |= bit(DelayTime);
-    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
-        if (changed & bit(index)) showParameter(index);
+    if (changed.contains(DelaySync)) changed.add(DelayTime);
+    changed.forEach([&](std::int32_t index) { showParameter(index); });
 }
 
 void DelayEditor::showParameter(std::int32_t index) {

@@ -1,4 +1,4 @@
-// DelayEditor: the plug-in's own window, a 640 x 400 background with 23 parameter cells
+// DelayEditor: the plug-in's own window, a 640 x 400 background with 27 parameter cells
 // (caption, knob or switch, value box) and an About area, drawn at scale 1, 1.5 (960 x 600)
 // or 2 (1280 x 800). Knobs, switches and accepted typed values go to the plug-in through its
 // EditorConnection inside edit gestures, and every change the plug-in reports moves the
@@ -10,7 +10,7 @@
 
 #include "core/parameters.h"
 #include "editor/editor_connection.h"
-#include "editor/parameter_changes.h"
+#include "core/parameter_set.h"
 #include "gui/gui_editor.h"
 
 class TextField;
@@ -76,5 +76,7 @@ private:
     std::optional<double> userChoice;  // the scale in the user's settings file
     ToggleButton* aboutArea = nullptr;
     bool opened = false;  // window thread only
-    ParameterChanges changes;
+    // Changes come from any thread, but only the window thread may touch controls (close
+    // destroys them there): others mark here, and the next idle takes the marks.
+    SharedParameterSet changes;
 };

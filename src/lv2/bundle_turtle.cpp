@@ -20,6 +20,7 @@ constexpr const char* kPrefixes =
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
+    "@prefix pprop: <http://lv2plug.in/ns/ext/port-props#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
@@ -50,9 +51,9 @@ void writeControlPort(std::FILE* out, std::int32_t index) {
     const ParameterInfo& port = kParameters[index];
     const float defaultValue = toUnitValue(index, port.initial);
     std::fprintf(out, "\t[\n\t\ta lv2:InputPort, lv2:ControlPort ;\n");
-    std::fprintf(out, "\t\tlv2:index %u ;\n\t\tlv2:symbol \"%s\" ;\n\t\tlv2:name \"%s\" ;\n", portOfParameter(index),
+    std::fprintf(out, "\t\tlv2:index %u ;\n\t\tlv2:symbol \"%s\" ;\n\t\tlv2:name \"%s\" ;\n", port.lv2Port,
                  port.symbol, port.longName);
-    std::fprintf(out, "\t\tpg:group <%s#%s> ;\n", kPluginUri, port.group);
+    std::fprintf(out, "\t\tpg:group <%s#%s> ;\n", kPluginUri, groupSymbol(port.group));
     if (port.unit == Unit::Enumeration) {
         std::fprintf(out, "\t\tlv2:default %d ;\n\t\tlv2:minimum 0 ;\n\t\tlv2:maximum %d ;\n",
                      static_cast<int>(defaultValue), static_cast<int>(port.unitFullScale));
@@ -82,6 +83,16 @@ void writeTimePort(std::FILE* out) {
                  kTimePort);
 }
 
+// For the editor, which runs apart from the plug-in: the length a synced delay runs at, which
+// the Rate shows while Sync is on. No control of its own for a host to show.
+void writeSyncedDelayPort(std::FILE* out) {
+    std::fprintf(out,
+                 "\t[\n\t\ta lv2:OutputPort, lv2:ControlPort ;\n\t\tlv2:index %u ;\n\t\tlv2:symbol \"synced_delay\" ;\n"
+                 "\t\tlv2:name \"Synced Delay\" ;\n\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum %.1f ;\n"
+                 "\t\tunits:unit units:ms ;\n\t\tlv2:portProperty lv2:connectionOptional, pprop:notOnGUI ;\n\t]",
+                 kSyncedDelayPort, static_cast<double>(kParameters[DelayTime].unitFullScale));
+}
+
 void writeGroup(std::FILE* out, const char* symbol, const char* label) {
     std::fprintf(out, "<%s#%s>\n\ta pg:Group ;\n\tlv2:symbol \"%s\" ;\n\trdfs:label \"%s\" .\n\n", kPluginUri, symbol,
                  symbol, label);
@@ -89,8 +100,8 @@ void writeGroup(std::FILE* out, const char* symbol, const char* label) {
 
 void writePlugin(std::FILE* out) {
     std::fputs(kPrefixes, out);
-    writeGroup(out, "origin", "Origin");
-    writeGroup(out, "delay", "Delay");
+    for (ParameterGroup group : {ParameterGroup::Origin, ParameterGroup::Delay})
+        writeGroup(out, groupSymbol(group), groupName(group));
     std::fprintf(out,
                  "<%s>\n\ta lv2:Plugin, lv2:DelayPlugin, doap:Project ;\n\tdoap:name \"Vellumine\" ;\n"
                  "\tdoap:maintainer [ foaf:name \"Quorvane\" ] ;\n\tlv2:minorVersion 0 ;\n\tlv2:microVersion 0 ;\n"
@@ -109,6 +120,8 @@ void writePlugin(std::FILE* out) {
     writeAudioPort(out, kAudioOutRight, "OutputPort", "out_right", "Out Right");
     std::fputs(",\n", out);
     writeTimePort(out);
+    std::fputs(",\n", out);
+    writeSyncedDelayPort(out);
     std::fputs(" .\n", out);
 }
 
@@ -137,9 +150,10 @@ void writePresets(std::FILE* out) {
         std::fprintf(out, "<%s>\n\ta pset:Preset ;\n\tlv2:appliesTo <%s> ;\n\trdfs:label \"%s\" ;\n"
                           "\trdfs:comment \"%s\" ;\n\tlv2:port",
                      presetUri(preset).c_str(), kPluginUri, preset.name, preset.description);
+        const std::array<float, kNumDefinedParams> values = preset.values();
         for (std::int32_t index = 0; index < kNumControlPorts; ++index) {
             std::fprintf(out, "%s [\n\t\tlv2:symbol \"%s\" ;\n\t\tpset:value %.9g\n\t]", index ? "," : "",
-                         kParameters[index].symbol, static_cast<double>(toUnitValue(index, preset.values[index])));
+                         kParameters[index].symbol, static_cast<double>(toUnitValue(index, values[static_cast<std::size_t>(index)])));
         }
         std::fputs(" .\n\n", out);
     }

@@ -1,9 +1,10 @@
 // The LV2 edition's editor: the same DelayEditor over the X11 backend, embedded in the window
 // the host passes as ui:parent. The UI may run in another process than the plug-in, so it
-// keeps the 22 values itself: each as the plug-in makes it of its port's value, its text from
-// the parameter table. What the user sets is written to the host in the ports' units; what the
-// host reports for the ports is shown without being written back. A host that cannot embed it
-// (no ui:parent) shows it in a window of its own through ui:showInterface.
+// keeps the parameters' values itself: each as the plug-in makes it of its port's value, its
+// text from the parameter table, the Rate's while Sync is on from the plug-in's synced delay
+// port. What the user sets is written to the host in the ports' units; what the host reports
+// for the ports is shown without being written back. A host that cannot embed it (no
+// ui:parent) shows it in a window of its own through ui:showInterface.
 #include <X11/Xlib.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
@@ -17,6 +18,7 @@
 #include <new>
 #include <optional>
 
+#include "core/parameter_state.h"
 #include "core/parameters.h"
 #include "editor/delay_editor.h"
 #include "editor/editor_platform.h"
@@ -35,8 +37,6 @@ struct HostServices {
 class UiModel final : public EditorConnection {
 public:
     explicit UiModel(const HostServices& host) : host(host) {
-        for (std::int32_t index = 0; index < lv2ports::kNumControlPorts; ++index)
-            values[index] = kParameters[index].initial;
         ensureEditorPlatform();
         editor = std::make_unique<DelayEditor>(*this);
     }
@@ -45,19 +45,27 @@ public:
 
     DelayEditor& delayEditor() { return *editor; }
 
-    float parameterValue(std::int32_t index) override { return values[index]; }
-    void parameterText(std::int32_t index, char* text) override { displayText(index, values[index], text); }
+    float parameterValue(std::int32_t index) override { return values.value(index); }
+    // While Sync is on, the Rate shows the length the plug-in reports the delay runs at.
+    void parameterText(std::int32_t index, char* text) override {
+        const bool synced = enumerationStop(DelaySync, values.value(DelaySync)) != 0 && syncedDelay > 0.0f;
+        shownText(index, values.value(index), synced ? std::optional(syncedDelay) : std::nullopt, text);
+    }
 
     // From the editor (knobs, switches, typed values): the port is written with the value in
     // its unit, and the model keeps what the plug-in will make of that port value.
     void editParameter(std::int32_t index, float value) override {
         const float portValue = toUnitValue(index, normalizedValue(value));
-        store(index, fromUnitValue(index, portValue));
+        store(index, ParameterState::asSentBack(index, value));
         host.write(host.controller, lv2ports::portOfParameter(index), sizeof portValue, 0, &portValue);
     }
 
     // From the host: automation, presets, other UIs.
     void portChanged(std::int32_t parameter, float portValue) { store(parameter, fromUnitValue(parameter, portValue)); }
+    void syncedDelayChanged(float milliseconds) {
+        syncedDelay = milliseconds;
+        editor->parameterChanged(DelayTime);
+    }
 
     void beginEdit(std::int32_t index) override { touch(index, true); }
     void endEdit(std::int32_t index) override { touch(index, false); }
@@ -107,7 +115,7 @@ public:
 
 private:
     void store(std::int32_t index, float value) {
-        values[index] = value;
+        values.store(index, value);
         editor->parameterChanged(index);
     }
 
@@ -116,7 +124,8 @@ private:
     }
 
     HostServices host;
-    float values[lv2ports::kNumControlPorts];
+    ParameterState values;
+    float syncedDelay = 0.0f;  // ms, as the plug-in last reported it
     std::unique_ptr<DelayEditor> editor;
     Display* ownDisplay = nullptr;
     ::Window ownWindow = 0;
@@ -188,10 +197,13 @@ void cleanup(LV2UI_Handle handle) { delete modelOf(handle); }
 void portEvent(LV2UI_Handle handle, std::uint32_t port, std::uint32_t size, std::uint32_t format,
                const void* buffer) {
     const std::int32_t parameter = lv2ports::parameterOfPort(port);
-    if (format != 0 || size != sizeof(float) || parameter < 0) return;
+    if (format != 0 || size != sizeof(float) || (parameter < 0 && port != lv2ports::kSyncedDelayPort)) return;
     float value;
     std::memcpy(&value, buffer, sizeof value);
-    modelOf(handle)->portChanged(parameter, value);
+    if (parameter >= 0)
+        modelOf(handle)->portChanged(parameter, value);
+    else
+        modelOf(handle)->syncedDelayChanged(value);
 }
 
 // The host's idle: X events are delivered and changed controls redrawn, as at a VST 2

@@ -1,12 +1,10 @@
 #include "vst2/delay_effect.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <thread>
 
-#include "core/number_text.h"
 #include "vst2/bounded_text.h"
 #include "vst2/editor_base.h"
 
@@ -14,13 +12,7 @@ namespace {
 
 void copyText(char* destination, const char* source) { std::strcpy(destination, source); }
 
-constexpr std::uint32_t kAllParameters = (std::uint32_t{1} << kNumDefinedParams) - 1;
-
 }  // namespace
-
-DelayProgram::DelayProgram() : name("Init") {
-    for (std::int32_t i = 0; i < kNumDefinedParams; ++i) values[i] = kParameters[i].initial;
-}
 
 DelayEffect::DelayEffect(audioMasterCallback host)
     : EffectBaseEx(host, kNumPrograms, kDeclaredParams),
@@ -48,13 +40,11 @@ void DelayEffect::setParameter(VstInt32 index, float value) {
     if (index >= 0 && index < kNumDefinedParams) {
         // One read of the current program: the value lands in the program that was current
         // when it came, and is applied only as long as that program still is (applyStored).
-        SharedValue<float>& stored = programs[currentProgram].values[index];
-        const float held = normalizedValue(value);
-        // A value the parameter already has (the same bits) changes nothing: hosts send the
-        // whole automation lane again and again, and an LFO must keep running through it.
-        if (std::bit_cast<std::uint32_t>(held) == std::bit_cast<std::uint32_t>(static_cast<float>(stored))) return;
-        stored = held;
-        applyStored(std::uint32_t{1} << index);
+        // A value the parameter has already changes nothing.
+        if (!programs[currentProgram].values.store(index, value)) return;
+        ParameterSet changed;
+        changed.add(index);
+        applyStored(changed);
     }
     if (editor) editor->postUpdate();
 }
@@ -68,8 +58,8 @@ void DelayEffect::setParameter(VstInt32 index, float value) {
 // Whatever the interleaving, once the calls are over the settings are those of the current
 // program's values. No thread ever waits for another: hosts also call setParameter on the
 // audio thread, which must not stall behind a lock held by a preempted window thread.
-void DelayEffect::applyStored(std::uint32_t indices) {
-    pendingIndices.fetch_or(indices, std::memory_order_release);
+void DelayEffect::applyStored(const ParameterSet& indices) {
+    pendingIndices.add(indices);
     if (applyRequests.fetch_add(1, std::memory_order_acq_rel) != 0) return;
     applyPending(1);
 }
@@ -78,17 +68,18 @@ void DelayEffect::applyStored(std::uint32_t indices) {
 // until no request is left.
 void DelayEffect::applyPending(std::int32_t handled) {
     do {
-        std::uint32_t due = pendingIndices.exchange(0, std::memory_order_acquire);
+        // The marks first, then the program: a switch stores the program before it marks, so
+        // marks taken here are applied from the program they were made for or a later one.
+        const ParameterSet due = pendingIndices.take();
         const DelayProgram& program = programs[currentProgram];
-        for (VstInt32 index = 0; due != 0; ++index, due >>= 1)
-            if (due & 1) engine->applyParameter(index, program.values[index]);
+        due.forEach([&](std::int32_t index) { engine->applyParameter(index, program.values.value(index)); });
         handled = applyRequests.fetch_sub(handled, std::memory_order_acq_rel) - handled;
     } while (handled != 0);
 }
 
 float DelayEffect::getParameter(VstInt32 index) {
     if (index < 0 || index >= kNumDefinedParams) return 0.0f;
-    return programs[currentProgram].values[index];
+    return programs[currentProgram].values.value(index);
 }
 
 // Applies the program's values in index order. They are not stored again: a value that
@@ -96,7 +87,7 @@ float DelayEffect::getParameter(VstInt32 index) {
 void DelayEffect::setProgram(VstInt32 program) {
     if (program < 0 || program >= kNumPrograms) return;
     currentProgram = program;
-    applyStored(kAllParameters);
+    applyStored(ParameterSet::all());
     if (editor) editor->postUpdate();
 }
 
@@ -128,13 +119,10 @@ void DelayEffect::getParameterLabel(VstInt32 index, char* label) {
 
 void DelayEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (index < 0 || index >= kNumDefinedParams) return;
-    // While Sync is on, the Rate shows the length the delay runs at: the note at the tempo.
-    if (index == DelayTime && engine->getSyncStop() != 0) {
-        const double milliseconds = engine->getDelayLength() * 1000.0 / engine->getSampleRate();
-        numbertext::formatNumber(static_cast<float>(milliseconds), text);
-        return;
-    }
-    displayText(index, programs[currentProgram].values[index], text);
+    std::optional<float> synced;
+    if (index == DelayTime && engine->getSyncStop() != 0)
+        synced = delayMilliseconds(engine->getDelayLength(), engine->getSampleRate());
+    shownText(index, programs[currentProgram].values.value(index), synced, text);
 }
 
 void DelayEffect::resume() {
@@ -164,7 +152,7 @@ void DelayEffect::rebuildEngineAtHostRate() {
     }
     fresh->setTempo(engine->getTempo());
     engine.swap(fresh);
-    pendingIndices.fetch_or(kAllParameters, std::memory_order_release);
+    pendingIndices.add(ParameterSet::all());
     applyPending(1);
 }
 

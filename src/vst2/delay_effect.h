@@ -6,19 +6,18 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/parameter_set.h"
+#include "core/parameter_state.h"
 #include "core/parameters.h"
 #include "engine/delay_engine.h"
-#include "engine/shared_value.h"
 #include "vst2/effect_base_ex.h"
 #include "vst2/program_bank.h"
 
 // One preset: a value per defined parameter and a name of at most 23 characters. The values
 // are set from the host's and the editor's threads and read on others.
 struct DelayProgram {
-    DelayProgram();
-
-    SharedValue<float> values[kNumDefinedParams];
-    char name[24];
+    ParameterState values;
+    char name[24] = "Init";
 };
 
 class DelayEffect : public EffectBaseEx {
@@ -61,7 +60,7 @@ protected:
     virtual void syncedLengthChanged();
 
 private:
-    void applyStored(std::uint32_t indices);
+    void applyStored(const ParameterSet& indices);
     void applyPending(std::int32_t handled);
     void rebuildEngineAtHostRate();
     void followHostTempo();
@@ -74,8 +73,8 @@ private:
     // switched on (resume), never while it processes.
     std::unique_ptr<DelayEngine> engine;
     VstInt32 stoppedResetDone = 0;
-    // Parameters whose stored value is still to be applied, bit i for index i, and the count
-    // of requests to apply them (see applyStored).
-    std::atomic<std::uint32_t> pendingIndices{0};
+    // Parameters whose stored value is still to be applied, and the count of requests to apply
+    // them (see applyStored).
+    SharedParameterSet pendingIndices;
     std::atomic<std::int32_t> applyRequests{0};
 };

@@ -176,6 +176,12 @@ TEST_F(ClapGuiTest, PixelsAreTheVst2EditorsBeforeAndAfterAHostChange) {
     const auto [moved, vst2Moved] = pixelsOfBoth();
     EXPECT_NE(moved, initial);
     EXPECT_EQ(moved, vst2Moved);
+
+    hostSets(DelaySync, 11.0);  // 1/4: the Rate's box shows 500 ms at 120 BPM
+    vst2.set(DelaySync, fromUnitValue(DelaySync, 11.0f));
+    const auto [synced, vst2Synced] = pixelsOfBoth();
+    EXPECT_NE(synced, moved);
+    EXPECT_EQ(synced, vst2Synced);
 }
 
 // The scales a host may ask for before the GUI opens: the nearest drawn one not larger is

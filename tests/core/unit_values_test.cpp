@@ -124,6 +124,10 @@ TEST(UnitValues, ParametersHaveTheirUnitsAndFullScalesInIndexOrder) {
         {"delay_vol_lfo_rate", "Delay Vol. LFO Rate", Unit::Hertz, 50.0f},
         {"delay_vol_lfo_depth", "Delay Vol. LFO Depth", Unit::Percent, 100.0f},
         {"delay_sync", "Delay Sync", Unit::Enumeration, 21.0f},
+        {"delay_stereo", "Delay Stereo", Unit::Enumeration, 2.0f},
+        {"delay_motion", "Delay Motion", Unit::Enumeration, 2.0f},
+        {"delay_freeze", "Delay Freeze", Unit::Enumeration, 1.0f},
+        {"delay_duck", "Delay Duck", Unit::Percent, 100.0f},
     };
     for (std::int32_t i = 0; i < kNumDefinedParams; ++i) {
         SCOPED_TRACE(i);
@@ -131,14 +135,15 @@ TEST(UnitValues, ParametersHaveTheirUnitsAndFullScalesInIndexOrder) {
         EXPECT_STREQ(kParameters[i].longName, expected[i].name);
         EXPECT_EQ(kParameters[i].unit, expected[i].unit);
         EXPECT_EQ(kParameters[i].unitFullScale, expected[i].full);
-        EXPECT_STREQ(kParameters[i].group, i < DelayMix ? "origin" : "delay");
+        EXPECT_EQ(kParameters[i].group, i < DelayMix ? ParameterGroup::Origin : ParameterGroup::Delay);
     }
 }
 
 TEST(UnitValues, InitValuesInUnits) {
     const float expected[kNumDefinedParams] = {100.0f, 0.0f, 8000.0f, 0.0f, 2.0f,  50.0f, 0.0f, 2.0f,
                                                50.0f,  0.0f, 0.0f,    0.0f, 0.0f,  0.0f,  8000.0f, 0.0f,
-                                               2.0f,   50.0f, 0.0f,   2.0f, 50.0f, 0.0f,  0.0f};
+                                               2.0f,   50.0f, 0.0f,   2.0f, 50.0f, 0.0f,  0.0f, 0.0f,
+                                               0.0f,   0.0f,  0.0f};
     for (std::int32_t i = 0; i < kNumDefinedParams; ++i) EXPECT_EQ(toUnitValue(i, kParameters[i].initial), expected[i]) << i;
 }
 

@@ -1,4 +1,5 @@
-#include <string>
+#include <algorithm>
+#include <iterator>
 #include <typeinfo>
 
 #include "editor_test_support.h"
@@ -29,17 +30,17 @@ TEST_F(EditorTest, RectangleIsTheBackgroundsSizeBeforeTheWindowOpens) {
     EXPECT_TRUE(system.openWindows().empty());
 }
 
-TEST_F(EditorTest, OpenBuildsSeventyViewsInCellOrderWithTheAboutAreaLast) {
+TEST_F(EditorTest, OpenBuildsThreeViewsPerCellInCellOrderWithTheAboutAreaLast) {
     open();
     EditorFrame* frame = editor->getFrame();
-    ASSERT_EQ(frame->viewCount(), 70);
+    ASSERT_EQ(frame->viewCount(), 82);
     for (VstInt32 index = 0; index < kNumDefinedParams; ++index) {
         const DelayEditor::Cell& c = editor->cell(index);
         EXPECT_EQ(frame->viewAt(3 * index), c.caption) << index;
         EXPECT_EQ(frame->viewAt(3 * index + 1), c.control) << index;
         EXPECT_EQ(frame->viewAt(3 * index + 2), c.valueBox) << index;
     }
-    EXPECT_EQ(frame->viewAt(69), editor->getAboutArea());
+    EXPECT_EQ(frame->viewAt(81), editor->getAboutArea());
     EXPECT_EQ(editor->getAboutArea()->getTag(), kAboutTag);
     EXPECT_EQ(bounds(editor->getAboutArea()), (Rect{285, 45, 350, 359}));
     EXPECT_EQ(window().pixels().width(), 640);
@@ -66,6 +67,9 @@ TEST_F(EditorTest, CellsStandWhereTheLayoutPutsThemWithTheirTagsAndKinds) {
         {21, {520, 293, 590, 307}, {532, 309, 577, 354}, {520, 355, 590, 369}, 0x100F, 0},
         // Sync: a small knob between Rate's and Feedback's, its box above the boxes' row.
         {22, {498, 49, 531, 59}, {504, 59, 525, 80}, {498, 81, 531, 95}, 22, 0},
+        // Stereo and Duck: a small knob, the caption above the box beside it, in the Origin panel.
+        {23, {146, 58, 198, 68}, {122, 60, 143, 81}, {146, 68, 198, 82}, 23, 0},
+        {26, {226, 87, 278, 97}, {202, 89, 223, 110}, {226, 97, 278, 111}, 0x1010, 0},
     };
     open();
     for (const auto& c : cases) {
@@ -101,23 +105,26 @@ TEST_F(EditorTest, NoTwoViewsOverlap) {
     }
 }
 
-// Inside the outline of the panel of the parameter's signal path, clear of its 3-pixel lines.
-TEST_F(EditorTest, EveryCellStandsInsideItsPathsPanel) {
+// Inside the innermost outline around it, clear of its lines, and that outline is headed with
+// the parameter's signal path: the two panels' 3-pixel lines, and the 1-pixel line of the
+// delay's box in the Origin panel, whose heading stands above the box's first row.
+TEST_F(EditorTest, EveryCellStandsInsideAnOutlineOfItsPath) {
     const struct {
         const char* group;
         Rect inside;
-    } panels[] = {{"origin", {37, 27, 284, 377}}, {"delay", {351, 26, 598, 376}}};
+    } innermostFirst[] = {{"delay", {119, 53, 281, 115}}, {"origin", {37, 27, 284, 377}}, {"delay", {351, 26, 598, 376}}};
     open();
     for (VstInt32 index = 0; index < kNumDefinedParams; ++index) {
         const DelayEditor::Cell& cell = editor->cell(index);
-        for (const auto& panel : panels) {
-            if (std::string(kParameters[index].group) != panel.group) continue;
-            for (View* view : {static_cast<View*>(cell.caption), static_cast<View*>(cell.control),
-                               static_cast<View*>(cell.valueBox)}) {
-                const Rect r = bounds(view);
-                const Rect& p = panel.inside;
-                EXPECT_TRUE(r.left >= p.left && r.top >= p.top && r.right <= p.right && r.bottom <= p.bottom) << index;
-            }
+        for (View* view : {static_cast<View*>(cell.caption), static_cast<View*>(cell.control),
+                           static_cast<View*>(cell.valueBox)}) {
+            const Rect r = bounds(view);
+            const auto around = std::ranges::find_if(innermostFirst, [&](const auto& outline) {
+                const Rect& p = outline.inside;
+                return r.left >= p.left && r.top >= p.top && r.right <= p.right && r.bottom <= p.bottom;
+            });
+            ASSERT_NE(around, std::end(innermostFirst)) << index;
+            EXPECT_STREQ(around->group, groupSymbol(kParameters[index].group)) << index;
         }
     }
 }
@@ -130,7 +137,8 @@ TEST_F(EditorTest, FreshEditorShowsTheInitProgram) {
     } cases[] = {
         {0, 0.5f, "100.0000%"}, {1, 0.0f, "Low"},      {2, 1.0f, "8000.000"},   {4, 0.5f, "Sine"},
         {5, 1.0f, "100.0000"},  {10, 0.0f, "0.000000%"}, {11, 0.0f, "0.000000"}, {13, 0.0f, "Low"},
-        {19, 0.5f, "Sine"},     {21, 0.0f, "0.000000%"}, {22, 0.0f, "Off"},
+        {19, 0.5f, "Sine"},     {21, 0.0f, "0.000000%"}, {22, 0.0f, "Off"},       {23, 0.0f, "Normal"},
+        {25, 0.0f, "Off"},      {26, 0.0f, "0.000000%"},
     };
     open();
     for (const auto& c : cases) {
@@ -146,6 +154,7 @@ TEST_F(EditorTest, CaptionsAreTheShortNamesSoBothPanelsReadAlike) {
     } cases[] = {
         {0, "Output Mix"}, {10, "Output Mix"}, {11, "Rate"}, {12, "Feedback"}, {1, "Filter Type"},
         {13, "Filter Type"}, {16, "Filt. LFO Shape"}, {21, "Vol. LFO Depth"}, {22, "Sync"},
+        {23, "Stereo"}, {24, "Motion"}, {25, "Freeze"}, {26, "Duck"},
     };
     open();
     for (const auto& c : cases) {
@@ -159,7 +168,7 @@ TEST_F(EditorTest, CaptionsAreTheShortNamesSoBothPanelsReadAlike) {
 TEST_F(EditorTest, ClicksOnCaptionsAndTheBoxesOfChoicesDoNothing) {
     open();
     idle();
-    for (VstInt32 index : {0, 1, 4, 11, 13, 19, 22}) {
+    for (VstInt32 index : {0, 1, 4, 11, 13, 19, 22, 23, 26}) {
         press(centre(bounds(editor->cell(index).caption)));
         if (!editor->cell(index).valueBox->isMouseEnabled()) press(centre(bounds(editor->cell(index).valueBox)));
     }
@@ -169,6 +178,7 @@ TEST_F(EditorTest, ClicksOnCaptionsAndTheBoxesOfChoicesDoNothing) {
     EXPECT_EQ(get(1), 0.0f);
     EXPECT_EQ(get(4), 0.5f);
     EXPECT_EQ(get(22), 0.0f);
+    EXPECT_EQ(get(23), 0.0f);
 }
 
 TEST_F(EditorTest, CloseDestroysTheWindowAndReopeningShowsCurrentValues) {

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <iterator>
+#include <span>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -51,6 +51,8 @@ TEST_F(EditorTest, TypedNumbersAreReadInTheBoxsOwnUnits) {
         {12, 0.3f, "nan", 0.0f, "0.000000%", true},
         {12, 0.3f, "inf", 0.3f, "30.00000%", false},
         {20, 1.0f, "  12.5", 0.125f, "12.50000", true},
+        {DelayDuck, 0.0f, "50", 0.5f, "50.00000%", true},
+        {DelayDuck, 0.5f, "101", 0.5f, "50.00000%", false},
     };
     open();
     for (const auto& c : cases) {
@@ -200,24 +202,29 @@ TEST_F(EditorTest, SwitchClickSelectsThePositionUnderTheMouse) {
     EXPECT_EQ(boxText(4), "Square");
 }
 
-TEST_F(EditorTest, ProgramChangeMovesAllTwentyThreeControlsAndRewritesTheBoxes) {
-    // Program 5 holds 1/3 for the filter types, 0.25 for everything else: Sync on a sixteenth,
-    // whose 5513 samples at 120 BPM (5512.5 rounded up) the Rate box shows in ms.
+TEST_F(EditorTest, ProgramChangeMovesEveryControlAndRewritesTheBoxes) {
+    // Program 5 holds 1/3 for the filter types, 1 for Stereo, Motion and Freeze (their last
+    // stops), 0.25 for everything else: Sync on a sixteenth, whose 5513 samples at 120 BPM
+    // (5512.5 rounded up) the Rate box shows in ms.
     const char* const texts[kNumDefinedParams] = {
         "50.00000%", "High",      "2000.000",  "25.00000%", "Sawtooth", "25.00000",  "25.00000%", "Sawtooth",
         "25.00000",  "25.00000%", "50.00000%", "125.0113",  "25.00000%", "High",     "2000.000",  "25.00000%",
-        "Sawtooth",  "25.00000",  "25.00000%", "Sawtooth",  "25.00000",  "25.00000%", "1/16",
+        "Sawtooth",  "25.00000",  "25.00000%", "Sawtooth",  "25.00000",  "25.00000%", "1/16",     "Ping-Pong",
+        "Tape",      "On",        "25.00000%",
+    };
+    const auto programValue = [](VstInt32 index) {
+        if (index == 1 || index == 13) return 1.0f / 3.0f;
+        return index >= DelayStereo && index <= DelayFreeze ? 1.0f : 0.25f;
     };
     dispatch(effSetProgram, 0, 5);
-    for (VstInt32 index = 0; index < kNumDefinedParams; ++index)
-        set(index, index == 1 || index == 13 ? 1.0f / 3.0f : 0.25f);
+    for (VstInt32 index = 0; index < kNumDefinedParams; ++index) set(index, programValue(index));
     dispatch(effSetProgram, 0, 0);
     open();
     idle();
     dispatch(effSetProgram, 0, 5);
     idle();
     for (VstInt32 index = 0; index < kNumDefinedParams; ++index) {
-        EXPECT_EQ(control(index)->getValue(), index == 1 || index == 13 ? 1.0f / 3.0f : 0.25f) << index;
+        EXPECT_EQ(control(index)->getValue(), programValue(index)) << index;
         EXPECT_EQ(boxText(index), texts[index]) << index;
     }
 }
@@ -255,15 +262,25 @@ TEST_F(EditorTest, SyncKnobDragIsOneGestureThatLandsOnNoteValues) {
     EXPECT_EQ(boxText(DelaySync), "1/16");
 }
 
-// One notch, one note value, each read back as the stop it was meant for; none past the last.
-TEST_F(EditorTest, WheelNotchesWalkSyncThroughEveryNoteValue) {
+// One notch, one stop, each read back as the stop it was meant for; none past the last.
+TEST_F(EditorTest, WheelNotchesWalkEverySteppedKnobThroughItsStops) {
+    const struct {
+        VstInt32 index;
+        std::span<const char* const> names;
+    } cases[] = {{DelaySync, kSyncNames}, {DelayStereo, kStereoNames}, {DelayMotion, kMotionNames},
+                 {DelayFreeze, kFreezeNames}};
     open();
-    system.setInput({514 + parent.screenOrigin.x, 70 + parent.screenOrigin.y}, kUp);
-    const std::size_t last = std::size(kSyncNames) - 1;
-    for (std::size_t notch = 1; notch <= last + 1; ++notch) {
-        editor->onWheel(1.0f);
-        idle();
-        EXPECT_EQ(boxText(DelaySync), kSyncNames[std::min(notch, last)]) << notch;
+    for (const auto& c : cases) {
+        Rect r;
+        control(c.index)->getBounds(r);
+        system.setInput({(r.left + r.right) / 2 + parent.screenOrigin.x, (r.top + r.bottom) / 2 + parent.screenOrigin.y},
+                        kUp);
+        const std::size_t last = c.names.size() - 1;
+        for (std::size_t notch = 1; notch <= last + 1; ++notch) {
+            editor->onWheel(1.0f);
+            idle();
+            EXPECT_EQ(boxText(c.index), c.names[std::min(notch, last)]) << c.index << " " << notch;
+        }
     }
 }
 

@@ -20,7 +20,9 @@
 #include "vst2/delay_effect.h"
 #include "lv2/ports.h"
 #include "presets/factory_presets.h"
+#include "support/rate_levels.h"
 #include "support/recording_host.h"
+#include "support/urid_map.h"
 
 namespace {
 
@@ -76,8 +78,9 @@ struct Setting {
 std::vector<float> renderLv2(double rate, const Setting& setting, const std::vector<float>& input,
                              std::uint32_t block, bool inPlace = false) {
     const LilvPlugin* plugin = lv2().plugin;
-    float controls[kControls];
-    for (std::uint32_t i = 0; i < kControls; ++i) {
+    float controls[lv2ports::kNumPorts] = {};  // by port; the control ports' slots are used
+    for (std::uint32_t i = 0; i < lv2ports::kNumPorts; ++i) {
+        if (lv2ports::parameterOfPort(i) < 0) continue;
         LilvNode* def = nullptr;
         lilv_port_get_range(plugin, lilv_plugin_get_port_by_index(plugin, i), &def, nullptr, nullptr);
         controls[i] = lilv_node_as_float(def);
@@ -91,7 +94,8 @@ std::vector<float> renderLv2(double rate, const Setting& setting, const std::vec
     if (!instance) return {};
     std::vector<float> left(input.size()), right(input.size());
     if (inPlace) left = right = input;
-    for (std::uint32_t i = 0; i < kControls; ++i) lilv_instance_connect_port(instance, i, &controls[i]);
+    for (std::uint32_t i = 0; i < lv2ports::kNumPorts; ++i)
+        if (lv2ports::parameterOfPort(i) >= 0) lilv_instance_connect_port(instance, i, &controls[i]);
     lilv_instance_activate(instance);
     for (std::size_t done = 0; done < input.size(); done += block) {
         const auto frames = static_cast<std::uint32_t>(std::min<std::size_t>(block, input.size() - done));
@@ -151,7 +155,7 @@ TEST(Lv2Host, BundleLoadsFromTheBuildTreeAsADelayPlugin) {
     EXPECT_EQ(lilv_nodes_size(required), 0u);
     lilv_nodes_free(required);
     EXPECT_TRUE(lilv_plugin_has_feature(plugin, lv2().node(std::string(kLv2) + "hardRTCapable")));
-    EXPECT_EQ(lilv_plugin_get_num_ports(plugin), 28u);
+    EXPECT_EQ(lilv_plugin_get_num_ports(plugin), 33u);
 }
 
 TEST(Lv2Host, PortsAreDeclaredInParameterOrderWithUnitsRangesAndDefaults) {
@@ -221,6 +225,32 @@ TEST(Lv2Host, PortsAreDeclaredInParameterOrderWithUnitsRangesAndDefaults) {
     }
 }
 
+// Each parameter at the port its row names, as the row describes it.
+TEST(Lv2Host, EveryParameterIsAtItsRowsPortAsTheRowDescribesIt) {
+    const LilvPlugin* plugin = lv2().plugin;
+    ASSERT_NE(plugin, nullptr);
+    const LilvNode* input = lv2().node(std::string(kLv2) + "InputPort");
+    const LilvNode* enumeration = lv2().node(std::string(kLv2) + "enumeration");
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) {
+        const ParameterInfo& row = kParameters[index];
+        SCOPED_TRACE(row.symbol);
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, row.lv2Port);
+        ASSERT_NE(port, nullptr);
+        EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin, port)), row.symbol);
+        LilvNode* name = lilv_port_get_name(plugin, port);
+        EXPECT_STREQ(lilv_node_as_string(name), row.longName);
+        lilv_node_free(name);
+        EXPECT_TRUE(lilv_port_is_a(plugin, port, input));
+        EXPECT_EQ(lilv_port_has_property(plugin, port, enumeration), !row.stops.empty());
+        LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
+        lilv_port_get_range(plugin, port, &def, &min, &max);
+        EXPECT_EQ(lilv_node_as_float(min), 0.0f);
+        EXPECT_EQ(lilv_node_as_float(max), row.unitFullScale);
+        EXPECT_EQ(lilv_node_as_float(def), toUnitValue(index, row.initial));
+        for (LilvNode* node : {def, min, max}) lilv_node_free(node);
+    }
+}
+
 // Sync after the audio ports (the older ports keep their indices), and the host's time.
 TEST(Lv2Host, SyncAndTimePortsFollowTheAudioPorts) {
     const LilvPlugin* plugin = lv2().plugin;
@@ -244,6 +274,13 @@ TEST(Lv2Host, SyncAndTimePortsFollowTheAudioPorts) {
     const LilvPort* time = lilv_plugin_get_port_by_index(plugin, 27);
     EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin, time)), "time");
     EXPECT_TRUE(lilv_port_supports_event(plugin, time, lv2().node(LV2_TIME__Position)));
+    // For the editor, which runs apart: an output a host may leave unconnected and not show.
+    const LilvPort* synced = lilv_plugin_get_port_by_index(plugin, 28);
+    EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin, synced)), "synced_delay");
+    EXPECT_TRUE(lilv_port_is_a(plugin, synced, lv2().node(std::string(kLv2) + "OutputPort")));
+    EXPECT_TRUE(lilv_port_is_a(plugin, synced, lv2().node(std::string(kLv2) + "ControlPort")));
+    EXPECT_TRUE(lilv_port_has_property(plugin, synced, lv2().node(std::string(kLv2) + "connectionOptional")));
+    EXPECT_TRUE(lilv_port_has_property(plugin, synced, lv2().node("http://lv2plug.in/ns/ext/port-props#notOnGUI")));
 }
 
 TEST(Lv2Host, SwitchPortsNameEveryStop) {
@@ -459,7 +496,7 @@ TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
         ASSERT_NE(match, table.end()) << name;
         ++found;
         LilvNodes* ports = lilv_world_find_nodes(w.world, preset, w.node(std::string(kLv2) + "port"), nullptr);
-        EXPECT_EQ(lilv_nodes_size(ports), kControls + 1) << name;  // Sync too
+        EXPECT_EQ(lilv_nodes_size(ports), kControls + 5) << name;  // Sync and the four after it too
         LILV_FOREACH (nodes, j, ports) {
             const LilvNode* port = lilv_nodes_get(ports, j);
             LilvNode* symbol = lilv_world_get(w.world, port, w.node(std::string(kLv2) + "symbol"), nullptr);
@@ -468,7 +505,7 @@ TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
             const LilvPort* declared = lilv_plugin_get_port_by_symbol(w.plugin, symbol);
             ASSERT_NE(declared, nullptr) << name << " " << lilv_node_as_string(symbol);
             const auto index = lv2ports::parameterOfPort(lilv_port_get_index(w.plugin, declared));
-            EXPECT_EQ(fromUnitValue(index, lilv_node_as_float(value)), match->values[index])
+            EXPECT_EQ(fromUnitValue(index, lilv_node_as_float(value)), match->values()[static_cast<std::size_t>(index)])
                 << name << " " << lilv_node_as_string(symbol);
             lilv_node_free(symbol);
             lilv_node_free(value);
@@ -478,24 +515,6 @@ TEST(Lv2Host, PresetsCarryTheFactoryValuesInThePortsUnits) {
     lilv_nodes_free(presets);
     EXPECT_EQ(found, factoryPresets().size());
 }
-
-// The host's side of URIDs: a number for every URI, in the order they are asked for.
-class UridMap {
-public:
-    UridMap() : feature{LV2_URID__map, &map} {}
-    LV2_URID id(const char* uri) {
-        for (std::size_t i = 0; i < uris.size(); ++i)
-            if (uris[i] == uri) return static_cast<LV2_URID>(i + 1);
-        uris.emplace_back(uri);
-        return static_cast<LV2_URID>(uris.size());
-    }
-    const LV2_Feature feature;
-
-private:
-    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) { return static_cast<UridMap*>(handle)->id(uri); }
-    LV2_URID_Map map{this, mapUri};
-    std::vector<std::string> uris;
-};
 
 // Sync on a quarter note: an impulse's echo comes one beat of the tempo that time:Position
 // events (at their frames) last told, 120 BPM before any.
@@ -530,11 +549,12 @@ TEST(Lv2Host, ASyncedDelayFollowsTheTempoEventsFromTheirFrames) {
         controls[kControls] = 11.0f;  // 1/4
         for (std::uint32_t i = 0; i < kControls; ++i) lilv_instance_connect_port(instance, i, &controls[i]);
         lilv_instance_connect_port(instance, lv2ports::kSyncPort, &controls[kControls]);
+        float syncedDelay = -1.0f;
+        lilv_instance_connect_port(instance, lv2ports::kSyncedDelayPort, &syncedDelay);
 
         alignas(8) std::uint8_t buffer[1024];
         LV2_Atom_Forge forge;
-        LV2_URID_Map map{&urids, [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<UridMap*>(h)->id(uri); }};
-        lv2_atom_forge_init(&forge, &map);
+        lv2_atom_forge_init(&forge, urids.mapper());
         lv2_atom_forge_set_buffer(&forge, buffer, sizeof buffer);
         LV2_Atom_Forge_Frame sequence;
         lv2_atom_forge_sequence_head(&forge, &sequence, 0);
@@ -570,7 +590,20 @@ TEST(Lv2Host, ASyncedDelayFollowsTheTempoEventsFromTheirFrames) {
         for (std::size_t n = 0; n < left.size(); ++n)
             if (left[n] != 0.0f) sounding.push_back(n);
         EXPECT_EQ(sounding, std::vector<std::size_t>{c.echo});  // the delay path alone: only the echo
+        // The length the editor shows for the Rate: in ms as the VST 2 effect's text has it.
+        EXPECT_EQ(syncedDelay, static_cast<float>((c.echo - c.impulse) * 1000.0 / 44100.0));
     }
+}
+
+// Below 44.1 kHz a high cutoff is held where the filter stays stable: no setting roars.
+TEST(Lv2Host, NoSettingIsLouderAtALowRate) {
+    ASSERT_NE(lv2().plugin, nullptr);
+    expectLevelsHeldAtLowRates([](const LevelSetting& setting, double rate, const std::vector<float>& phrase) {
+        Setting ports{setting.name.c_str(), {}, {}};
+        for (std::int32_t i = 0; i < kNumDefinedParams; ++i)
+            ports.ports.emplace_back(lv2ports::portOfParameter(i), toUnitValue(i, setting.values[static_cast<std::size_t>(i)]));
+        return renderLv2(rate, ports, phrase, 512);
+    });
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include <lv2/urid/urid.h>
 
 #include "editor/editor_layout.h"
+#include "lv2/ports.h"
 #include "platform/x11/x_server.h"
 
 // Xlib last: its macros (None, Status, ...) would break the headers above.
@@ -486,6 +487,25 @@ TEST_F(Lv2UiTest, PortEventsMoveTheControlWithoutWritingBack) {
     EXPECT_TRUE(writes.empty());
 }
 
+// The UI runs apart from the plug-in's engine: while Sync is on, the Rate's box shows the
+// length the plug-in reports on its synced delay port, as it shows a Rate of that length.
+TEST_F(Lv2UiTest, WhileSyncIsOnTheRateShowsTheLengthThePluginReports) {
+    open();
+    const Rect box = editorlayout::valueBoxRect(editorlayout::kCells[11]);
+    portEvent(11, 500.0f);
+    idleFor(100ms);
+    const std::vector<unsigned long> rateOf500 = capture(x, parent, box);
+    portEvent(11, 0.0f);
+    portEvent(lv2ports::kSyncPort, 11.0f);  // 1/4
+    portEvent(lv2ports::kSyncedDelayPort, 500.0f);
+    idleFor(100ms);
+    EXPECT_EQ(capture(x, parent, box), rateOf500);
+    portEvent(lv2ports::kSyncPort, 0.0f);  // the Rate's own value again
+    idleFor(100ms);
+    EXPECT_NE(capture(x, parent, box), rateOf500);
+    EXPECT_TRUE(writes.empty());
+}
+
 // The bytes of the editor's pixels, four per pixel: its six bitmaps as the toolkit holds them,
 // and the window's two 640 x 400 images (the framebuffer and its copy in the server's format).
 std::size_t bitmapBytes() {
@@ -502,7 +522,7 @@ std::size_t bitmapBytes() {
     return total;
 }
 
-// An instance holds its editor and the 22 values, nothing of the plug-in's engine.
+// An instance holds its editor and the parameters' values, nothing of the plug-in's engine.
 TEST_F(Lv2UiTest, AnInstanceCostsItsBitmapsAndLessThanAMegabyteMore) {
     handle = instantiate();  // the display connection and the fonts, loaded once per process
     ASSERT_NE(handle, nullptr);

@@ -3,10 +3,12 @@
 // running while a host sends their rate again and again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "support/plugin_fixture.h"
+#include "support/rate_levels.h"
 #include "vst2/delay_effect.h"
 
 namespace {
@@ -104,22 +106,40 @@ TEST_F(HostRateTest, ARateSentAgainLeavesTheLfoRunning) {
     std::vector<float> in(512, 0.5f), out(512);
     float* ins[2] = {in.data(), in.data()};
     float* outs[2] = {out.data(), out.data()};
-    const Lfo& lfo = delay().unit(1).getVolumeLfo();
+    // Asked of the unit after every block: its phase is the one the block left.
+    auto lfo = [&]() -> const Lfo& { return delay().unit(1).getVolumeLfo(); };
     float phase = 0.0f;
     for (int block = 0; block < 200; ++block) {
         set(OriginVolLfoRate, 0.02f);
         effect->processReplacing(effect, ins, outs, 512);
-        for (int n = 0; n < 512; ++n) phase = phase + lfo.getPhaseIncrement();
+        for (int n = 0; n < 512; ++n) phase = phase + lfo().getPhaseIncrement();
         if (phase >= Lfo::kWrapThreshold) break;
-        ASSERT_EQ(lfo.getPhase(), phase) << block;
+        ASSERT_EQ(lfo().getPhase(), phase) << block;
     }
     // A moving rate goes on from the phase it has reached.
     for (int block = 0; block < 50; ++block) {
         set(OriginVolLfoRate, 0.02f + 0.001f * static_cast<float>(block));
         effect->processReplacing(effect, ins, outs, 512);
-        for (int n = 0; n < 512; ++n) phase = phase + lfo.getPhaseIncrement();
-        ASSERT_EQ(lfo.getPhase(), phase) << block;
+        for (int n = 0; n < 512; ++n) phase = phase + lfo().getPhaseIncrement();
+        ASSERT_EQ(lfo().getPhase(), phase) << block;
     }
+}
+
+// Below 44.1 kHz a high cutoff is held where the filter stays stable: no setting roars.
+TEST_F(HostRateTest, NoSettingIsLouderAtALowRate) {
+    expectLevelsHeldAtLowRates([&](const LevelSetting& setting, double rate, const std::vector<float>& phrase) {
+        startAt(static_cast<float>(rate));
+        for (std::size_t i = 0; i < setting.values.size(); ++i) set(static_cast<VstInt32>(i), setting.values[i]);
+        std::vector<float> in(phrase), left(phrase.size()), right(phrase.size());
+        for (std::size_t done = 0; done < in.size(); done += 512) {
+            const auto block = static_cast<VstInt32>(std::min<std::size_t>(512, in.size() - done));
+            float* ins[2] = {in.data() + done, in.data() + done};
+            float* outs[2] = {left.data() + done, right.data() + done};
+            effect->processReplacing(effect, ins, outs, block);
+        }
+        left.insert(left.end(), right.begin(), right.end());
+        return left;
+    });
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
-// A fixed ring of items from one thread to another that neither locks nor allocates: the
-// editor's gestures and values on their way to the host's audio or main thread.
+// A fixed ring of items from one thread to another that neither locks nor allocates: for a
+// door, the editor's gestures and values on their way to the host's audio or main thread.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <optional>
-
-namespace clapdoor {
 
 template <typename Item, std::size_t Capacity>
 class EventRing {
@@ -35,5 +33,3 @@ private:
     std::atomic<std::size_t> written{0};
     std::atomic<std::size_t> taken{0};
 };
-
-}  // namespace clapdoor

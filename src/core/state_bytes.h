@@ -1,6 +1,7 @@
-// The plug-in's state as CLAP hosts store it, the same bytes on every platform: little endian
-// 32-bit words, a magic, the format version, the parameter count, then each parameter's
-// normalized value as its float bits.
+// The plug-in's state as hosts store it in a project, the same bytes on every platform and
+// for every door that keeps a state of its own (CLAP today), so that a project can move
+// between them: little endian 32-bit words, a magic, the format version, the parameter count,
+// then each parameter's normalized value as its float bits.
 #pragma once
 
 #include <array>
@@ -9,8 +10,6 @@
 #include <vector>
 
 #include "core/parameters.h"
-
-namespace clapdoor {
 
 using ParameterValues = std::array<float, kNumDefinedParams>;
 
@@ -24,5 +23,3 @@ std::vector<unsigned char> encodeState(const ParameterValues& values);
 // stream, or a value outside 0..1. Parameters the stream does not reach (written before
 // they existed) take their Init values.
 std::optional<ParameterValues> decodeState(const std::vector<unsigned char>& bytes);
-
-}  // namespace clapdoor

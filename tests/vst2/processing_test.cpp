@@ -139,24 +139,31 @@ TEST_F(ProcessingTest, InPlaceBuffersGiveTheSameResult) {
     EXPECT_EQ(right, reference.right);
 }
 
+// The delay path as it always was, then ping-pong ducked on tape, then cross-fed in Fade.
 TEST_F(ProcessingTest, BlockSizeDoesNotChangeTheSound) {
-    set(DelayMix, 0.5f);
-    set(DelayTime, 0.0003f);
-    set(Feedback, 0.8f);
-    set(OriginFilterLfoDepth, 0.5f);
-    set(DelayVolLfoDepth, 0.9f);
-    // A phrase, then silence in which the states die away and are cleared to zero at the
-    // engine's settle points, which must not depend on the blocks either.
-    std::vector<float> in(5000 + 60000, 0.0f);
-    for (std::size_t n = 0; n < 5000; ++n) in[n] = (n * 7919 % 200) / 100.0f - 1.0f;
-    const auto whole = render(in, in, static_cast<int>(in.size()));
-    ASSERT_EQ(whole.left.back(), 0.0f);
-    ASSERT_NE(whole.left[20000], 0.0f);
-    for (int block : {1, 7, 64, 513}) {
+    const std::vector<std::pair<VstInt32, float>> modes[] = {
+        {}, {{DelayStereo, 1.0f}, {DelayDuck, 0.5f}, {DelayMotion, 1.0f}}, {{DelayStereo, 0.5f}, {DelayMotion, 0.5f}}};
+    for (const auto& more : modes) {
+        set(DelayMix, 0.5f);
+        set(DelayTime, 0.0003f);
+        set(Feedback, 0.8f);
+        set(OriginFilterLfoDepth, 0.5f);
+        set(DelayVolLfoDepth, 0.9f);
+        for (const auto& [index, value] : more) set(index, value);
+        // A phrase, then silence in which the states die away and are cleared to zero at the
+        // engine's settle points, which must not depend on the blocks either.
+        std::vector<float> in(5000 + 60000, 0.0f);
+        for (std::size_t n = 0; n < 5000; ++n) in[n] = (n * 7919 % 200) / 100.0f - 1.0f;
         dispatch(effMainsChanged, 0, 1);
-        const auto pieces = render(in, in, block);
-        EXPECT_EQ(pieces.left, whole.left) << block;
-        EXPECT_EQ(pieces.right, whole.right) << block;
+        const auto whole = render(in, in, static_cast<int>(in.size()));
+        ASSERT_EQ(whole.left.back(), 0.0f);
+        ASSERT_NE(whole.left[20000], 0.0f);
+        for (int block : {1, 7, 64, 513}) {
+            dispatch(effMainsChanged, 0, 1);
+            const auto pieces = render(in, in, block);
+            EXPECT_EQ(pieces.left, whole.left) << block << " with " << more.size() << " more";
+            EXPECT_EQ(pieces.right, whole.right) << block << " with " << more.size() << " more";
+        }
     }
 }
 

@@ -1,8 +1,7 @@
-#include "clap/clap_state.h"
+#include "core/state_bytes.h"
 
 #include <bit>
 
-namespace clapdoor {
 namespace {
 
 void putWord(std::vector<unsigned char>& bytes, std::uint32_t word) {
@@ -41,5 +40,3 @@ std::optional<ParameterValues> decodeState(const std::vector<unsigned char>& byt
     }
     return values;
 }
-
-}  // namespace clapdoor

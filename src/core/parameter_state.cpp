@@ -1,0 +1,25 @@
+#include "core/parameter_state.h"
+
+#include <bit>
+
+ParameterState::ParameterState() {
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
+        values[static_cast<std::size_t>(index)].store(kParameters[index].initial, std::memory_order_relaxed);
+}
+
+bool ParameterState::store(std::int32_t index, float value) {
+    const float held = normalizedValue(value);
+    if (std::bit_cast<std::uint32_t>(held) == std::bit_cast<std::uint32_t>(this->value(index))) return false;
+    values[static_cast<std::size_t>(index)].store(held, std::memory_order_relaxed);
+    return true;
+}
+
+ParameterValues ParameterState::all() const {
+    ParameterValues current;
+    for (std::int32_t index = 0; index < kNumDefinedParams; ++index) current[static_cast<std::size_t>(index)] = value(index);
+    return current;
+}
+
+float ParameterState::asSentBack(std::int32_t index, float value) {
+    return fromUnitValue(index, toUnitValue(index, normalizedValue(value)));
+}
