@@ -38,7 +38,17 @@ VstIntPtr VSTCALL host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
 struct Setting {
     const char* name;
     std::vector<std::pair<VstInt32, float>> values;
+    // Frames between changes of the delay time from 300 to 400 ms and back (0: none), so
+    // that a fade or a tape glide is always in flight.
+    int changeEvery = 0;
+    bool freezes = false;  // Freeze on after the first second, with the loop full of noise
 };
+
+// The delay path's own modes over a 375 ms echo at feedback 0.5.
+std::vector<std::pair<VstInt32, float>> echoWith(std::vector<std::pair<VstInt32, float>> more) {
+    more.insert(more.begin(), {{DelayMix, 0.5f}, {DelayTime, 0.0375f}, {Feedback, 0.5f}});
+    return more;
+}
 
 const Setting kSettings[] = {
     {"Init program (LFOs idle)", {}},
@@ -54,12 +64,22 @@ const Setting kSettings[] = {
      {{OriginQ, 0.7f}, {OriginFilterLfoDepth, 0.5f}, {OriginVolLfoDepth, 0.5f}, {DelayMix, 0.5f},
       {DelayTime, 0.01f}, {Feedback, 0.5f}, {DelayQ, 0.7f}, {DelayFilterLfoDepth, 0.5f},
       {DelayVolLfoDepth, 0.5f}}},
+    {"375 ms, feedback 0.5 (Normal, Jump)", echoWith({})},
+    {"375 ms, feedback 0.5, Cross", echoWith({{DelayStereo, 0.5f}})},
+    {"375 ms, feedback 0.5, Ping-Pong", echoWith({{DelayStereo, 1.0f}})},
+    {"375 ms, feedback 0.5, frozen after 1 s", echoWith({}), 0, true},
+    {"375 ms, feedback 0.5, Fade, no change in flight", echoWith({{DelayMotion, 0.5f}})},
+    {"375 ms, feedback 0.5, Tape, no change in flight", echoWith({{DelayMotion, 1.0f}})},
+    {"300/400 ms, feedback 0.5, Fade, always fading", echoWith({{DelayMotion, 0.5f}}), kRate / 20},
+    {"300/400 ms, feedback 0.5, Tape, always gliding", echoWith({{DelayMotion, 1.0f}}), kRate / 2},
+    {"375 ms, feedback 0.5, Duck 50 %", echoWith({{DelayDuck, 0.5f}})},
 };
 
 struct Figures {
     double noise;
     double tail;
     double silence;
+    double noiseSmall = 0.0;  // the noise in 32-frame blocks
 };
 
 struct Signals {
@@ -74,8 +94,11 @@ struct Signals {
     }
 };
 
-enum class Counted { Noise, Tail, Silence };
-constexpr const char* kCountedNames[] = {"noise", "tail", "silence"};
+// Automated: the noise with a cutoff, a mix and the feedback changed before every block, as a
+// host that splits its blocks at automation points sends them.
+enum class Counted { Noise, Tail, Silence, Automated };
+constexpr const char* kCountedNames[] = {"noise", "tail", "silence", "automated"};
+constexpr VstInt32 kAutomated[] = {OriginCutoff, DelayMix, Feedback};
 
 AEffect* openEffect(const Setting& setting) {
     AEffect* effect = createPlugin(host);
@@ -86,18 +109,43 @@ AEffect* openEffect(const Setting& setting) {
 
 void closeEffect(AEffect* effect) { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
 
-void processBlocks(AEffect* effect, const std::vector<float>& signal, std::size_t frames) {
-    std::vector<float> outL(kBlock), outR(kBlock);
-    for (std::size_t at = 0; at + kBlock <= frames; at += kBlock) {
+void processBlocks(AEffect* effect, const std::vector<float>& signal, std::size_t frames, int block = kBlock,
+                   int changeEvery = 0, bool freezes = false) {
+    const auto size = static_cast<std::size_t>(block);
+    std::vector<float> outL(size), outR(size);
+    bool longer = false;
+    for (std::size_t at = 0; at + size <= frames; at += size) {
+        if (changeEvery > 0 && at % static_cast<std::size_t>(changeEvery) < size) {
+            longer = !longer;
+            effect->setParameter(effect, DelayTime, longer ? 0.04f : 0.03f);
+        }
+        if (freezes && at / static_cast<std::size_t>(kRate) == 1 && at % static_cast<std::size_t>(kRate) < size)
+            effect->setParameter(effect, DelayFreeze, 1.0f);
         float* ins[2] = {const_cast<float*>(&signal[at]), const_cast<float*>(&signal[at])};
         float* outs[2] = {outL.data(), outR.data()};
-        effect->processReplacing(effect, ins, outs, kBlock);
+        effect->processReplacing(effect, ins, outs, block);
     }
 }
 
 // The one function whose instructions callgrind collects (see countedRun).
-[[gnu::noinline]] void countedBlocks(AEffect* effect, const std::vector<float>& signal, std::size_t frames) {
-    processBlocks(effect, signal, frames);
+[[gnu::noinline]] void countedBlocks(AEffect* effect, const std::vector<float>& signal, std::size_t frames,
+                                     int block, int changeEvery = 0, bool freezes = false) {
+    processBlocks(effect, signal, frames, block, changeEvery, freezes);
+}
+
+// The same with every automated parameter moved a little before each block.
+[[gnu::noinline]] void countedBlocksAutomated(AEffect* effect, const std::vector<float>& signal, std::size_t frames,
+                                              int block) {
+    const auto size = static_cast<std::size_t>(block);
+    std::vector<float> outL(size), outR(size);
+    float value = 0.25f;
+    for (std::size_t at = 0; at + size <= frames; at += size) {
+        value = value < 0.75f ? value + 1.0f / 4096.0f : 0.25f;
+        for (VstInt32 index : kAutomated) effect->setParameter(effect, index, value);
+        float* ins[2] = {const_cast<float*>(&signal[at]), const_cast<float*>(&signal[at])};
+        float* outs[2] = {outL.data(), outR.data()};
+        effect->processReplacing(effect, ins, outs, block);
+    }
 }
 
 double threadCpuNs() {
@@ -107,9 +155,10 @@ double threadCpuNs() {
 }
 
 // The first `frames` frames of the signal.
-double nsPerFrame(AEffect* effect, const std::vector<float>& signal, std::size_t frames) {
+double nsPerFrame(AEffect* effect, const std::vector<float>& signal, std::size_t frames, int block = kBlock,
+                  int changeEvery = 0, bool freezes = false) {
     const double start = threadCpuNs();
-    processBlocks(effect, signal, frames);
+    processBlocks(effect, signal, frames, block, changeEvery, freezes);
     return (threadCpuNs() - start) / static_cast<double>(frames);
 }
 
@@ -118,77 +167,112 @@ double median(std::vector<double> runs) {
     return runs[runs.size() / 2];
 }
 
+constexpr int kSmallTimedBlock = 32;
+
 // The tail is the whole silence, timed in two parts so that its end counts on its own too.
 Figures measureTime(const Setting& setting, const Signals& signals) {
-    std::vector<double> noiseRuns, tailRuns, silenceRuns;
+    std::vector<double> noiseRuns, tailRuns, silenceRuns, smallRuns;
     const std::size_t end = static_cast<std::size_t>(kRate) * kSilenceSeconds;
     const std::size_t start = signals.silence.size() - end;
     for (int run = 0; run < kRuns; ++run) {
         AEffect* effect = openEffect(setting);
-        noiseRuns.push_back(nsPerFrame(effect, signals.noise, signals.noise.size()));
+        noiseRuns.push_back(nsPerFrame(effect, signals.noise, signals.noise.size(), kBlock, setting.changeEvery, setting.freezes));
         const double early = nsPerFrame(effect, signals.silence, start);
         const double late = nsPerFrame(effect, signals.silence, end);
         tailRuns.push_back((early * static_cast<double>(start) + late * static_cast<double>(end)) /
                            static_cast<double>(signals.silence.size()));
         silenceRuns.push_back(late);
         closeEffect(effect);
+        effect = openEffect(setting);
+        smallRuns.push_back(nsPerFrame(effect, signals.noise, signals.noise.size(), kSmallTimedBlock, setting.changeEvery,
+                                       setting.freezes));
+        closeEffect(effect);
     }
-    return {median(noiseRuns), median(tailRuns), median(silenceRuns)};
+    return {median(noiseRuns), median(tailRuns), median(silenceRuns), median(smallRuns)};
 }
 
 // Under callgrind: the noise, the silence after it, and more silence, with only the part that
-// is counted in countedBlocks.
-int countedRun(int settingIndex, Counted counted) {
+// is counted in countedBlocks, in blocks of `block` frames.
+int countedRun(int settingIndex, Counted counted, int block) {
     const Signals signals(kCountedSeconds, kSettlingSeconds);
     const std::size_t frames = static_cast<std::size_t>(kRate) * kCountedSeconds;
     AEffect* effect = openEffect(kSettings[settingIndex]);
     if (counted == Counted::Noise) {
-        countedBlocks(effect, signals.noise, frames);
+        countedBlocks(effect, signals.noise, frames, block, kSettings[settingIndex].changeEvery,
+                      kSettings[settingIndex].freezes);
+    } else if (counted == Counted::Automated) {
+        countedBlocksAutomated(effect, signals.noise, frames, block);
     } else {
-        processBlocks(effect, signals.noise, frames);
-        if (counted == Counted::Silence) processBlocks(effect, signals.silence, signals.silence.size());
-        countedBlocks(effect, signals.silence, frames);
+        processBlocks(effect, signals.noise, frames, block);
+        if (counted == Counted::Silence) processBlocks(effect, signals.silence, signals.silence.size(), block);
+        countedBlocks(effect, signals.silence, frames, block);
     }
     closeEffect(effect);
     return 0;
 }
 
-double instructionsPerFrame(int settingIndex, Counted counted) {
-    const double instructions = instructionsUnderCallgrind(
-        "countedBlocks",
-        {"--counted-run", std::to_string(settingIndex), kCountedNames[static_cast<int>(counted)]});
-    return instructions < 0.0 ? -1.0 : instructions / (static_cast<double>(kRate) * kCountedSeconds);
+// Frames in whole blocks of the counted seconds.
+double countedFrames(int block) {
+    const int frames = kRate * kCountedSeconds;
+    return static_cast<double>(frames - frames % block);
 }
+
+double instructionsPerFrame(int settingIndex, Counted counted, int block = kBlock) {
+    const double instructions =
+        instructionsUnderCallgrind("countedBlocks", {"--counted-run", std::to_string(settingIndex),
+                                                     kCountedNames[static_cast<int>(counted)], std::to_string(block)});
+    return instructions < 0.0 ? -1.0 : instructions / countedFrames(block);
+}
+
+// Small blocks, as players monitoring live run their hosts: the noise again in them.
+constexpr int kSmallBlocks[] = {16, 32, 64};
 
 int printInstructions() {
     std::printf("instructions per stereo frame, counted by callgrind over %d s of stereo audio at %d Hz in "
-                "%d-frame blocks: noise, the silence after it, and silence after %d s more of it\n",
-                kCountedSeconds, kRate, kBlock, kSettlingSeconds);
-    std::printf("%-60s %10s %10s %10s\n", "setting", "noise", "tail", "silence");
+                "%d-frame blocks: noise, the silence after it, and silence after %d s more of it; then the noise "
+                "in smaller blocks and each one's ratio to the %d-frame figure\n",
+                kCountedSeconds, kRate, kBlock, kSettlingSeconds, kBlock);
+    std::printf("%-60s %10s %10s %10s %14s %14s %14s\n", "setting", "noise", "tail", "silence", "noise @16",
+                "noise @32", "noise @64");
     for (int s = 0; s < static_cast<int>(std::size(kSettings)); ++s) {
         const Figures f{instructionsPerFrame(s, Counted::Noise), instructionsPerFrame(s, Counted::Tail),
                         instructionsPerFrame(s, Counted::Silence)};
-        if (f.noise < 0.0 || f.tail < 0.0 || f.silence < 0.0) {
+        double small[std::size(kSmallBlocks)];
+        bool failed = f.noise < 0.0 || f.tail < 0.0 || f.silence < 0.0;
+        for (std::size_t b = 0; b < std::size(kSmallBlocks); ++b) {
+            small[b] = instructionsPerFrame(s, Counted::Noise, kSmallBlocks[b]);
+            failed = failed || small[b] < 0.0;
+        }
+        if (failed) {
             std::fprintf(stderr, "callgrind run failed: is valgrind installed (Linux only)?\n");
             return 1;
         }
-        std::printf("%-60s %10.1f %10.1f %10.1f\n", kSettings[s].name, f.noise, f.tail, f.silence);
+        std::printf("%-60s %10.1f %10.1f %10.1f", kSettings[s].name, f.noise, f.tail, f.silence);
+        for (double figure : small) std::printf(" %6.1f (%.2fx)", figure, figure / f.noise);
+        std::printf("\n");
     }
+    constexpr int kAutomatedBlock = 32;
+    const double plain = instructionsPerFrame(0, Counted::Noise, kAutomatedBlock);
+    const double automated = instructionsPerFrame(0, Counted::Automated, kAutomatedBlock);
+    std::printf("Init program, noise in %d-frame blocks with a cutoff, a mix and the feedback changed before each: "
+                "%.1f per frame, %.2fx the unautomated %.1f; %.0f instructions per change\n",
+                kAutomatedBlock, automated, automated / plain, plain,
+                (automated - plain) * kAutomatedBlock / static_cast<double>(std::size(kAutomated)));
     return 0;
 }
 
 int printTimes() {
     const Signals signals(kSeconds, kSeconds);
     std::printf("%d s of stereo audio at %d Hz in %d-frame blocks, then %d s of silence (the tail) of which the "
-                "last %d s also on their own; median of %d runs\n",
-                kSeconds, kRate, kBlock, kSeconds, kSilenceSeconds, kRuns);
-    std::printf("%-60s %14s %10s %14s %16s\n", "setting", "noise ns/frame", "x realtime", "tail ns/frame",
-                "silence ns/frame");
+                "last %d s also on their own; the noise again in %d-frame blocks; median of %d runs\n",
+                kSeconds, kRate, kBlock, kSeconds, kSilenceSeconds, kSmallTimedBlock, kRuns);
+    std::printf("%-60s %14s %10s %14s %16s %18s\n", "setting", "noise ns/frame", "x realtime", "tail ns/frame",
+                "silence ns/frame", "noise @32 ns/frame");
     for (const Setting& setting : kSettings) {
         const Figures f = measureTime(setting, signals);
         const double frameNs = 1e9 / kRate;
-        std::printf("%-60s %14.2f %10.0f %14.2f %16.2f\n", setting.name, f.noise, frameNs / f.noise, f.tail,
-                    f.silence);
+        std::printf("%-60s %14.2f %10.0f %14.2f %16.2f %10.2f (%.2fx)\n", setting.name, f.noise, frameNs / f.noise,
+                    f.tail, f.silence, f.noiseSmall, f.noiseSmall / f.noise);
     }
     return 0;
 }
@@ -197,15 +281,16 @@ int printTimes() {
 
 int main(int argc, char** argv) {
     const int settingCount = static_cast<int>(std::size(kSettings));
-    if (argc == 4 && std::strcmp(argv[1], "--counted-run") == 0) {
+    if (argc == 5 && std::strcmp(argv[1], "--counted-run") == 0) {
         const int setting = std::atoi(argv[2]);
+        const int block = std::atoi(argv[4]);
         for (int c = 0; c < static_cast<int>(std::size(kCountedNames)); ++c)
-            if (setting >= 0 && setting < settingCount && std::strcmp(argv[3], kCountedNames[c]) == 0)
-                return countedRun(setting, static_cast<Counted>(c));
+            if (setting >= 0 && setting < settingCount && block > 0 && std::strcmp(argv[3], kCountedNames[c]) == 0)
+                return countedRun(setting, static_cast<Counted>(c), block);
     }
     if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0) return printInstructions();
     if (argc != 1) {
-        std::fprintf(stderr, "usage: engine_bench [--instructions | --counted-run 0..%d noise|tail|silence]\n",
+        std::fprintf(stderr, "usage: engine_bench [--instructions | --counted-run 0..%d noise|tail|silence BLOCK]\n",
                      settingCount - 1);
         return 2;
     }

@@ -1,15 +1,17 @@
 // The signal path of the delay, free of any plug-in interface: per channel an origin path
 // (filter unit straight to the output) and a delay path (filter unit into a ten-second
-// feedback delay line), built for one sample rate. The VST 2 effect builds it at 44100 Hz,
-// the LV2 edition at the host's rate.
+// feedback delay line), built for one sample rate, the host's (the VST 2 effect rebuilds it when that changes).
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 
+#include "engine/delay_motion.h"
+#include "engine/filter_lanes.h"
 #include "engine/filter_unit.h"
 #include "core/parameters.h"
 #include "engine/shared_value.h"
@@ -53,9 +55,15 @@ public:
     // Any thread: the units are reset before the next block, by the thread that processes.
     void requestUnitsReset() { unitsResetPending.store(true, std::memory_order_release); }
 
-    const FilterUnit& unit(int number) const { return *units[static_cast<std::size_t>(number - 1)]; }
+    // The unit with the states and LFO phases the last block left them in (they live in the
+    // engine's lanes while it runs): not while a block is running.
+    const FilterUnit& unit(int number) const;
     // The delay length in samples: the Rate's, or the synced note's at the current tempo.
     float getDelayLength() const;
+    // The length in samples of a Sync stop (1 and up) at a tempo, held to the line that an
+    // engine at this rate keeps: what getDelayLength gives while that stop is on. For a door
+    // that shows the synced length where no engine runs (an inactive plug-in).
+    static float syncedDelayLength(std::int32_t stop, double beatsPerMinute, float sampleRate);
     std::int32_t getSyncStop() const { return syncStop; }
     double getTempo() const { return tempo; }
     float getSampleRate() const { return sampleRate; }
@@ -79,18 +87,46 @@ private:
     void processBlock(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
     template <bool Accumulate>
     void processCleaned(const float* const* inputs, float* const* outputs, std::int32_t sampleFrames);
+    // What the lines' loop writes: each line its own feedback and wet signal, each the
+    // other's feedback, the sum bounced from side to side; frozen, nothing or the other line.
+    enum class Routing { Normal, Cross, PingPong, Frozen, FrozenCrossed };
     template <bool Accumulate>
     void runBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                   std::int32_t sampleFrames);
+    // Where the delay reads: the loop layout's write position, a ring's tap at rest, its
+    // fading taps, or its tape head.
+    enum class Tap { Loop, Ring, Fade, Tape };
+    template <bool Accumulate, Routing Lines, Tap Reading>
+    void runSteady(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                   std::int32_t sampleFrames, float length);
+    template <bool Accumulate, bool MayModulate, Tap Reading, bool Ramped>
+    void runMoving(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                   std::int32_t sampleFrames, float length);
+    template <bool Accumulate>
+    void runDelayPath(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                      std::int32_t sampleFrames, float length);
+    template <bool Accumulate, bool MayModulate>
+    void runMovingTap(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                      std::int32_t sampleFrames, float length);
+    template <bool Accumulate, Tap Reading>
+    void runSteadyRouted(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                         std::int32_t sampleFrames, float length);
+    void takeDelayPathSettings();
+    void changeMotion(std::int32_t to);
+    void loopToRing(std::int32_t cycle);
+    void ringToLoop(std::int32_t cycle);
+    bool delayPathMoving() const;
+    std::int32_t steadyTap() const;
+    float lineCycle() const;
+    void advanceMotion(std::int32_t sampleFrames);
     template <bool Accumulate>
     void runSilent(float* const* outputs, std::int32_t sampleFrames, float length);
     std::array<FilterUnit::Runner, 4> runners();
-    void storeRunners(const std::array<FilterUnit::Runner, 4>& running);
-    void guardStates(std::int32_t start, std::int32_t sampleFrames, float length,
-                     const std::array<FilterUnit::Runner, 4>& running);
-    bool settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames,
-                             const std::array<FilterUnit::Runner, 4>& running) const;
-    bool filtersAtRest() const;
+    std::array<FilterUnit*, 4> unitPointers() const;
+    void settingsChanged(unsigned settings) { changedSettings.fetch_or(settings, std::memory_order_release); }
+    void takeSettings();
+    void guardStates(std::int32_t start, std::int32_t sampleFrames, float length);
+    bool settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames) const;
     bool readsOnlyZeros(float length) const;
     void countQuiet(bool zeros, std::int32_t start, std::int32_t sampleFrames, float length);
 
@@ -98,14 +134,63 @@ private:
     std::unique_ptr<float[]> delayRight;
     std::int32_t writePosition = 0;
     std::int32_t settleClock = 0;  // frames since the last settle point, below kSettleFrames
+    // Both are not negative: in unsigned arithmetic the sum cannot overflow, and the remainder
+    // is a mask.
+    void advanceSettleClock(std::int32_t frames) {
+        settleClock = static_cast<std::int32_t>((static_cast<std::uint32_t>(settleClock) + static_cast<std::uint32_t>(frames)) %
+                                                kSettleFrames);
+    }
     std::int32_t bufferLength = 0;
     float sampleRate;
     SharedValue<float> rateLength{0.0f};      // from the Rate parameter
     SharedValue<std::int32_t> syncStop{0};    // 0: the Rate's length is used
     SharedValue<double> tempo{120.0};
     SharedValue<float> feedback{0.0f};
-    // 1 and 2: origin left and right; 3 and 4: delay left and right.
+    SharedValue<std::int32_t> stereoStop{0};  // Normal, Cross, Ping-Pong
+    SharedValue<std::int32_t> motionStop{0};  // Jump, Fade, Tape
+    SharedValue<std::int32_t> freezeStop{0};  // Off, On
+    SharedValue<float> duckAmount{0.0f};
+    // The delay path as the audio thread runs it. In Jump the write position wraps at the
+    // delay length and the loop is the delay; in Fade and Tape the lines are rings over their
+    // whole length, read by taps behind the write position.
+    std::int32_t motion = 0;
+    bool ring = false;
+    std::int32_t stereo = 0;
+    bool motionRestarts = true;  // after a clear the next block starts at its settings
+    // Set on any thread after a value that the delay path takes changed (a length, the
+    // feedback, the last four parameters, the tempo); the audio thread takes them then.
+    std::atomic<bool> delayPathChanged{true};
+    // The plain delay: the loop layout, each line feeding itself, nothing frozen or ducked.
+    bool plainDelay = true;
+    void delayPathSettingChanged() { delayPathChanged.store(true, std::memory_order_release); }
+    float duckApplied = 0.0f;
+    Ducker ducker;
+    FadeTaps fadeTaps;
+    TapeHead tapeHead;
+    LinearRamp feedbackRamp;
+    LinearRamp freezeRamp;  // 0: open, 1: frozen
+    LaneRamp laneRamp;
+    // 1 and 2: origin left and right; 3 and 4: delay left and right. Their settings are
+    // written on any thread; the audio thread runs them in the lanes.
     std::array<std::unique_ptr<FilterUnit>, 4> units;
+    // The four units' filters and LFOs side by side, states and phases kept here from block to
+    // block; the settings are taken from the units only when they change. They hold vector
+    // registers, so their storage is allocated at their alignment: the heap of 32-bit Windows
+    // aligns an engine, or an object that holds one, to 8 bytes only.
+    struct AlignedDelete {
+        void operator()(FilterLanes* held) const {
+            held->~FilterLanes();
+            ::operator delete(held, std::align_val_t{alignof(FilterLanes)});
+        }
+    };
+    std::unique_ptr<FilterLanes, AlignedDelete> lanesStorage{
+        new (::operator new(sizeof(FilterLanes), std::align_val_t{alignof(FilterLanes)})) FilterLanes()};
+    FilterLanes& lanes = *lanesStorage;
+    // The FilterLanes settings changed since the audio thread last took them; kUnitStates asks
+    // for the units' states and phases too (after a clear or a reset of the units).
+    static constexpr unsigned kUnitStates = 64;
+    static constexpr unsigned kEverything = 127;
+    std::atomic<unsigned> changedSettings{kEverything};
     // A transport stop seen on the host's window thread: the audio thread resets the units
     // before its next block, since it alone writes their states.
     std::atomic<bool> unitsResetPending{false};

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstdint>
 
 #include "engine/filter_unit.h"
 #include "engine/float_lanes.h"
@@ -50,10 +52,18 @@ public:
     }
     // A step of phases that stay below the threshold.
     void addIncrement() { phase = phase + increment; }
+    void keepPhase(const LfoLanes& ran) { phase = ran.phase; }
 
     void storePhases(const std::array<Lfo::Cursor*, 4>& cursors) const;
+    // Each lane's table, rate and depth taken anew from its oscillator, the phase kept where
+    // it stands unless the oscillator was asked to restart; answers which lanes run.
+    std::array<bool, 4> reload(const std::array<Lfo*, 4>& lfos);
+    void parkPhases(const std::array<Lfo*, 4>& lfos) const;
 
 private:
+    // Each lane's table, rate and depth from its cursor; a lane that does not run adds 0.0.
+    void take(const std::array<const Lfo::Cursor*, 4>& cursors, const std::array<bool, 4>& running);
+
     // Indices below 65536 are small lanes, one instruction each.
     static_assert(kWaveTableLength <= 65536);
 
@@ -71,9 +81,64 @@ private:
 
 class FilterLanes {
 public:
+    FilterLanes() = default;
     // Lane n runs units[n]'s filter, LFOs and output gain.
     explicit FilterLanes(const std::array<FilterUnit::Runner, 4>& units);
     void store(std::array<FilterUnit::Runner, 4>& units) const;
+
+    // The settings that reload takes anew from the units; the states and phases stay.
+    enum Setting : unsigned { Gains = 1, Modes = 2, Cutoffs = 4, Dampings = 8, FilterLfos = 16, VolumeLfos = 32 };
+    void reload(const std::array<FilterUnit*, 4>& units, unsigned settings);
+    // The states and LFO phases into the units, for whoever looks at them between blocks.
+    void park(const std::array<FilterUnit*, 4>& units) const;
+
+    // As FilterUnit::silenceRunaway in every lane: the four states of a lane of which one is
+    // not finite or lies beyond FilterUnit::kRunawayLevel become +0.0.
+    void silenceRunaways() {
+        // The float above the level: below it is at most the level.
+        constexpr float kAbove = std::bit_cast<float>(std::bit_cast<std::uint32_t>(FilterUnit::kRunawayLevel) + 1);
+        const Float4 limit = Float4::all(kAbove);
+        const Mask4 inRange = magnitudeBelow(low, limit) & magnitudeBelow(high, limit) & magnitudeBelow(band, limit) &
+                              magnitudeBelow(notch, limit);
+        low = inRange & low;
+        high = inRange & high;
+        band = inRange & band;
+        notch = inRange & notch;
+    }
+    // As FilterUnit::forgetZeroSigns: a high or notch of -0.0 becomes +0.0.
+    void forgetZeroSigns() {
+        const Float4 zero = Float4::all(0.0f);
+        high = select(isZero(high), zero, high);
+        notch = select(isZero(notch), zero, notch);
+    }
+    // Whether all sixteen states are +0.0.
+    bool atRest() const { return allBitsZero((low | high) | (band | notch)); }
+    // Whether the output gains of lanes 2 and 3, the delay path, are +0.0.
+    bool delayGainsZero() const { return delayMuted; }
+
+    // What a copy that ran some samples changed: the states and the LFO phases.
+    void keepRunning(const FilterLanes& ran) {
+        low = ran.low;
+        high = ran.high;
+        band = ran.band;
+        notch = ran.notch;
+        filterLfo.keepPhase(ran.filterLfo);
+        volumeLfo.keepPhase(ran.volumeLfo);
+    }
+
+    // The output gains and cutoffs, which a moving delay ramps from sample to sample.
+    struct Glide {
+        Float4 gains, cutoffs;
+    };
+    Glide glide() const { return {gainOut, f}; }
+    void setGlide(const Glide& at) {
+        gainOut = at.gains;
+        f = at.cutoffs;
+    }
+    void addGlide(const Glide& step) {
+        gainOut = gainOut + step.gains;
+        f = f + step.cutoffs;
+    }
 
     // Whether any lane's LFO runs. When none does, step<false> gives the same results
     // without the LFO work.
@@ -109,9 +174,11 @@ public:
         notch = select(settled, zero, notch);
     }
 
-    // One sample in each lane.
+    // One sample in each lane. Always inlined: called from a sample loop, it keeps the lanes'
+    // states in registers only there (gcc otherwise leaves the modulated one out of line in
+    // some loops, which then store and reload every state each sample).
     template <bool MayModulate>
-    Float4 step(Float4 in) {
+    [[gnu::always_inline]] Float4 step(Float4 in) {
         Float4 fc = f;
         if constexpr (MayModulate) {
             const Float4 m = filterLfo.tick();
@@ -132,12 +199,37 @@ public:
     }
 
 private:
-    Float4 low, high, band, notch;
-    Float4 f, q, gainIn, gainOut;
+    Float4 low{}, high{}, band{}, notch{};
+    Float4 f{}, q{}, gainIn{}, gainOut{};
     // Set in the lanes whose mode selects that state.
-    Mask4 isLow, isHigh, isBand, isNotch;
+    Mask4 isLow{}, isHigh{}, isBand{}, isNotch{};
     // Set in the lanes whose filter or volume LFO runs.
-    Mask4 filterModulated, volumeModulated;
+    Mask4 filterModulated{}, volumeModulated{};
     LfoLanes filterLfo, volumeLfo;
     bool anyModulated = false;
+    bool delayMuted = false;
+};
+
+// The lanes' output gains and cutoffs moving in equal steps to new ones, one step per
+// sample; at the end they are the new ones exactly.
+class LaneRamp {
+public:
+    bool moving() const { return left > 0; }
+    void start(const FilterLanes::Glide& from, const FilterLanes::Glide& to, std::int32_t samples);
+    void next(FilterLanes& lanes) {
+        if (left == 0) return;
+        if (--left == 0)
+            lanes.setGlide(goal);
+        else
+            lanes.addGlide(step);
+    }
+    void finish(FilterLanes& lanes) {
+        if (left == 0) return;
+        lanes.setGlide(goal);
+        left = 0;
+    }
+
+private:
+    FilterLanes::Glide step{}, goal{};
+    std::int32_t left = 0;
 };

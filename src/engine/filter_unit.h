@@ -80,6 +80,14 @@ public:
                 volumeLfo.cursor()};
     }
 
+    // The states a run elsewhere (the engine's lanes) has left, kept here for whoever looks.
+    void park(float lowState, float highState, float bandState, float notchState) {
+        state[ModeLow] = lowState;
+        state[ModeHigh] = highState;
+        state[ModeBand] = bandState;
+        state[ModeNotch] = notchState;
+    }
+
     void store(const Runner& running) {
         state[ModeLow] = running.low;
         state[ModeHigh] = running.high;

@@ -58,6 +58,8 @@ struct Float4 {
     Float4 highTwice() const { return {_mm_movehl_ps(v, v)}; }
     float first() const { return _mm_cvtss_f32(v); }
     float second() const { return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1)); }
+    // Lanes 0 and 1 exchanged (left for right), 2 and 3 likewise.
+    Float4 swappedPairs() const { return {_mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1))}; }
 
     // Rounded toward zero, for values in the int32 range (both instruction sets differ only
     // outside it); and back, exactly for values below 2^24.
@@ -85,6 +87,7 @@ struct Float4 {
     Float4 highTwice() const { return {vcombine_f32(vget_high_f32(v), vget_high_f32(v))}; }
     float first() const { return vgetq_lane_f32(v, 0); }
     float second() const { return vgetq_lane_f32(v, 1); }
+    Float4 swappedPairs() const { return {vrev64q_f32(v)}; }
 
     Int4 truncated() const { return {vcvtq_s32_f32(v)}; }
     static Float4 from(Int4 i) { return {vcvtq_f32_s32(i.v)}; }
@@ -142,6 +145,24 @@ inline Mask4 magnitudeBelow(Float4 a, Float4 limit) {
     return {_mm_cmplt_ps(magnitude, limit.v)};
 #else
     return {vcaltq_f32(a.v, limit.v)};
+#endif
+}
+
+// Lanes equal to zero, of either sign; false for NaN.
+inline Mask4 isZero(Float4 a) {
+#if defined(__SSE2__)
+    return {_mm_cmpeq_ps(a.v, _mm_setzero_ps())};
+#else
+    return {vceqzq_f32(a.v)};
+#endif
+}
+
+// Whether every bit of every lane is zero: all four are +0.0.
+inline bool allBitsZero(Float4 a) {
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_castps_si128(a.v), _mm_setzero_si128())) == 0xFFFF;
+#else
+    return vmaxvq_u32(vreinterpretq_u32_f32(a.v)) == 0;
 #endif
 }
 

@@ -48,11 +48,17 @@ public:
     // Takes a pending restart first: its release store makes the rate or shape that asked
     // for it visible here.
     Cursor cursor() {
-        if (restartPending.load(std::memory_order_relaxed) && restartPending.exchange(false, std::memory_order_acquire))
-            phase = 0.0f;
+        takeRestart();
         return {table, indexMask, phase, phaseIncrement, depth};
     }
     void store(const Cursor& running) { phase = running.phase; }
+    // A pending restart, taken: the phase is 0 again. Answers whether there was one.
+    bool takeRestart() {
+        if (!restartPending.load(std::memory_order_relaxed) || !restartPending.exchange(false, std::memory_order_acquire))
+            return false;
+        phase = 0.0f;
+        return true;
+    }
 
     // One step: the table value at the current phase times the depth; depth 0.0 returns
     // 0.0 and leaves the phase where it is.

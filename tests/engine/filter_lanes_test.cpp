@@ -250,7 +250,8 @@ TEST(FilterLanes, TheEngineIsItsUnitsAndDelayLinesBitForBit) {
     std::vector<float> inL(4096), inR(4096), out[2], want[2];
     for (int block = 0; block < 300; ++block) {
         for (int changes = static_cast<int>(draw.random() % 4); changes > 0; --changes) {
-            const auto index = static_cast<std::int32_t>(draw.random() % kNumDefinedParams);
+            // The parameters of the plain engine: stereo modes, motion, freeze and ducking are not its.
+            const auto index = static_cast<std::int32_t>(draw.random() % DelayStereo);
             // Echoes within a tenth of a second, so that they come round within the test.
             engine.applyParameter(index, index == DelayTime ? draw.between(0.0f, 0.01f) : draw.between(0.0f, 1.0f));
         }

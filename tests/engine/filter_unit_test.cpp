@@ -31,6 +31,22 @@ TEST_F(FilterUnitTest, CoefficientIsTheLinearApproximation) {
     }
 }
 
+// The recursion is stable only up to about 1.14, the coefficient of a full cutoff at 44.1 kHz:
+// at lower rates a higher one is held there (a full cutoff at 32 kHz would be 1.5708).
+TEST(FilterUnit, CoefficientNeverExceedsAFullCutoffsAt44100Hz) {
+    struct RateCase {
+        float rate, v, f;
+    };
+    for (const RateCase& c : {RateCase{48000.0f, 1.0f, 1.0471975803375244f}, RateCase{32000.0f, 0.5f, 0.7853981852531433f},
+                              RateCase{8000.0f, 0.1f, 0.6283185482025146f}, RateCase{22050.0f, 0.5f, 1.139806866645813f},
+                              RateCase{22050.0f, 0.5000001f, 1.139806866645813f},
+                              RateCase{32000.0f, 1.0f, 1.139806866645813f}, RateCase{8000.0f, 1.0f, 1.139806866645813f}}) {
+        FilterUnit unit(c.rate);
+        unit.setCutoff(c.v);
+        EXPECT_EQ(unit.getFrequency(), c.f) << c.v << " at " << c.rate << " Hz";
+    }
+}
+
 TEST_F(FilterUnitTest, LowPassImpulseResponseSampleBySample) {
     // Worked through the recursion by hand in float: low += f band; high = in - low - q band;
     // band += f high; with f = 1.1398069, q = 1.

@@ -19,15 +19,15 @@ using plughost::PresetProgram;
 constexpr std::int32_t kPluginVersion = 1;  // the effect record's version field
 constexpr const char* kBankName = "Vellumine Factory.fxb";
 
-PresetProgram program(const char* name, const float (&values)[kNumDefinedParams]) {
+PresetProgram program(const char* name, const std::array<float, kNumDefinedParams>& values) {
     PresetProgram p{name, std::vector<float>(kDeclaredParams, 0.0f), 0};
     std::copy(std::begin(values), std::end(values), p.values.begin());
     return p;
 }
 
 PresetProgram initProgram() {
-    float values[kNumDefinedParams];
-    for (std::int32_t i = 0; i < kNumDefinedParams; ++i) values[i] = kParameters[i].initial;
+    std::array<float, kNumDefinedParams> values;
+    for (std::int32_t i = 0; i < kNumDefinedParams; ++i) values[static_cast<std::size_t>(i)] = kParameters[i].initial;
     return program("Init", values);
 }
 
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     PresetFile bank = emptyFile(true);
     for (const FactoryPreset& preset : factoryPresets()) {
         PresetFile single = emptyFile(false);
-        single.programs.push_back(program(preset.name, preset.values));
+        single.programs.push_back(program(preset.name, preset.values()));
         if (!write(directory / (std::string(preset.name) + ".fxp"), single)) return 1;
         bank.programs.push_back(single.programs.front());
     }
