@@ -1,0 +1,21 @@
+// plughost's commands on a VST 3 bundle: info and render, as they run on a VST 2 or CLAP
+// module. Settings and automation values are normalized, as VST 3 parameters are.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "plughost/audio_file.h"
+#include "plughost/render.h"
+#include "plughost/vst3_host.h"
+
+namespace plughost::vst3 {
+
+bool printVst3Info(const Vst3Module& module, std::ostream& out, std::string& error);
+
+// The first audio effect class at the input's rate; presets and the accumulating entry are
+// VST 2 matters and refused.
+bool renderVst3(const Vst3Module& module, const StereoAudio& input, const RenderOptions& options, StereoAudio& output,
+                std::string& error);
+
+}  // namespace plughost::vst3
