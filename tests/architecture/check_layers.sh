@@ -17,9 +17,10 @@ declare -A allowed=(
   [lv2]="lv2 editor gui platform core engine presets"
   [vst2]="vst2 editor gui platform core engine"
   [clap]="clap editor gui platform core engine"
+  [vst3]="vst3 editor gui platform core engine presets"
 )
 # system headers that belong to one door only
-declare -A door_headers=([lv2]="lv2/" [clap]="clap/")
+declare -A door_headers=([lv2]="lv2/" [clap]="clap/" [vst3]="travesty/")
 
 failures=0
 for folder in "$src"/*/; do

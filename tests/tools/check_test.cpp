@@ -92,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"program_name_to_first", "state round trip of every program",
                   "program 0: name \"Checked 1\" came back as \"Checked 4\""},
         FaultCase{"automation_during_processing", "automation from a second thread while processing", "crashed: signal"},
-        FaultCase{"rate_out_of_domain", "sample rates from 8 to 384 kHz", "at 384000 Hz, block 0"}),
+        FaultCase{"rate_out_of_domain", "sample rates from 8 to 384 kHz", "at 384000 Hz, block 0"},
+        FaultCase{"loud_at_low_rates", "sample rates from 8 to 384 kHz",
+                  "at 8000 Hz the built-in phrase peaks at +24.0 dBFS, more than 12 dB above -0.5 dBFS"}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.kind); });
 
 }  // namespace

@@ -25,7 +25,7 @@ namespace {
 enum class Fault {
     None, NoVersion, RescanFromAudio, InPlaceBroken, Overrun, SubnormalOutput, HighRateRefused, ResetKept,
     TextInPercent, DefaultMismatch, UnclampedEvents, EventsAtBlockStart, FlushIgnored, GestureUnended,
-    StateCounter, StateLax, StateDropsEcho, GuiTimerKept, InstanceLimit
+    StateCounter, StateLax, StateDropsEcho, GuiTimerKept, InstanceLimit, LoudAtLowRates
 };
 
 // The file name's part after "faulty_clap_" names the fault, as tests/tools/CMakeLists.txt copies it.
@@ -38,7 +38,8 @@ constexpr std::pair<const char*, Fault> kFaultNames[] = {
     {"events_at_block_start", Fault::EventsAtBlockStart}, {"flush_ignored", Fault::FlushIgnored},
     {"gesture_unended", Fault::GestureUnended}, {"state_counter", Fault::StateCounter},
     {"state_lax", Fault::StateLax}, {"state_drops_echo", Fault::StateDropsEcho},
-    {"gui_timer_kept", Fault::GuiTimerKept}, {"instance_limit", Fault::InstanceLimit}};
+    {"gui_timer_kept", Fault::GuiTimerKept}, {"instance_limit", Fault::InstanceLimit},
+    {"loud_at_low_rates", Fault::LoudAtLowRates}};
 
 Fault fault = Fault::None;
 
@@ -54,6 +55,7 @@ struct Plugin {
     double values[kParams] = {fault == Fault::DefaultMismatch ? 0.5 : kDefault[0], kDefault[1], kDefault[2]};
     float memory[2] = {};
     bool active = false;
+    float rateGain = 1.0f;
     clap_id timer = CLAP_INVALID_ID;
     unsigned saves = 0;
 };
@@ -72,7 +74,7 @@ void apply(Plugin& plugin, const clap_event_header_t* header) {
 }
 
 void run(Plugin& plugin, const clap_process_t* process, std::uint32_t from, std::uint32_t to) {
-    const float gain = static_cast<float>(plugin.values[0]), echo = static_cast<float>(plugin.values[2]) * 0.5f;
+    const float gain = static_cast<float>(plugin.values[0]) * plugin.rateGain, echo = static_cast<float>(plugin.values[2]) * 0.5f;
     for (int c = 0; c < 2; ++c) {
         const float* in = process->audio_inputs[0].data32[c];
         float* out = process->audio_outputs[0].data32[c];
@@ -245,6 +247,8 @@ void destroy(const clap_plugin_t* p) {
 bool activate(const clap_plugin_t* p, double rate, std::uint32_t, std::uint32_t) {
     if (fault == Fault::HighRateRefused && rate > 192000.0) return false;
     self(p).active = true;
+    // A filter that turns unstable below 44.1 kHz and is held at a ceiling: 24 dB louder.
+    if (fault == Fault::LoudAtLowRates) self(p).rateGain = rate < 44100.0 ? 16.0f : 1.0f;
     return true;
 }
 void deactivate(const clap_plugin_t* p) { self(p).active = false; }

@@ -36,6 +36,7 @@
 #define FAULT_RATE_OUT_OF_DOMAIN 19
 #define FAULT_PROGRAM_NAME_TO_FIRST 20
 #define FAULT_EDITOR_RACE 21
+#define FAULT_LOUD_AT_LOW_RATES 22
 
 #ifndef FAULT
 #define FAULT FAULT_NONE
@@ -81,6 +82,10 @@ void setSampleRate([[maybe_unused]] Plugin& p, [[maybe_unused]] float rate) {
 #if FAULT == FAULT_RATE_OUT_OF_DOMAIN
     // A coefficient whose formula only holds up to 200 kHz.
     p.rateFactor = std::sqrt(1.0f - rate / 200000.0f);
+#endif
+#if FAULT == FAULT_LOUD_AT_LOW_RATES
+    // A filter that turns unstable below 44.1 kHz and is held at a ceiling: 24 dB louder.
+    p.rateFactor = rate < 44100.0f ? 16.0f : 1.0f;
 #endif
 }
 

@@ -42,7 +42,7 @@ TEST(PluginPresets, FactoryBankGivesEveryProgramsValuesAndNamesBackThroughTheDis
         const bool factory = static_cast<std::size_t>(p) < presets.size();
         EXPECT_EQ(indexedName(plugin, p), factory ? presets[static_cast<std::size_t>(p)].name : "Init") << p;
         for (VstInt32 i = 0; i < kNumDefinedParams; ++i) {
-            const float expected = factory ? presets[static_cast<std::size_t>(p)].values[i] : kParameters[i].initial;
+            const float expected = factory ? presets[static_cast<std::size_t>(p)].values()[static_cast<std::size_t>(i)] : kParameters[i].initial;
             EXPECT_EQ(plugin.getParameter(i), expected) << "program " << p << " parameter " << i;
         }
     }

@@ -9,9 +9,11 @@
 #   (after the defaults below, for our plug-in). KEEP=1 keeps the work folder (session, WAV,
 #   Ardour's logs) and prints where it is.
 #   A PLUGIN ending in .lv2 is an LV2 bundle (ours: build/vellumine.lv2): Ardour loads it by URI
-#   from LV2_PATH and values are in the ports' own units. The session runs at RATE Hz (44100 for
-#   a VST 2 module, 48000 for an LV2 bundle, unless given), so that the echoes show that both
-#   editions run at the session's rate.
+#   from LV2_PATH, indices are port indices (Stereo is 29) and values are in the ports' own
+#   units. The session runs at RATE Hz (44100 for a VST 2 module, 48000 for an LV2 bundle,
+#   unless given), so that the echoes show that both editions run at the session's rate.
+#   A PLUGIN ending in .vst3 is a VST 3 bundle (ours: build/vellumine.vst3): Ardour scans it from
+#   VST3_PATH and loads it by name; values are plain values (ours: the LV2 ports' units).
 #   TEMPO=BPM sets the session's tempo (Ardour's default is 120).
 #   PRESET=NAME loads the plug-in's preset of that name as Ardour's preset menu does, instead of
 #   our default settings (INDEX=VALUE pairs still apply after it).
@@ -24,6 +26,7 @@ plugin=$(realpath "$plugin")
 kind=LXVST
 rate=${RATE:-44100}
 if [[ "$plugin" == *.lv2 ]]; then kind=LV2; rate=${RATE:-48000}; fi
+if [[ "$plugin" == *.vst3 ]]; then kind=VST3; fi
 
 # Two seconds of export: the impulse at 0.1 s, then room for five echoes of our default setting.
 seconds=2
@@ -43,7 +46,9 @@ if [ "${KEEP:-0}" = 1 ]; then echo "ardour-render: work folder $work"; else trap
 export HOME=$work/home LXVST_PATH=$work/vst LADSPA_PATH=$work/none LV2_PATH=$work/none VST3_PATH=$work/none
 # LV2: the bundle and the installed specifications (Ardour needs lv2core's classes).
 [ "$kind" = LV2 ] && LV2_PATH=$work/lv2:/usr/lib/lv2
-mkdir -p "$HOME/.config/ardour7/scripts" "$HOME/.config/ardour7/export" "$LXVST_PATH" "$work/none" "$work/out" "$work/lv2"
+[ "$kind" = VST3 ] && VST3_PATH=$work/vst3
+mkdir -p "$HOME/.config/ardour7/scripts" "$HOME/.config/ardour7/export" "$LXVST_PATH" "$work/none" "$work/out" "$work/lv2" \
+  "$work/vst3"
 cp "$here/ardour/impulse.lua" "$HOME/.config/ardour7/scripts/"
 # The default export is 16-bit dithered; this preset writes 32-bit float WAV.
 cp "$here/ardour/float-wav.format" "$here/ardour/float-wav.preset" "$HOME/.config/ardour7/export/"
@@ -55,6 +60,22 @@ if [ "$kind" = LV2 ]; then
   # For ours: origin path at unity (100 %), delay path at unity, 375 ms, feedback 50 %.
   settings="$*"
   [ "$id" = urn:quorvane:vellumine ] && [ -z "${PRESET:-}" ] && settings="0=100 10=100 11=375 12=50${settings:+ $settings}"
+elif [ "$kind" = VST3 ]; then
+  cp -r "$plugin" "$work/vst3/"
+  bundle=$work/vst3/$(basename "$plugin")
+  find "$bundle" -name '*.so' -exec touch -d '-1 minute' {} +
+  LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst3-scanner -f "$bundle" >"$work/scan.log" 2>&1 || true
+  if ! grep -q "Found Plugin" "$work/scan.log"; then
+    echo "ardour-render: Ardour's VST 3 scanner did not accept $plugin:" >&2
+    cat "$work/scan.log" >&2
+    exit 1
+  fi
+  sed -n 's/^\[Info\]: \(Found Plugin.*\)/scan: \1/p' "$work/scan.log"
+  id=$(grep -o ' name="[^"]*"' "$HOME"/.cache/ardour7/vst/*.v3i | head -n 1 | sed 's/ name="\(.*\)"/\1/')
+  echo "VST 3 bundle: $(basename "$plugin"), class $id, session at $rate Hz"
+  # For ours, in plain values: origin path at unity (100 %), delay path at unity, 375 ms, feedback 50 %.
+  settings="$*"
+  [ "$id" = Vellumine ] && [ -z "${PRESET:-}" ] && settings="0=100 10=100 11=375 12=50${settings:+ $settings}"
 else
   # Ardour ignores a scan result that is not at least a second newer than the module, so the copy
   # is dated a minute into the past before the scan.

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "plughost/check_support.h"
+#include "plughost/rate_level.h"
 
 namespace plughost {
 namespace {
@@ -165,8 +167,36 @@ void checkNonFiniteInput(CheckContext& c) {
     }
 }
 
+namespace {
+
+struct PhraseLevel {
+    float output = 0.0f, input = 0.0f;  // peaks
+};
+
+// The built-in phrase through a fresh instance at `rate`.
+PhraseLevel phraseLevel(CheckContext& c, double rate) {
+    auto plugin = c.open();
+    if (!plugin) return {};
+    plugin->host().setPlaying(true);
+    plugin->host().setSampleRate(rate);
+    plugin->start(rate, kRunBlock);
+    std::vector<std::vector<float>> out(static_cast<std::size_t>(plugin->outputs()), std::vector<float>(kRunBlock));
+    std::vector<float*> inputs(static_cast<std::size_t>(plugin->inputs())), outputs;
+    for (auto& channel : out) outputs.push_back(channel.data());
+    PhraseLevel level;
+    level.input = playPhrase(rate, kRunBlock, [&](const float* input, int frames) {
+        std::fill(inputs.begin(), inputs.end(), const_cast<float*>(input));
+        for (float* channel : outputs) std::fill_n(channel, frames, 0.0f);
+        plugin->process(inputs.data(), outputs.data(), frames, false);
+        for (const float* channel : outputs) level.output = std::max(level.output, peakOf(channel, frames));
+    });
+    return level;
+}
+
+}  // namespace
+
 // A host moving a project between sample rates: mains off, the new rate, mains on, and half a
-// second of noise at each, the transport reporting the rate too.
+// second of noise at each, the transport reporting the rate too. Then the level at each rate.
 void checkSampleRates(CheckContext& c) {
     auto plugin = c.open();
     if (!plugin) return;
@@ -179,6 +209,11 @@ void checkSampleRates(CheckContext& c) {
         plugin->start(rate, kRunBlock);
         const std::string context = "at " + std::to_string(static_cast<int>(rate)) + " Hz";
         if (!runBlocks(*plugin, blocksIn(0.5, rate), random, context, c.findings, [](int) {})) return;
+    }
+    const PhraseLevel reference = phraseLevel(c, kCheckRate);
+    for (double rate : kLevelRates) {
+        const std::string finding = rateLevelFinding(rate, phraseLevel(c, rate).output, reference.output, reference.input);
+        if (!finding.empty()) c.findings.add(finding);
     }
 }
 

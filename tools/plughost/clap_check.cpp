@@ -1,11 +1,14 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <limits>
 #include <thread>
+#include <vector>
 
 #include "plughost/clap_check_support.h"
+#include "plughost/rate_level.h"
 
 namespace plughost::clap {
 
@@ -224,6 +227,30 @@ void checkBlockSizes(ClapCheckContext& c) {
             return;
 }
 
+struct PhraseLevel {
+    float output = 0.0f, input = 0.0f;  // peaks
+};
+
+// The built-in phrase through a fresh instance activated at `rate`.
+PhraseLevel phraseLevel(ClapCheckContext& c, double rate) {
+    auto plugin = c.openRunning(rate);
+    if (!plugin) return {};
+    const AudioThreadScope audio;
+    std::vector<std::vector<float>> out(plugin->outputChannels(), std::vector<float>(kClapMaxBlock));
+    std::vector<const float*> inputs(plugin->inputChannels());
+    std::vector<float*> outputs;
+    for (auto& channel : out) outputs.push_back(channel.data());
+    InputEvents none;
+    OutputEvents sent;
+    PhraseLevel level;
+    level.input = playPhrase(rate, kClapMaxBlock, [&](const float* input, int frames) {
+        std::fill(inputs.begin(), inputs.end(), input);
+        plugin->process(inputs.data(), outputs.data(), static_cast<std::uint32_t>(frames), none, sent);
+        for (const float* channel : outputs) level.output = std::max(level.output, peakOf(channel, frames));
+    });
+    return level;
+}
+
 void checkSampleRates(ClapCheckContext& c) {
     auto plugin = c.open();
     if (!plugin) return;
@@ -240,6 +267,11 @@ void checkSampleRates(ClapCheckContext& c) {
         for (int block = 0; block < 8; ++block)
             processGuarded(*plugin, 2048, random, none, std::to_string(static_cast<int>(rate)) + " Hz", c.findings);
         plugin->stopProcessing();
+    }
+    const PhraseLevel reference = phraseLevel(c, kCheckRate);
+    for (double rate : kLevelRates) {
+        const std::string finding = rateLevelFinding(rate, phraseLevel(c, rate).output, reference.output, reference.input);
+        if (!finding.empty()) c.findings.add(finding);
     }
 }
 

@@ -104,9 +104,10 @@ std::vector<clap_id> ClapHost::timers() const {
 
 const void* ClapHost::extension(const clap_host_t*, const char* id) {
     static const clap_host_params_t params = {
-        [](const clap_host_t* h, clap_param_rescan_flags) {
+        [](const clap_host_t* h, clap_param_rescan_flags flags) {
             of(h).requireMain("host params.rescan");
             ++of(h).rescanCount;
+            of(h).rescannedFlags |= flags;
         },
         [](const clap_host_t* h, clap_id, clap_param_clear_flags) { of(h).requireMain("host params.clear"); },
         [](const clap_host_t* h) { of(h).flushRequested = true; }};
@@ -301,10 +302,11 @@ void ClapPlugin::stopProcessing() {
 }
 
 clap_process_status ClapPlugin::process(const float* const* inputs, float* const* outputs, std::uint32_t frames,
-                                        const InputEvents& in, OutputEvents& out) {
+                                        const InputEvents& in, OutputEvents& out,
+                                        const clap_event_transport_t* transport) {
     clap_audio_buffer_t input{const_cast<float**>(inputs), nullptr, inputChannels(), 0, 0};
     clap_audio_buffer_t output{const_cast<float**>(outputs), nullptr, outputChannels(), 0, 0};
-    const clap_process_t block{steadyTime, frames, nullptr, &input, &output, 1, 1, in.list(), out.list()};
+    const clap_process_t block{steadyTime, frames, transport, &input, &output, 1, 1, in.list(), out.list()};
     steadyTime += frames;
     return instance->process(instance, &block);
 }

@@ -79,6 +79,8 @@ public:
     bool takeFlushRequest() { return flushRequested.exchange(false); }
     bool takeCallbackRequest() { return callbackRequested.exchange(false); }
     int rescans() const { return rescanCount.load(); }
+    // The flags of every rescan so far, or-ed together.
+    clap_param_rescan_flags rescanFlags() const { return rescannedFlags.load(); }
     // The timers the plug-in registered, by id.
     std::vector<clap_id> timers() const;
 
@@ -96,6 +98,7 @@ private:
     std::atomic<bool> flushRequested{false};
     std::atomic<bool> callbackRequested{false};
     std::atomic<int> rescanCount{0};
+    std::atomic<clap_param_rescan_flags> rescannedFlags{0};
 };
 
 // A list of input events in time order, as the host hands them to process or flush.
@@ -180,8 +183,12 @@ public:
     // Audio thread (an AudioThreadScope on the calling thread).
     bool startProcessing();
     void stopProcessing();
+    // The transport of the block, when the host tells one.
     clap_process_status process(const float* const* inputs, float* const* outputs, std::uint32_t frames,
-                                const InputEvents& in, OutputEvents& out);
+                                const InputEvents& in, OutputEvents& out,
+                                const clap_event_transport_t* transport = nullptr);
+    // The plug-in's on_main_thread, as a host calls it after request_callback.
+    void callOnMainThread() { instance->on_main_thread(instance); }
     // Main thread when inactive, audio thread when active.
     void flush(const InputEvents& in, OutputEvents& out);
     // Null when the plug-in has no state or refuses to save.

@@ -12,6 +12,39 @@ struct Change {
     double value;
 };
 
+// The host's own changes, which reach the plug-in in each block's transport.
+struct TransportChange {
+    std::int64_t frame;
+    bool tempo;  // otherwise whether it plays
+    double value;
+};
+
+// The transport as the host tells it while rendering: the tempo, and playing until a stop.
+struct Transport {
+    double tempo;
+    bool playing = true;
+
+    clap_event_transport_t event() const {
+        clap_event_transport_t transport{};
+        transport.header = {sizeof transport, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_TRANSPORT, 0};
+        transport.flags = CLAP_TRANSPORT_HAS_TEMPO | (playing ? CLAP_TRANSPORT_IS_PLAYING : 0);
+        transport.tempo = tempo;
+        return transport;
+    }
+};
+
+// Tempo and transport changes apart from the parameters'.
+std::vector<AutomationPoint> hostChanges(const std::vector<AutomationPoint>& points, std::vector<TransportChange>& host) {
+    std::vector<AutomationPoint> parameters;
+    for (const AutomationPoint& point : points) {
+        if (point.setting.target == "tempo" || point.setting.target == kTransportTarget)
+            host.push_back({point.frame, point.setting.target == "tempo", point.setting.value});
+        else
+            parameters.push_back(point);
+    }
+    return parameters;
+}
+
 bool resolve(const std::vector<clap_param_info_t>& parameters, const std::vector<AutomationPoint>& points,
              std::vector<Change>& changes, std::string& error) {
     const std::vector<ParameterNames> names = parameterNames(parameters);
@@ -71,8 +104,9 @@ bool renderClap(const ClapModule& module, const StereoAudio& input, const Render
     auto plugin = ClapPlugin::create(module, host, 0, error);
     if (!plugin) return false;
     std::vector<Change> changes;
+    std::vector<TransportChange> transportChanges;
     if (!isStereo(*plugin, module.path(), error) || !applySettings(*plugin, options.settings, error) ||
-        !resolve(plugin->parameters(), options.automation, changes, error))
+        !resolve(plugin->parameters(), hostChanges(options.automation, transportChanges), changes, error))
         return false;
     InputEvents events;
     OutputEvents sent;
@@ -89,8 +123,20 @@ bool renderClap(const ClapModule& module, const StereoAudio& input, const Render
     const AudioThreadScope audio;
     plugin->startProcessing();
     auto next = changes.begin();
+    auto nextTransport = transportChanges.begin();
+    Transport transport{options.tempo};
     for (std::size_t done = 0; done < total;) {
-        const std::size_t frames = std::min<std::size_t>(static_cast<std::size_t>(options.blockSize), total - done);
+        // A block starts at each change of the transport, which holds for a whole block.
+        for (; nextTransport != transportChanges.end() && nextTransport->frame <= static_cast<std::int64_t>(done);
+             ++nextTransport) {
+            if (nextTransport->tempo)
+                transport.tempo = nextTransport->value;
+            else
+                transport.playing = nextTransport->value != 0.0;
+        }
+        std::size_t frames = std::min<std::size_t>(static_cast<std::size_t>(options.blockSize), total - done);
+        if (nextTransport != transportChanges.end())
+            frames = std::min(frames, static_cast<std::size_t>(nextTransport->frame) - done);
         events.clear();
         for (; next != changes.end() && next->frame < static_cast<std::int64_t>(done + frames); ++next) {
             const std::int64_t at = std::max<std::int64_t>(next->frame - static_cast<std::int64_t>(done), 0);
@@ -98,7 +144,9 @@ bool renderClap(const ClapModule& module, const StereoAudio& input, const Render
         }
         const float* inputs[2] = {&inLeft[done], &inRight[done]};
         float* outputs[2] = {&output.left[done], &output.right[done]};
-        if (plugin->process(inputs, outputs, static_cast<std::uint32_t>(frames), events, sent) == CLAP_PROCESS_ERROR) {
+        const clap_event_transport_t told = transport.event();
+        if (plugin->process(inputs, outputs, static_cast<std::uint32_t>(frames), events, sent, &told) ==
+            CLAP_PROCESS_ERROR) {
             error = module.path() + ": process answered an error";
             return false;
         }

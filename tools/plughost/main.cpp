@@ -1,4 +1,4 @@
-// plughost: a small command-line VST 2 and CLAP host. See `plughost help`.
+// plughost: a small command-line VST 2, CLAP and VST 3 host. See `plughost help`.
 #include <unistd.h>
 
 #include <chrono>
@@ -19,6 +19,7 @@
 #include "plughost/plot.h"
 #include "plughost/preset_command.h"
 #include "plughost/render.h"
+#include "plughost/vst3_commands.h"
 
 namespace plughost {
 namespace {
@@ -41,14 +42,17 @@ constexpr const char* kUsage =
 #else
     "  plughost edit PLUGIN [--seconds S]\n"
 #endif
-    "A PLUGIN whose name ends in .clap is loaded as a CLAP module (its factory's first plug-in);\n"
+    "A PLUGIN whose name ends in .clap is loaded as a CLAP module (its factory's first plug-in),\n"
+    "one ending in .vst3 as a VST 3 bundle (its first audio effect; info and render only);\n"
     "presets, programs and --accumulate apply to VST 2 modules only.\n"
     "PRESET is any of --bank FILE.fxb (loaded into all programs), --program N (selected after\n"
     "the bank), --preset FILE.fxp (loaded into the current program), applied in that order.\n"
     "Without -i, render uses a built-in phrase of plucked notes and a hit, then silence.\n"
     "An automation file has one change per line: TIME NAME|INDEX=VALUE, TIME in frames or\n"
-    "seconds ('1.5s'); TIME tempo=BPM changes the host's tempo there. --set and automation values\n"
-    "are normalized (0 to 1). --tempo is the tempo the host reports from the start (120).\n"
+    "seconds ('1.5s'); TIME tempo=BPM changes the host's tempo there, TIME transport=stop and\n"
+    "TIME transport=play stop and restart its transport (playing from the start). --set and\n"
+    "automation values are normalized (0 to 1). --tempo is the tempo the host reports from the\n"
+    "start (120).\n"
 #ifndef _WIN32
     "edit shows the editor in a window of its own on the X display until the window is closed\n"
     "(or for S seconds).\n"
@@ -77,6 +81,11 @@ int runInfo(CommandLine& args) {
     if (clap::isClapPath(path)) {
         auto module = clap::ClapModule::load(path, error);
         if (!module || !clap::printClapInfo(*module, std::cout, error)) return fail(error);
+        return 0;
+    }
+    if (vst3::isVst3Path(path)) {
+        auto module = vst3::Vst3Module::load(path, error);
+        if (!module || !vst3::printVst3Info(*module, std::cout, error)) return fail(error);
         return 0;
     }
     auto module = loadModule(path, error);
@@ -209,6 +218,9 @@ int runRender(CommandLine& args) {
     if (clap::isClapPath(r.plugin)) {
         auto module = clap::ClapModule::load(r.plugin, error);
         if (!module || !clap::renderClap(*module, input, r.options, output, error)) return fail(error);
+    } else if (vst3::isVst3Path(r.plugin)) {
+        auto module = vst3::Vst3Module::load(r.plugin, error);
+        if (!module || !vst3::renderVst3(*module, input, r.options, output, error)) return fail(error);
     } else {
         auto module = loadModule(r.plugin, error);
         if (!module || !render(*module, input, r.options, output, error)) return fail(error);

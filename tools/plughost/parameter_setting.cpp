@@ -116,7 +116,10 @@ bool parseAutomation(std::istream& in, double sampleRate, std::vector<Automation
             error = "line " + std::to_string(number) + ": expected TIME TARGET=VALUE, TIME in frames or seconds ('1.5s')";
             return false;
         }
-        if (!parseSetting(trim(line.substr(space)), point.setting, why)) {
+        const std::string change = trim(line.substr(space));
+        if (change == std::string(kTransportTarget) + "=stop" || change == std::string(kTransportTarget) + "=play") {
+            point.setting = {kTransportTarget, change.back() == 'y' ? 1.0f : 0.0f};
+        } else if (!parseSetting(change, point.setting, why)) {
             error = "line " + std::to_string(number) + ": " + why;
             return false;
         }

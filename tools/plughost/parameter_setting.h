@@ -34,8 +34,13 @@ struct AutomationPoint {
     ParameterSetting setting;
 };
 
+// The target of an automation point that starts or stops the host's transport: its value is
+// 1 for "play", 0 for "stop".
+inline constexpr const char* kTransportTarget = "transport";
+
 // One change per line: "TIME TARGET=VALUE", where TIME is a sample frame ("44100") or
-// seconds with an 's' ("1.5s"); '#' starts a comment. The points come back ordered by
+// seconds with an 's' ("1.5s"), or "TIME transport=stop" / "TIME transport=play"; '#' starts
+// a comment. The points come back ordered by
 // time, changes at the same time in file order.
 bool parseAutomation(std::istream& in, double sampleRate, std::vector<AutomationPoint>& points, std::string& error);
 

@@ -6,8 +6,9 @@
 namespace plughost {
 namespace {
 
-// A change of the host's tempo rather than of a parameter.
+// A change of the host's tempo or transport rather than of a parameter.
 constexpr std::int32_t kTempoChange = -1;
+constexpr std::int32_t kTransportChange = -2;
 
 struct ResolvedChange {
     std::int64_t frame;
@@ -18,8 +19,10 @@ struct ResolvedChange {
 bool resolveAutomation(const std::vector<ParameterNames>& names, const std::vector<AutomationPoint>& points,
                        std::vector<ResolvedChange>& changes, std::string& error) {
     for (const AutomationPoint& point : points) {
-        std::int32_t index = kTempoChange;
-        if (point.setting.target != "tempo" && !resolveParameter(names, point.setting.target, index, error)) return false;
+        std::int32_t index = point.setting.target == kTransportTarget ? kTransportChange : kTempoChange;
+        if (point.setting.target != "tempo" && index != kTransportChange &&
+            !resolveParameter(names, point.setting.target, index, error))
+            return false;
         changes.push_back({point.frame, index, point.setting.value});
     }
     return true;
@@ -86,6 +89,8 @@ bool render(const PluginModule& module, const StereoAudio& input, const RenderOp
         for (; next != changes.end() && next->frame <= static_cast<std::int64_t>(done); ++next) {
             if (next->index == kTempoChange)
                 host.setTempo(next->value);
+            else if (next->index == kTransportChange)
+                host.setPlaying(next->value != 0.0f);
             else
                 rig->setParameter(next->index, next->value);
         }

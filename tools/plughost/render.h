@@ -19,7 +19,8 @@ struct RenderOptions {
     std::optional<int> program;   // selected after a bank, before a program file
     std::vector<ParameterSetting> settings;  // applied before processing starts
     std::vector<AutomationPoint> automation;  // applied at their frames, ordered by time;
-                                              // the target "tempo" changes the host's tempo
+                                              // the target "tempo" changes the host's tempo,
+                                              // kTransportTarget its transport (1 plays)
     double tempo = Host::kTempo;               // beats per minute, as the host reports it
     int blockSize = 512;
     double tailSeconds = 0.0;  // silence appended to the input

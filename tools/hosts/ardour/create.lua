@@ -2,7 +2,8 @@
 -- plug-in, parameters set as asked, saved. Export happens in a second run because Debian's
 -- Ardour 7.3 sometimes crashes when one run both saves and exports.
 local dir, id, settings = os.getenv ("SESSION_DIR"), os.getenv ("PLUGIN_ID"), os.getenv ("SETTINGS")
-local lv2 = os.getenv ("PLUGIN_TYPE") == "LV2"
+local kinds = { LV2 = ARDOUR.PluginType.LV2, VST3 = ARDOUR.PluginType.VST3 }
+local kind = kinds[os.getenv ("PLUGIN_TYPE")] or ARDOUR.PluginType.LXVST
 local rate = tonumber (os.getenv ("SESSION_RATE") or "44100")
 
 assert (create_session (dir, "render", rate), "could not create the session")
@@ -22,7 +23,7 @@ local probe = ARDOUR.LuaAPI.new_luaproc (Session, "Impulse Probe")
 assert (not probe:isnil (), "the impulse probe script was not found")
 track:add_processor_by_index (probe, 0, nil, true)
 
-local plugin = ARDOUR.LuaAPI.new_plugin (Session, id, lv2 and ARDOUR.PluginType.LV2 or ARDOUR.PluginType.LXVST, "")
+local plugin = ARDOUR.LuaAPI.new_plugin (Session, id, kind, "")
 assert (not plugin:isnil (), "Ardour could not instantiate plug-in " .. id)
 track:add_processor_by_index (plugin, 1, nil, true)
 
@@ -36,12 +37,25 @@ if preset ~= "" then
 	print ("REPORT loaded preset \"" .. record.label .. "\" (" .. record.uri .. ")")
 end
 
-local count = plugin:to_insert ():plugin (0):parameter_count ()
+local plug = plugin:to_insert ():plugin (0)
+local count = plug:parameter_count ()
+-- An LV2 plug-in's settings name ports, but Ardour's Lua API numbers its control ports among
+-- themselves (audio and atom ports not counted): Vellumine's port 29 is control 24.
+local function control_number (port)
+	local n = 0
+	for p = 0, port - 1 do
+		if plug:parameter_is_control (p) then n = n + 1 end
+	end
+	return n
+end
 for index, value in settings:gmatch ("(%d+)=([^%s]+)") do
+	local which = tonumber (index)
 	-- Some plug-ins crash the host when asked for a parameter they do not have.
-	if tonumber (index) >= count then
+	if which >= count then
 		print ("REPORT skipped " .. index .. "=" .. value .. ": the plug-in has " .. count .. " parameters")
-	elseif not ARDOUR.LuaAPI.set_processor_param (plugin, tonumber (index), tonumber (value)) then
+	elseif lv2 and not plug:parameter_is_control (which) then
+		print ("REPORT skipped " .. index .. "=" .. value .. ": port " .. index .. " is not a control port")
+	elseif not ARDOUR.LuaAPI.set_processor_param (plugin, lv2 and control_number (which) or which, tonumber (value)) then
 		print ("REPORT could not set parameter " .. index .. " to " .. value)
 	end
 end

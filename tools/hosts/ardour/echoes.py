@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Prints where the impulses in a rendered WAV land: one line per burst of sound, with the
 first sample above a small threshold (the onset), the peak's position and level, and the
-distance to the previous and first burst. Standard library only; reads 32-bit float WAV
+distance to the previous and first burst. When left and right differ, it then lists the bursts
+of both in time order with their side and each one's level against the one before. Standard library only; reads 32-bit float WAV
 (which Python's wave module refuses) and 16/24/32-bit PCM.
 
 Usage: echoes.py FILE.wav [--gap SAMPLES] [--threshold LEVEL]
@@ -85,8 +86,9 @@ def main():
                 break
         else:
             groups.append([c])
+    found_in = {}
     for group in groups:
-        found = bursts(channels[group[0]], threshold, gap)
+        found = found_in[group[0]] = bursts(channels[group[0]], threshold, gap)
         label = " = ".join(names[c] for c in group)
         print(f"{label}: {len(found)} bursts above {threshold:g}")
         print("  onset   peak at    peak level  (dBFS)   after previous  after first")
@@ -95,6 +97,18 @@ def main():
             first = b["onset"] - found[0]["onset"]
             print(f"  {b['onset']:6d}  {b['peak']:7d}  {b['level']:+11.6f}  {db(b['level']):+7.2f}"
                   f"   {prev:14d}  {first:11d}")
+    # Where the two sides differ (Cross and Ping-Pong move echoes from one to the other), both in
+    # time order: each burst's side, and its distance and level ratio to the burst before it.
+    if len(groups) == 2 and len(channels) == 2:
+        merged = sorted(((b, c) for c in (0, 1) for b in found_in[c]), key=lambda bc: (bc[0]["onset"], bc[1]))
+        print("left and right in time order:")
+        print("  side    onset   peak at    peak level  (dBFS)   after previous  ratio to previous")
+        for k, (b, c) in enumerate(merged):
+            before = merged[k - 1][0] if k else None
+            prev = b["onset"] - before["onset"] if before else 0
+            ratio = f"{b['level'] / before['level']:17.6f}" if before else f"{'-':>17}"
+            print(f"  {names[c]:<5}  {b['onset']:6d}  {b['peak']:7d}  {b['level']:+11.6f}  {db(b['level']):+7.2f}"
+                  f"   {prev:14d}  {ratio}")
 
 
 if __name__ == "__main__":

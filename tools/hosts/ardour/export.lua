@@ -31,17 +31,22 @@ say ("plug-in: \"%s\" by \"%s\", category %s, %s, %d in / %d out, file %s, sessi
 -- Ardour creates a control for every declared parameter; list the named ones.
 local count, named, unnamed_as = plug:parameter_count (), 0, nil
 local rows = {}
+-- Ardour's Lua API reads values by control number, which for an LV2 plug-in skips the audio
+-- and atom ports that the index i counts (a VST 2 plug-in has only controls).
+local nth = -1
 for i = 0, count - 1 do
 	local name = plug:parameter_label (i)
+	local is_control = plug:parameter_is_control (i)
+	if is_control then nth = nth + 1 end
 	local control = proc:to_automatable ():automation_control (
 		Evoral.Parameter (ARDOUR.AutomationType.PluginAutomation, 0, i), false)
 	if name ~= "" then
 		named = named + 1
 		if named <= 64 then
 			local _, pd = plug:get_parameter_descriptor (i, ARDOUR.ParameterDescriptor ())
-			rows[#rows + 1] = string.format ("  %4d  %-16s  %-16s  %g..%g  default %-8.6g  value %.6g",
+			rows[#rows + 1] = string.format ("  %4d  %-16s  %-16s  %g..%g  default %-8.6g  value %s",
 				i, name, pd[2].label, pd[2].lower, pd[2].upper, pd[2].normal,
-				ARDOUR.LuaAPI.get_processor_param (proc, i, true))
+				is_control and string.format ("%.6g", ARDOUR.LuaAPI.get_processor_param (proc, nth, true)) or "-")
 		end
 	elseif unnamed_as == nil and not control:isnil () then
 		unnamed_as = control:name ()
@@ -62,9 +67,10 @@ say ("  index name              descriptor label  range  default  value (as rest
 for _, row in ipairs (rows) do say ("%s", row) end
 if named > 64 then say ("  ... %d more named parameters", named - 64) end
 
-local presets, factory = {}, 0
+local presets, factory, labels = {}, 0, {}
 for p in info:get_presets (false):iter () do
 	presets[#presets + 1] = p
+	labels[#labels + 1] = p.label
 	if not p.user then factory = factory + 1 end
 end
 local current = plug:last_preset ()
@@ -77,6 +83,8 @@ for i, p in ipairs (presets) do
 		say ("  ... %d more", #presets - 5)
 	end
 end
+-- Every name, as the preset menu shows them, so that a new preset can be found in the list.
+if #labels > 0 then say ("preset names: %s", table.concat (labels, ", ")) end
 
 local export = Session:simple_export ()
 export:set_name ("render")
