@@ -6,7 +6,7 @@
 #                                              factory presets, an install script
 #   vellumine-<version>-linux-aarch64.tar.gz   the same for 64-bit ARM
 #   vellumine-<version>-windows.zip            the 32-bit and 64-bit DLLs and CLAP modules, the factory
-#                                              presets, a readme
+#                                              presets, a readme, the copyright file
 #   SHA256SUMS                                 over all of them
 # Uses the release build in build/, the Windows builds in build-win-i686 and build-win-x86_64
 # and the 64-bit ARM build in build-aarch64, building what is missing or out of date. The ARM
@@ -29,7 +29,7 @@ for arch in i686 x86_64; do
   cmake --build "build-win-$arch" -j"$jobs" --target vellumine vellumine_clap
 done
 arm=0
-if can_run_aarch64; then
+if has_arm64_libraries && can_run_aarch64; then
   arm=1
   # The same configuration as scripts/test-arm.sh; the installation takes the preset files
   # that the native build wrote.
@@ -37,8 +37,8 @@ if can_run_aarch64; then
     -DCMAKE_BUILD_TYPE=Release -DVELLUMINE_NATIVE_PRESET_DIR="$root/build/presets"
   cmake --build build-aarch64 -j"$jobs" --target vellumine vellumine_lv2_bundle vellumine_clap vellumine_debian_changelog
 else
-  echo "SKIPPED: the 64-bit ARM archives not built: qemu cannot run 64-bit ARM programs on this" \
-    "machine (qemu-aarch64: $probe_output), and the ARM build writes its LV2 Turtle with one"
+  echo "SKIPPED: the 64-bit ARM archives not built: this machine cannot build or run 64-bit ARM" \
+    "programs ($probe_output), and the ARM build writes its LV2 Turtle with one"
 fi
 
 rm -rf dist
@@ -78,6 +78,8 @@ cp build-win-x86_64/vellumine.{dll,clap} "$work/$windows/64-bit/"
 # The preset files are the same bytes on every platform; the native build generates them.
 cp -r build/presets "$work/$windows/presets"
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/windows-readme.txt >"$work/$windows/README.txt"
+# The licences of the code and of the fonts its art and text are drawn from travel with the DLLs.
+sed -e 's/$/\r/' packaging/copyright >"$work/$windows/COPYRIGHT.txt"
 (cd "$work" && cmake -E tar cf "$root/dist/$windows.zip" --format=zip "$windows")
 
 (cd dist && sha256sum -- *.deb *.tar.gz *.zip >SHA256SUMS)

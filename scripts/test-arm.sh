@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The 64-bit ARM Linux build against the x86-64 one. Cross-builds with Debian's
-# g++-aarch64-linux-gnu only what these tests need (core_tests, the VST 2 module, plughost) and
+# g++-aarch64-linux-gnu only what these tests need (core_tests, vst2_tests, the VST 2 module, plughost) and
 # runs them under qemu-user:
-# - core_tests: the four-lane engine bit for bit against its units and a plain model of its
-#   arithmetic, the wave tables against the bits of the x86-64 build, the denormal flush;
+# - core_tests and vst2_tests: the four-lane engine bit for bit against its units and a plain
+#   model of its arithmetic, the wave tables against the bits of the x86-64 build, the
+#   denormal flush;
 # - renders of the reference settings and of every factory preset through the aarch64 module,
 #   compared bit for bit with the x86-64 module's renders of the same (from build/);
 # - `plughost check` on the aarch64 module, the editor opened on a private Xvfb display: about
@@ -17,6 +18,11 @@ scripts/install-deps.sh scripts/packages.txt scripts/packages-aarch64.txt
 jobs=$(nproc)
 source scripts/machine.sh
 source scripts/wav.sh
+if ! has_arm64_libraries; then
+  echo "SKIPPED: aarch64 build and tests not run: the arm64 libraries they link could not be" \
+    "installed ($probe_output)"
+  exit 0
+fi
 
 # The x86-64 side: nothing to do after scripts/test.sh has built build/.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -26,7 +32,7 @@ cmake --build build -j"$jobs" --target plughost vellumine vellumine_presets
 dir=build-aarch64
 cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$dir" -j"$jobs" --target core_tests vellumine plughost
+cmake --build "$dir" -j"$jobs" --target core_tests vst2_tests vellumine plughost
 
 # -ffp-contract=off keeps GCC from fusing a multiply and an add into one instruction, which
 # rounds once instead of twice; a single one in the module would change its output.
@@ -40,11 +46,11 @@ echo "$dir/vellumine.so: no fused multiply-add instruction"
 
 if ! can_run_aarch64; then
   echo "SKIPPED: aarch64 tests not run: qemu cannot run 64-bit ARM programs on this machine" \
-    "(qemu-aarch64: $probe_output); the module, plughost and core_tests were built and the module checked as a file"
+    "($probe_output); the module, plughost, core_tests and vst2_tests were built and the module checked as a file"
   exit 0
 fi
 
-ctest --test-dir "$dir" --output-on-failure --timeout 600 -R '^core_tests$'
+ctest --test-dir "$dir" --output-on-failure --timeout 600 -R '^(core|vst2)_tests$'
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -85,6 +91,22 @@ compare busy --set 1=0.5 --set 3=0.9 --set 4=0 --set 5=0.3 --set 6=0.6 --set 7=0
   --set 17=0.2 --set 18=0.5 --set 19=1 --set 20=0.05 --set 21=0.3 --tail 10
 compare blocks --automate scripts/demo-setting.txt --block 7 --rate 96000 --accumulate
 compare automation --automate "$work/changes.txt"
+# The delay path's own modes changing mid-stream: a fade, a tape glide, freeze and ducking.
+cat >"$work/motion.txt" <<'EOF'
+0 Delay Output Mix=0.5
+0 Delay Amount=0.03
+0 Feedback=0.7
+0 23=1
+0 24=0.5
+0 26=0.6
+1.0s Delay Amount=0.02
+1.5s 24=1
+2.0s Delay Amount=0.035
+2.8s 25=1
+3.5s 23=0.5
+4.0s 25=0
+EOF
+compare motion --automate "$work/motion.txt"
 references=$((same + ${#differing[@]}))
 presets=0
 for preset in build/presets/*.fxp; do

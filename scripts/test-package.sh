@@ -3,7 +3,7 @@
 # - the Debian package: lintian reports no error; installed with apt-get, qtractor's scanner
 #   loads /usr/lib/vst/vellumine.so and /usr/lib/clap/vellumine.clap, lv2ls finds the bundle on
 #   the system path and lv2info
-#   shows its 28 ports, and plughost renders the same samples through the installed module as
+#   shows its 33 ports, and plughost renders the same samples through the installed module as
 #   through the build tree; removed with apt-get, it leaves no file behind;
 # - the Windows zip: `plughost check` on each DLL and CLAP module in the unpacked folders, under
 #   Wine (the 32-bit ones where the machine can execute 32-bit programs);
@@ -28,7 +28,7 @@ windows=vellumine-$version-windows
 deb_arm=vellumine_${version}_arm64.deb
 linux_arm=vellumine-$version-linux-aarch64
 arm=0
-can_run_aarch64 && arm=1
+has_arm64_libraries && can_run_aarch64 && arm=1
 uri=urn:quorvane:vellumine
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -59,12 +59,12 @@ dpkg-deb -f "dist/$deb" Package Version Architecture Section Depends
 [ "$(dpkg-deb -f "dist/$deb" Section)" = sound ] || fail "the package's section is not sound"
 depends=$(dpkg-deb -f "dist/$deb" Depends)
 # The editor's text comes from glyphs built into the binaries: no font package, no FreeType,
-# and the font's licence goes along in the copyright file of the package and of the archive.
-! grep -q 'fonts-liberation\|libfreetype' <<<"$depends" || fail "the package depends on a font or on FreeType"
-dpkg-deb --fsys-tarfile "dist/$deb" | tar -xO ./usr/share/doc/vellumine/copyright | grep -q 'LIBERATION font software' ||
-  fail "the package's copyright file lacks the font's licence"
-tar -xzOf "dist/$linux.tar.gz" "$linux/copyright" | grep -q 'LIBERATION font software' ||
-  fail "$linux.tar.gz's copyright file lacks the font's licence"
+# and the fonts' licence goes along in the copyright file of the package and of each archive.
+! grep -q 'fonts-\|libfreetype' <<<"$depends" || fail "the package depends on a font or on FreeType"
+dpkg-deb --fsys-tarfile "dist/$deb" | tar -xO ./usr/share/doc/vellumine/copyright | grep -q 'SIL OPEN FONT LICENSE Version 1.1' ||
+  fail "the package's copyright file lacks the fonts' licence"
+tar -xzOf "dist/$linux.tar.gz" "$linux/copyright" | grep -q 'SIL OPEN FONT LICENSE Version 1.1' ||
+  fail "$linux.tar.gz's copyright file lacks the fonts' licence"
 grep -q 'libc6' <<<"$depends" || fail "the package has no Depends from dpkg-shlibdeps"
 echo "lintian:"
 lintian --fail-on error "dist/$deb" || fail "lintian reports errors"
@@ -86,7 +86,7 @@ info=$(LV2_PATH=/usr/lib/lv2 lv2info "$uri" 2>/dev/null || true)
 grep -q "Bundle: *file:///usr/lib/lv2/vellumine.lv2/" <<<"$info" || fail "lv2info does not show the bundle in /usr/lib/lv2"
 ports=$(grep -c '^[[:space:]]*Port [0-9]*:' <<<"$info" || true)
 echo "lv2info: $uri in /usr/lib/lv2/vellumine.lv2/ with $ports ports"
-[ "$ports" = 28 ] || fail "lv2info shows $ports ports, expected 28"
+[ "$ports" = 33 ] || fail "lv2info shows $ports ports, expected 33"
 for module in /usr/lib/vst/vellumine.so build/vellumine.so; do
   build/plughost render "$module" -o "$work/$(basename "$(dirname "$module")").wav" \
     --automate scripts/demo-setting.txt >/dev/null
@@ -112,12 +112,13 @@ $sudo apt-get purge -y -qq vellumine >/dev/null
 echo "== the Windows archive"
 cmake -E chdir "$work" cmake -E tar xf "$root/dist/$windows.zip"
 diff -r build/presets "$work/$windows/presets" >/dev/null || fail "the Windows archive's presets differ from the build's"
+grep -q 'SIL OPEN FONT LICENSE Version 1.1' "$work/$windows/COPYRIGHT.txt" || fail "$windows.zip's COPYRIGHT.txt lacks the fonts' licence"
 for arch in i686 x86_64; do
   folder=64-bit
   [ "$arch" = i686 ] && folder=32-bit
   if [ "$arch" = i686 ] && ! can_execute_32_bit; then
     echo "SKIPPED: plughost check of $windows/$folder/vellumine.dll and vellumine.clap not run: this machine cannot" \
-      "execute 32-bit x86 programs (/usr/lib/wine/wine --version: ${probe_output##*: })"
+      "execute 32-bit x86 programs ($probe_output)"
     continue
   fi
   cmake --build "build-win-$arch" --target plughost >/dev/null
@@ -157,7 +158,7 @@ if [ "$arm" = 1 ]; then
   [ "$(dpkg-deb -f "dist/$deb_arm" Architecture)" = arm64 ] || fail "$deb_arm is not for arm64"
   [ "$(dpkg-deb -f "dist/$deb_arm" Version)" = "$version" ] || fail "$deb_arm's version is not $version"
   depends=$(dpkg-deb -f "dist/$deb_arm" Depends)
-  grep -q 'libc6' <<<"$depends" && ! grep -q 'fonts-liberation\|libfreetype' <<<"$depends" ||
+  grep -q 'libc6' <<<"$depends" && ! grep -q 'fonts-\|libfreetype' <<<"$depends" ||
     fail "$deb_arm does not depend on libc6, or depends on a font or on FreeType"
   echo "lintian:"
   lintian --fail-on error "dist/$deb_arm" || fail "lintian reports errors in $deb_arm"
