@@ -333,13 +333,20 @@ namespace {
     return Float4::pair(left[p], right[p]);
 }
 
-// Four-point, third-order (Catmull-Rom) interpolation between x1 (t = 0) and x2 (t = 1), for
-// both lines at once.
-[[gnu::always_inline]] inline Float4 catmullRom(Float4 x0, Float4 x1, Float4 x2, Float4 x3, Float4 t) {
-    const Float4 two = Float4::all(2.0f), three = Float4::all(3.0f), four = Float4::all(4.0f), five = Float4::all(5.0f);
-    const Float4 cubic = three * (x1 - x2) + x3 - x0;
-    const Float4 quadratic = two * x0 - five * x1 + four * x2 - x3 + t * cubic;
-    return x1 + Float4::all(0.5f) * t * (x2 - x0 + t * quadratic);
+// Four-point, third-order (Catmull-Rom) interpolation: the weights of the samples at delays
+// i + 2, i + 1, i and i - 1 (oldest first) for a read at delay i + t, cubics in t by Horner's
+// rule. At t = 0 they are exactly 0, 0, 1, 0.
+[[gnu::always_inline]] inline Float4 catmullRomWeights(Float4 t) {
+    const Float4 cubic = Float4::of(0.5f, -1.5f, 1.5f, -0.5f), quadratic = Float4::of(-0.5f, 2.0f, -2.5f, 1.0f),
+                 linear = Float4::of(0.0f, 0.5f, 0.0f, -0.5f), constant = Float4::of(0.0f, 0.0f, 1.0f, 0.0f);
+    return ((cubic * t + quadratic) * t + linear) * t + constant;
+}
+
+// Both lines' four samples weighted and summed, left and right in lanes 0 and 1.
+[[gnu::always_inline]] inline Float4 weightedPair(Float4 left, Float4 right, Float4 weights) {
+    const Float4 l = left * weights, r = right * weights;
+    const Float4 halves = Float4::zipLow(l, r) + Float4::zipHigh(l, r);
+    return halves + halves.highTwice();
 }
 
 // What a fading delay reads this sample: the taps at their weights, or the one it faded to.
@@ -360,15 +367,14 @@ template <typename At>
                                               std::int32_t ringLength) {
     const double d = head.next();
     const std::int32_t i = static_cast<std::int32_t>(d);
-    const Float4 t = Float4::all(static_cast<float>(d - i));
-    if (const std::int32_t oldest = w - i - 2; oldest >= 0) {
-        const float* l = left + oldest;
-        const float* r = right + oldest;
-        return catmullRom(Float4::pair(l[3], r[3]), Float4::pair(l[2], r[2]), Float4::pair(l[1], r[1]),
-                          Float4::pair(l[0], r[0]), t);
-    }
-    auto at = [&](std::int32_t delay) { return ringPair(left, right, w, delay, ringLength); };
-    return catmullRom(at(i - 1), at(i), at(i + 1), at(i + 2), t);
+    const Float4 weights = catmullRomWeights(Float4::all(static_cast<float>(d - i)));
+    if (const std::int32_t oldest = w - i - 2; oldest >= 0)
+        return weightedPair(Float4::load(left + oldest), Float4::load(right + oldest), weights);
+    auto four = [&](const float* line) {
+        auto at = [&](std::int32_t delay) { return line[wrapped(w - delay, ringLength)]; };
+        return Float4::of(at(i + 2), at(i + 1), at(i), at(i - 1));
+    };
+    return weightedPair(four(left), four(right), weights);
 }
 
 }  // namespace

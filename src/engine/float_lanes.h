@@ -60,6 +60,9 @@ struct Float4 {
     float second() const { return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1)); }
     // Lanes 0 and 1 exchanged (left for right), 2 and 3 likewise.
     Float4 swappedPairs() const { return {_mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1))}; }
+    // Lanes 0 and 1 of a and b interleaved (a0, b0, a1, b1), and lanes 2 and 3 likewise.
+    static Float4 zipLow(Float4 a, Float4 b) { return {_mm_unpacklo_ps(a.v, b.v)}; }
+    static Float4 zipHigh(Float4 a, Float4 b) { return {_mm_unpackhi_ps(a.v, b.v)}; }
 
     // Rounded toward zero, for values in the int32 range (both instruction sets differ only
     // outside it); and back, exactly for values below 2^24.
@@ -88,6 +91,8 @@ struct Float4 {
     float first() const { return vgetq_lane_f32(v, 0); }
     float second() const { return vgetq_lane_f32(v, 1); }
     Float4 swappedPairs() const { return {vrev64q_f32(v)}; }
+    static Float4 zipLow(Float4 a, Float4 b) { return {vzip1q_f32(a.v, b.v)}; }
+    static Float4 zipHigh(Float4 a, Float4 b) { return {vzip2q_f32(a.v, b.v)}; }
 
     Int4 truncated() const { return {vcvtq_s32_f32(v)}; }
     static Float4 from(Int4 i) { return {vcvtq_f32_s32(i.v)}; }
