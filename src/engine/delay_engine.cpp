@@ -134,18 +134,21 @@ std::int32_t positionAfter(std::int32_t start, std::int32_t frames, float length
     return static_cast<std::int32_t>((static_cast<std::int64_t>(start) + frames) % cycle);
 }
 
-// The positions a block wrote, as the sample loop steps them, each once: `first` from start
+// The positions a block wrote, as the sample loop steps them, each once: `first` from `from`
 // up to the wrap point (the cycle's end, or just past start when the length was lowered below
-// it), then `rest` from 0 round and round below the cycle's end.
+// it), then `rest` from 0 round and round below the cycle's end. A block that went all the way
+// round from within the cycle wrote the whole cycle: one span, so that a short loop is looked
+// at once per block.
 struct WrittenSpans {
-    std::int32_t first, rest;
+    std::int32_t from, first, rest;
 };
 
 WrittenSpans writtenSpans(std::int32_t start, std::int32_t frames, float length) {
     const std::int32_t cycle = cycleLength(length);
+    if (start < cycle && frames >= cycle) return {0, cycle, 0};
     const std::int32_t firstEnd = std::max(start + 1, cycle);
     const std::int32_t first = std::min(frames, firstEnd - start);
-    return {first, std::min(frames - first, cycle)};
+    return {start, first, std::min(frames - first, cycle)};
 }
 
 }  // namespace
@@ -878,7 +881,7 @@ void DelayEngine::guardStates(std::int32_t start, std::int32_t sampleFrames, flo
     lanes.silenceRunaways();
     lanes.forgetZeroSigns();
     const WrittenSpans spans = writtenSpans(start, sampleFrames, length);
-    silenceNonFinite(delayLeft.get() + start, delayRight.get() + start, spans.first);
+    silenceNonFinite(delayLeft.get() + spans.from, delayRight.get() + spans.from, spans.first);
     if (spans.rest > 0) silenceNonFinite(delayLeft.get(), delayRight.get(), spans.rest);
     // Old x feedback + wet was +0.0 + (+-0.0) in every sample when the block read only +0.0
     // and the delay path was closed (+0.0 x feedback and its gains +0.0; NaN where a filter
@@ -887,7 +890,7 @@ void DelayEngine::guardStates(std::int32_t start, std::int32_t sampleFrames, flo
     if (delayPathClosed && readsOnlyZeros(length)) return;
     bool zeros = true;
     for (const float* line : {delayLeft.get(), delayRight.get()})
-        zeros = zeros && allPositiveZero(line + start, spans.first) && allPositiveZero(line, spans.rest);
+        zeros = zeros && allPositiveZero(line + spans.from, spans.first) && allPositiveZero(line, spans.rest);
     countQuiet(zeros, start, sampleFrames, length);
 }
 
