@@ -29,7 +29,7 @@ MOTION = {"Jump": 0.0, "Fade": 0.5, "Tape": 1.0}
 ORIGIN_MIX, ORIGIN_TYPE, ORIGIN_CUTOFF, ORIGIN_Q = 0, 1, 2, 3
 VOL_SHAPE, VOL_RATE, VOL_DEPTH = 7, 8, 9
 DELAY_MIX, DELAY_TIME, FEEDBACK = 10, 11, 12
-STEREO_MODE, MOTION_MODE = 23, 24
+STEREO_MODE, MOTION_MODE, DUCK = 23, 24, 26
 
 
 def write_wav(path, data):
@@ -199,11 +199,11 @@ def pitch_track(x, hop=441, size=2048):
     times, freqs = [], []
     window = np.hanning(size)
     for start in range(0, len(x) - size, hop):
-        spec = np.abs(np.fft.rfft(x[start:start + size] * window, 8 * size))
-        k = int(spec.argmax())
-        if spec[k] < 1e-3 * size or k == 0 or k + 1 >= len(spec):
+        power = np.abs(np.fft.rfft(x[start:start + size] * window, 8 * size))
+        k = int(power.argmax())
+        if power[k] < 1e-3 * size or k == 0 or k + 1 >= len(power):
             continue
-        a, b, c = np.log(spec[k - 1:k + 2] + 1e-12)
+        a, b, c = np.log(power[k - 1:k + 2] + 1e-12)
         k = k + 0.5 * (a - c) / (a - 2 * b + c)
         times.append((start + size / 2) / RATE)
         freqs.append(k * RATE / (8 * size))
@@ -242,6 +242,38 @@ def motion(render, out_dir):
     save(fig, out_dir, "guide-motion.png")
 
 
+def level_db(x, size=441):
+    """The RMS level of each 10 ms window, in dBFS."""
+    frames = len(x) // size * size
+    rms = np.sqrt(np.mean(x[:frames].reshape(-1, size) ** 2, axis=1))
+    return np.arange(len(rms)) * size / RATE, 20 * np.log10(np.maximum(rms, 1e-5))
+
+
+def duck(render, out_dir):
+    # Noise played for 1 s, then silence; echoes only (no dry sound), 250 ms at feedback 50 %.
+    frames = int(2.5 * RATE)
+    rng = np.random.default_rng(1)
+    noise = np.zeros(frames)
+    noise[:RATE] = 0.25 * rng.standard_normal(RATE)
+    fig, ax = figure()
+    t, db = level_db(noise)
+    ax.fill_between(t, -100, db, color="0.85", label="the input (noise, then silence)")
+    for amount, colour in [(0.0, "tab:blue"), (0.5, "tab:orange"), (1.0, "tab:red")]:
+        out = render(noise, {ORIGIN_MIX: 0.0, DELAY_MIX: 0.5, DELAY_TIME: 0.025, FEEDBACK: 0.5,
+                             DUCK: amount})
+        t, db = level_db(out[:, 0])
+        ax.plot(t, db, color=colour, lw=1.2, label="the echoes, Duck %d %%" % round(amount * 100))
+    ax.set_ylim(-80, 0)
+    ax.set_xlim(0, 2.5)
+    ax.set_xlabel("time (s)", fontsize=8)
+    ax.set_ylabel("level (dBFS)", fontsize=8)
+    ax.tick_params(labelsize=8)
+    ax.grid(True, color="0.9")
+    ax.legend(fontsize=7, loc="lower left")
+    ax.set_title("Echoes of 250 ms at Feedback 50 % while the input plays and after it stops", fontsize=9)
+    save(fig, out_dir, "guide-duck.png")
+
+
 def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
@@ -254,6 +286,7 @@ def main():
         lfo_shapes(render, out_dir)
         echoes(render, out_dir)
         motion(render, out_dir)
+        duck(render, out_dir)
 
 
 if __name__ == "__main__":
