@@ -3,7 +3,8 @@
 #   lib/vst/vellumine.so           the VST 2 module (hosts look in /usr/lib/vst, /usr/local/lib/vst)
 #   lib/lv2/vellumine.lv2/         the LV2 bundle (/usr/lib/lv2, /usr/local/lib/lv2)
 #   lib/clap/vellumine.clap        the CLAP module (/usr/lib/clap, /usr/local/lib/clap)
-#   share/doc/vellumine/           README, changelog, copyright
+#   share/doc/vellumine/           README, changelog, copyright, docs/ (the user's guide and the
+#                                  pages the README links to)
 #
 # Plug-in folders are not architecture triplets: hosts look in lib/vst, lib/lv2 and lib/clap only.
 
@@ -40,6 +41,8 @@ set(VELLUMINE_DOC_DIR share/doc/vellumine)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
               ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${VELLUMINE_DOC_DIR})
+# The README's links are relative: its pages go along, so that they work where it is installed.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${VELLUMINE_DOC_DIR})
 
 # Debian wants the package's changelog as changelog.gz in its own format, made from the
 # version set once in project() and that release's date in CHANGELOG.md, whose notes are

@@ -62,7 +62,7 @@ linux_archives() {
   cp "$stage/lib/vst/vellumine.so" "$work/$linux/"
   cp -r "$stage/lib/lv2/vellumine.lv2" "$work/$linux/"
   cp "$stage/lib/clap/vellumine.clap" "$work/$linux/"
-  cp "$stage/share/doc/vellumine/"{README.md,CHANGELOG.md,copyright} "$work/$linux/"
+  cp -r "$stage/share/doc/vellumine/"{README.md,CHANGELOG.md,copyright,docs} "$work/$linux/"
   cp -r "$stage/share/vellumine/presets" "$work/$linux/"
   cp packaging/install.sh "$work/$linux/"
   tar -C "$work" --owner=0 --group=0 -czf "dist/$linux.tar.gz" "$linux"
