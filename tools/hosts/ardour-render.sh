@@ -76,6 +76,11 @@ elif [ "$kind" = VST3 ]; then
   # For ours, in plain values: origin path at unity (100 %), delay path at unity, 375 ms, feedback 50 %.
   settings="$*"
   [ "$id" = Vellumine ] && [ -z "${PRESET:-}" ] && settings="0=100 10=100 11=375 12=50${settings:+ $settings}"
+  # Ardour's Lua lists no VST 3 program by itself: for ours, each factory preset is looked up by
+  # name, as its preset menu finds it.
+  if [ "$id" = Vellumine ] && [ -d "$here/../../build/presets" ]; then
+    for file in "$here/../../build/presets/"*.fxp; do basename "$file" .fxp; done >"$work/preset-names.txt"
+  fi
 else
   # Ardour ignores a scan result that is not at least a second newer than the module, so the copy
   # is dated a minute into the past before the scan.
@@ -109,6 +114,7 @@ ardour_step() {
     if [ "$script" = create.lua ]; then rm -rf "$work/session"; else rm -f "$work/out/"*; fi
     SESSION_DIR=$work/session OUT_DIR=$work/out PLUGIN_ID=$id SETTINGS=$settings SECONDS_OUT=$seconds \
       PLUGIN_TYPE=$kind SESSION_RATE=$rate PRESET=${PRESET:-} TEMPO=${TEMPO:-} \
+      PRESET_NAMES=$([ -f "$work/preset-names.txt" ] && echo "$work/preset-names.txt") \
       timeout 120 ardour7-lua "$here/ardour/$script" >"$work/$script.$try.log" 2>&1 || true
     if grep -qx "$marker" "$work/$script.$try.log"; then
       [ "$try" = 1 ] || echo "ardour: $script needed $try tries"

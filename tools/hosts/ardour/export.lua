@@ -83,6 +83,19 @@ for i, p in ipairs (presets) do
 		say ("  ... %d more", #presets - 5)
 	end
 end
+-- Ardour's Lua lists a VST 3 plug-in's user presets only: its factory programs are looked up
+-- one by one, by the names the caller gives, as the preset menu finds them.
+local names = os.getenv ("PRESET_NAMES") or ""
+if names ~= "" then
+	local found, missing = 0, {}
+	for name in io.lines (names) do
+		local record = plug:preset_by_label (name)
+		if record then found = found + 1 else missing[#missing + 1] = name end
+		if record and found <= 3 then say ("  %s  \"%s\"", record.uri, record.label) end
+	end
+	say ("presets found by name: %d, not found: %d%s", found, #missing,
+	     #missing > 0 and (" (" .. table.concat (missing, ", ") .. ")") or "")
+end
 -- Every name, as the preset menu shows them, so that a new preset can be found in the list.
 if #labels > 0 then say ("preset names: %s", table.concat (labels, ", ")) end
 
