@@ -9,11 +9,16 @@
 // whose last 10 s are also timed on their own (where a tail has died away).
 // The runs go round the candidates in turn, so that all of them meet the same machine
 // conditions, and each figure is the median over the runs, in the thread's CPU time.
+//
+// With --instructions it counts instead, under callgrind, what each edition costs per frame in
+// 32-frame blocks with the Init program, without and with three parameters (a cutoff, a mix and
+// the feedback) changed before every block, as a host's automation does.
 #include <lilv/lilv.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <stdexcept>
@@ -24,6 +29,7 @@
 #include "core/parameters.h"
 #include "lv2/ports.h"
 #include "lv2/uris.h"
+#include "callgrind_count.h"
 #include "plughost/bench.h"
 #include "plughost/clap_host.h"
 #include "plughost/host_context.h"
@@ -50,7 +56,16 @@ public:
     virtual ~Instance() = default;
     virtual void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                          std::uint32_t frames) = 0;
+    // The automated parameters at this normalized value from the next block on.
+    virtual void automate(float value) = 0;
 };
+
+constexpr std::int32_t kAutomated[] = {OriginCutoff, DelayMix, Feedback};
+
+// What callgrind counts: the plug-in's calls, not the host's own work of making events.
+[[gnu::noinline]] void countedPluginSetParameter(plughost::PluginInstance& plugin, std::int32_t index, float value) {
+    plugin.setParameter(index, value);
+}
 
 class Vst2Instance : public Instance {
 public:
@@ -67,6 +82,10 @@ public:
         float* inputs[] = {const_cast<float*>(inLeft), const_cast<float*>(inRight)};
         float* outputs[] = {outLeft, outRight};
         plugin->process(inputs, outputs, static_cast<int>(frames), false);
+    }
+
+    void automate(float value) override {
+        for (std::int32_t index : kAutomated) countedPluginSetParameter(*plugin, index, value);
     }
 
 private:
@@ -132,6 +151,10 @@ public:
         lilv_instance_run(instance, frames);
     }
 
+    void automate(float value) override {
+        for (std::int32_t index : kAutomated) controls[index] = toUnitValue(index, value);
+    }
+
 private:
     LilvInstance* instance = nullptr;
     float controls[lv2ports::kNumControlPorts] = {};
@@ -159,12 +182,19 @@ public:
         const float* inputs[] = {inLeft, inRight};
         float* outputs[] = {outLeft, outRight};
         const plughost::clap::AudioThreadScope audio;
-        plugin->process(inputs, outputs, frames, none, sent);
+        plugin->process(inputs, outputs, frames, pending, sent);
+        pending.clear();
+    }
+
+    // As a host splitting its block at every automation point sends them: at the block's start.
+    void automate(float value) override {
+        for (std::int32_t index : kAutomated)
+            pending.addValue(0, static_cast<clap_id>(index), toUnitValue(index, value));
     }
 
 private:
     std::unique_ptr<plughost::clap::ClapPlugin> plugin;  // stops, deactivates and destroys it
-    plughost::clap::InputEvents none;
+    plughost::clap::InputEvents pending;
     plughost::clap::OutputEvents sent;
 };
 
@@ -211,9 +241,87 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
+constexpr std::uint32_t kCountedBlock = 32;
+constexpr int kCountedSeconds = 5;
+constexpr const char* kEditionNames[] = {"vst2", "lv2", "clap"};
+
+[[gnu::noinline]] void countedPluginProcess(Instance& instance, const float* in, float* outLeft, float* outRight) {
+    instance.process(in, in, outLeft, outRight, kCountedBlock);
+}
+
+// Noise in 32-frame blocks through a fresh Init instance, each block after a change of the
+// automated parameters when `automated`, as engine_bench's automation row does.
+int countedRun(Edition kind, bool automated) {
+    std::string error;
+    const Setting init{"Init", {}};
+    const std::vector<float> noise = plughost::whiteNoise(static_cast<std::size_t>(kCountedSeconds * kRate), 1);
+    std::vector<float> outLeft(kCountedBlock), outRight(kCountedBlock);
+    std::unique_ptr<plughost::PluginModule> module;
+    std::unique_ptr<plughost::clap::ClapModule> clapModule;
+    std::unique_ptr<Lv2Plugin> lv2;
+    plughost::Host host(kRate);
+    plughost::clap::ClapHost clapHost;
+    std::unique_ptr<Instance> instance;
+    if (kind == Edition::Vst2) {
+        module = plughost::PluginModule::load(VELLUMINE_VST2_MODULE, error);
+        if (module) instance = std::make_unique<Vst2Instance>(*module, host, init);
+    } else if (kind == Edition::Lv2) {
+        lv2 = std::make_unique<Lv2Plugin>(VELLUMINE_LV2_BUNDLE "/");
+        instance = std::make_unique<Lv2Instance>(*lv2, init);
+    } else {
+        clapModule = plughost::clap::ClapModule::load(VELLUMINE_CLAP_MODULE, error);
+        if (clapModule) instance = std::make_unique<ClapInstance>(*clapModule, clapHost, init);
+    }
+    if (!instance) throw std::runtime_error(error);
+    float value = 0.25f;
+    for (std::size_t at = 0; at + kCountedBlock <= noise.size(); at += kCountedBlock) {
+        if (automated) {
+            value = value < 0.75f ? value + 1.0f / 4096.0f : 0.25f;
+            instance->automate(value);
+        }
+        countedPluginProcess(*instance, &noise[at], outLeft.data(), outRight.data());
+    }
+    instance.reset();
+    return 0;
+}
+
+int printInstructions() {
+    const double frames = static_cast<double>(static_cast<std::size_t>(kCountedSeconds * kRate) / kCountedBlock * kCountedBlock);
+    std::printf("instructions per stereo frame inside the plug-in's calls, counted by callgrind over %d s of noise "
+                "at 44100 Hz in %u-frame blocks, Init program; automated: a cutoff, a mix and the feedback "
+                "changed before every block\n\n",
+                kCountedSeconds, kCountedBlock);
+    std::printf("| edition | plain | automated | ratio | per change |\n|---|--:|--:|--:|--:|\n");
+    const char* titles[] = {"VST 2", "LV2", "CLAP"};
+    for (int e = 0; e < 3; ++e) {
+        const double plain = instructionsUnderCallgrind("countedPlugin", {"--counted-run", kEditionNames[e], "plain"});
+        const double automated = instructionsUnderCallgrind("countedPlugin", {"--counted-run", kEditionNames[e], "automated"});
+        if (plain < 0.0 || automated < 0.0) {
+            std::fprintf(stderr, "callgrind run failed: is valgrind installed?\n");
+            return 1;
+        }
+        const double changes = frames / kCountedBlock * static_cast<double>(std::size(kAutomated));
+        std::printf("| %s | %.1f | %.1f | %.2fx | %.0f |\n", titles[e], plain / frames, automated / frames,
+                    automated / plain, (automated - plain) / changes);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0) return printInstructions();
+    if (argc == 4 && std::strcmp(argv[1], "--counted-run") == 0) {
+        for (int e = 0; e < 3; ++e) {
+            if (std::strcmp(argv[2], kEditionNames[e]) != 0) continue;
+            try {
+                return countedRun(static_cast<Edition>(e), std::strcmp(argv[3], "automated") == 0);
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "edition_bench: %s\n", error.what());
+                return 1;
+            }
+        }
+    }
     const char* modulePath = argc > 1 ? argv[1] : VELLUMINE_VST2_MODULE;
     const char* bundlePath = argc > 2 ? argv[2] : VELLUMINE_LV2_BUNDLE "/";
     const char* clapPath = argc > 3 ? argv[3] : VELLUMINE_CLAP_MODULE;
