@@ -3,19 +3,25 @@
 #   lib/vst/vellumine.so           the VST 2 module (hosts look in /usr/lib/vst, /usr/local/lib/vst)
 #   lib/lv2/vellumine.lv2/         the LV2 bundle (/usr/lib/lv2, /usr/local/lib/lv2)
 #   lib/clap/vellumine.clap        the CLAP module (/usr/lib/clap, /usr/local/lib/clap)
+#   lib/vst3/vellumine.vst3/       the VST 3 bundle (/usr/lib/vst3, /usr/local/lib/vst3)
 #   share/doc/vellumine/           README, changelog, copyright, docs/ (the user's guide and the
 #                                  pages the README links to)
 #
-# Plug-in folders are not architecture triplets: hosts look in lib/vst, lib/lv2 and lib/clap only.
+# Plug-in folders are not architecture triplets: hosts look in lib/vst, lib/lv2, lib/clap and
+# lib/vst3 only.
 
 # Installs the editions: the VST 2 module into <vst_dir>, the LV2 bundle as
-# <lv2_dir>/vellumine.lv2, the CLAP module into <clap_dir>. The bundle is installed as a whole, so that whatever the build
+# <lv2_dir>/vellumine.lv2, the CLAP module into <clap_dir>, the VST 3 bundle as
+# <vst3_dir>/vellumine.vst3. The LV2 bundle is installed as a whole, so that whatever the build
 # writes into it (Turtle, presets) goes along; its two binaries go through install(TARGETS)
 # so that they are stripped with the module. Further arguments go to each install().
-function(vellumine_install_plugins vst_dir lv2_dir clap_dir)
+function(vellumine_install_plugins vst_dir lv2_dir clap_dir vst3_dir)
   install(TARGETS vellumine LIBRARY DESTINATION ${vst_dir} ${ARGN})
   if(TARGET vellumine_clap)
     install(TARGETS vellumine_clap LIBRARY DESTINATION ${clap_dir} ${ARGN})
+  endif()
+  if(TARGET vellumine_vst3)
+    install(TARGETS vellumine_vst3 LIBRARY DESTINATION ${vst3_dir}/vellumine.vst3/${VELLUMINE_VST3_BINARY_FOLDER} ${ARGN})
   endif()
   if(TARGET vellumine_lv2)
     install(TARGETS vellumine_lv2 vellumine_lv2_ui LIBRARY DESTINATION ${lv2_dir}/vellumine.lv2 ${ARGN})
@@ -23,10 +29,11 @@ function(vellumine_install_plugins vst_dir lv2_dir clap_dir)
             PATTERN "*.so" EXCLUDE)
   endif()
 endfunction()
-vellumine_install_plugins(lib/vst lib/lv2 lib/clap)
+vellumine_install_plugins(lib/vst lib/lv2 lib/clap lib/vst3)
 # For one user, without root: `cmake --install build --component user --prefix ~` puts the
-# plug-ins into ~/.vst, ~/.lv2 and ~/.clap, where hosts look first. Not part of a full installation.
-vellumine_install_plugins(.vst .lv2 .clap COMPONENT user EXCLUDE_FROM_ALL)
+# plug-ins into ~/.vst, ~/.lv2, ~/.clap and ~/.vst3, where hosts look first. Not part of a full
+# installation.
+vellumine_install_plugins(.vst .lv2 .clap .vst3 COMPONENT user EXCLUDE_FROM_ALL)
 
 # The factory preset files are written by a program that a native build runs; a cross build
 # installs the files a native build wrote (the same bytes on every platform) from this folder.

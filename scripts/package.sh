@@ -35,7 +35,7 @@ if has_arm64_libraries && can_run_aarch64; then
   # that the native build wrote.
   cmake -S . -B build-aarch64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake \
     -DCMAKE_BUILD_TYPE=Release -DVELLUMINE_NATIVE_PRESET_DIR="$root/build/presets"
-  cmake --build build-aarch64 -j"$jobs" --target vellumine vellumine_lv2_bundle vellumine_clap vellumine_debian_changelog
+  cmake --build build-aarch64 -j"$jobs" --target vellumine vellumine_lv2_bundle vellumine_clap vellumine_vst3 vellumine_debian_changelog
 else
   echo "SKIPPED: the 64-bit ARM archives not built: this machine cannot build or run 64-bit ARM" \
     "programs ($probe_output), and the ARM build writes its LV2 Turtle with one"
@@ -62,6 +62,7 @@ linux_archives() {
   cp "$stage/lib/vst/vellumine.so" "$work/$linux/"
   cp -r "$stage/lib/lv2/vellumine.lv2" "$work/$linux/"
   cp "$stage/lib/clap/vellumine.clap" "$work/$linux/"
+  cp -r "$stage/lib/vst3/vellumine.vst3" "$work/$linux/"
   cp -r "$stage/share/doc/vellumine/"{README.md,CHANGELOG.md,copyright,docs} "$work/$linux/"
   cp -r "$stage/share/vellumine/presets" "$work/$linux/"
   cp packaging/install.sh "$work/$linux/"

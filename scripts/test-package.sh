@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release archives (scripts/package.sh) and uses each one as a user would:
 # - the Debian package: lintian reports no error; installed with apt-get, qtractor's scanner
-#   loads /usr/lib/vst/vellumine.so and /usr/lib/clap/vellumine.clap, lv2ls finds the bundle on
+#   loads /usr/lib/vst/vellumine.so and /usr/lib/clap/vellumine.clap, plughost renders the VST 3
+#   bundle in /usr/lib/vst3 as the build tree's, lv2ls finds the bundle on
 #   the system path and lv2info
 #   shows its 33 ports, and plughost renders the same samples through the installed module as
 #   through the build tree; removed with apt-get, it leaves no file behind;
@@ -93,6 +94,13 @@ for module in /usr/lib/vst/vellumine.so build/vellumine.so; do
 done
 same_samples "$work/vst.wav" "$work/build.wav" || fail "the installed module renders other samples than the build's"
 echo "plughost render: the installed module gives the build tree's samples"
+for bundle in /usr/lib/vst3/vellumine.vst3 build/vellumine.vst3; do
+  # By index, normalized: a 375 ms echo at feedback 0.5 beside the dry sound.
+  build/plughost render "$bundle" -o "$work/vst3-$(basename "$(dirname "$bundle")").wav" \
+    --set 10=1 --set 11=0.0375 --set 12=0.5 >/dev/null || fail "plughost render of $bundle"
+done
+same_samples "$work/vst3-vst3.wav" "$work/vst3-build.wav" || fail "the installed VST 3 bundle renders other samples than the build's"
+echo "plughost render: the installed VST 3 bundle gives the build tree's samples"
 
 $sudo apt-get remove -y -qq vellumine >/dev/null
 installed_here=0
@@ -145,6 +153,8 @@ diff -r build/presets "$work/$linux/presets" >/dev/null || fail "the Linux archi
 HOME=$home "$work/$linux/install.sh"
 tools/hosts/qtractor-scan.sh "$home/.vst/vellumine.so" || fail "qtractor's scanner on ~/.vst/vellumine.so"
 tools/hosts/qtractor-scan-clap.sh "$home/.clap/vellumine.clap" || fail "qtractor's scanner on ~/.clap/vellumine.clap"
+classes=$(build/plughost info "$home/.vst3/vellumine.vst3" 2>&1 || true)
+grep -q 'Vellumine  \[Audio Module Class\] Fx|Delay' <<<"$classes" || fail "plughost info does not load ~/.vst3/vellumine.vst3"
 # Without LV2_PATH, hosts search ~/.lv2 first.
 info=$(env -u LV2_PATH HOME="$home" lv2info "$uri" 2>/dev/null || true)
 grep -q "Bundle: *file://$home/.lv2/vellumine.lv2/" <<<"$info" || fail "lv2info does not find the bundle in ~/.lv2"
@@ -164,15 +174,17 @@ if [ "$arm" = 1 ]; then
   lintian --fail-on error "dist/$deb_arm" || fail "lintian reports errors in $deb_arm"
   # Names only: sizes and dates differ between the architectures.
   files() { dpkg-deb -c "$1" | awk '{print $6}'; }
-  diff <(files "dist/$deb") <(files "dist/$deb_arm") || fail "$deb_arm holds other files than $deb"
+  # The VST 3 bundle names its binary's folder after the architecture.
+  diff <(files "dist/$deb") <(files "dist/$deb_arm" | sed 's|/aarch64-linux/|/x86_64-linux/|') ||
+    fail "$deb_arm holds other files than $deb"
   tar -C "$work" -xzf "dist/$linux_arm.tar.gz"
   diff <(tar -tzf "dist/$linux.tar.gz" | sed "s|^$linux/||" | sort) \
-    <(tar -tzf "dist/$linux_arm.tar.gz" | sed "s|^$linux_arm/||" | sort) ||
+    <(tar -tzf "dist/$linux_arm.tar.gz" | sed -e "s|^$linux_arm/||" -e 's|/aarch64-linux/|/x86_64-linux/|' | sort) ||
     fail "$linux_arm.tar.gz holds other files than $linux.tar.gz"
   dpkg-deb -x "dist/$deb_arm" "$work/deb-arm64"
 
-  for binary in "$work/$linux_arm/"{vellumine.so,vellumine.lv2/vellumine.so,vellumine.lv2/vellumine_ui.so} \
-    "$work/deb-arm64/usr/lib/"{vst/vellumine.so,lv2/vellumine.lv2/vellumine.so,lv2/vellumine.lv2/vellumine_ui.so}; do
+  for binary in "$work/$linux_arm/"{vellumine.so,vellumine.lv2/vellumine.so,vellumine.lv2/vellumine_ui.so,vellumine.vst3/Contents/aarch64-linux/vellumine.so} \
+    "$work/deb-arm64/usr/lib/"{vst/vellumine.so,lv2/vellumine.lv2/vellumine.so,lv2/vellumine.lv2/vellumine_ui.so,vst3/vellumine.vst3/Contents/aarch64-linux/vellumine.so}; do
     machine=$(readelf -h "$binary" | sed -n 's/^ *Machine: *//p')
     echo "readelf -h ${binary#"$work/"}: $machine"
     [ "$machine" = AArch64 ] || fail "${binary#"$work/"} is not an AArch64 binary"
