@@ -12,12 +12,6 @@ struct Change {
     double value;
 };
 
-// The host's own changes, which reach the plug-in in each block's transport.
-struct TransportChange {
-    std::int64_t frame;
-    bool tempo;  // otherwise whether it plays
-    double value;
-};
 
 // The transport as the host tells it while rendering: the tempo, and playing until a stop.
 struct Transport {
@@ -32,18 +26,6 @@ struct Transport {
         return transport;
     }
 };
-
-// Tempo and transport changes apart from the parameters'.
-std::vector<AutomationPoint> hostChanges(const std::vector<AutomationPoint>& points, std::vector<TransportChange>& host) {
-    std::vector<AutomationPoint> parameters;
-    for (const AutomationPoint& point : points) {
-        if (point.setting.target == "tempo" || point.setting.target == kTransportTarget)
-            host.push_back({point.frame, point.setting.target == "tempo", point.setting.value});
-        else
-            parameters.push_back(point);
-    }
-    return parameters;
-}
 
 bool resolve(const std::vector<clap_param_info_t>& parameters, const std::vector<AutomationPoint>& points,
              std::vector<Change>& changes, std::string& error) {
@@ -104,9 +86,9 @@ bool renderClap(const ClapModule& module, const StereoAudio& input, const Render
     auto plugin = ClapPlugin::create(module, host, 0, error);
     if (!plugin) return false;
     std::vector<Change> changes;
-    std::vector<TransportChange> transportChanges;
+    std::vector<HostChange> transportChanges;
     if (!isStereo(*plugin, module.path(), error) || !applySettings(*plugin, options.settings, error) ||
-        !resolve(plugin->parameters(), hostChanges(options.automation, transportChanges), changes, error))
+        !resolve(plugin->parameters(), splitHostChanges(options.automation, transportChanges), changes, error))
         return false;
     InputEvents events;
     OutputEvents sent;

@@ -130,4 +130,15 @@ bool parseAutomation(std::istream& in, double sampleRate, std::vector<Automation
     return true;
 }
 
+std::vector<AutomationPoint> splitHostChanges(const std::vector<AutomationPoint>& points, std::vector<HostChange>& host) {
+    std::vector<AutomationPoint> parameters;
+    for (const AutomationPoint& point : points) {
+        if (point.setting.target == "tempo" || point.setting.target == kTransportTarget)
+            host.push_back({point.frame, point.setting.target == "tempo", point.setting.value});
+        else
+            parameters.push_back(point);
+    }
+    return parameters;
+}
+
 }  // namespace plughost

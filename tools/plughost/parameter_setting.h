@@ -38,6 +38,16 @@ struct AutomationPoint {
 // 1 for "play", 0 for "stop".
 inline constexpr const char* kTransportTarget = "transport";
 
+// A change of the host's own: the tempo, or whether the transport plays (value 1 or 0).
+struct HostChange {
+    std::int64_t frame;
+    bool tempo;  // otherwise whether it plays
+    double value;
+};
+
+// The points that set parameters; the tempo and transport points go to `host`, in order.
+std::vector<AutomationPoint> splitHostChanges(const std::vector<AutomationPoint>& points, std::vector<HostChange>& host);
+
 // One change per line: "TIME TARGET=VALUE", where TIME is a sample frame ("44100") or
 // seconds with an 's' ("1.5s"), or "TIME transport=stop" / "TIME transport=play"; '#' starts
 // a comment. The points come back ordered by

@@ -12,23 +12,6 @@ struct Change {
     double value;
 };
 
-// The host's own changes, which reach the plug-in in each block's process context.
-struct ContextChange {
-    std::int64_t frame;
-    bool tempo;  // otherwise whether it plays
-    double value;
-};
-
-std::vector<AutomationPoint> hostChanges(const std::vector<AutomationPoint>& points, std::vector<ContextChange>& host) {
-    std::vector<AutomationPoint> parameters;
-    for (const AutomationPoint& point : points) {
-        if (point.setting.target == "tempo" || point.setting.target == kTransportTarget)
-            host.push_back({point.frame, point.setting.target == "tempo", point.setting.value});
-        else
-            parameters.push_back(point);
-    }
-    return parameters;
-}
 
 std::string narrow(const std::int16_t* text) {
     std::string out;
@@ -73,8 +56,8 @@ bool renderVst3(const Vst3Module& module, const StereoAudio& input, const Render
     // The settings reach the processor at the first frame, and the controller as a host sets them.
     std::vector<AutomationPoint> points;
     for (const ParameterSetting& setting : options.settings) points.push_back({0, setting});
-    std::vector<ContextChange> contextChanges;
-    for (const AutomationPoint& point : hostChanges(options.automation, contextChanges)) points.push_back(point);
+    std::vector<HostChange> contextChanges;
+    for (const AutomationPoint& point : splitHostChanges(options.automation, contextChanges)) points.push_back(point);
     std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.frame < b.frame; });
     std::vector<Change> changes;
     if (!resolve(plugin->parameters(), points, changes, error)) return false;
