@@ -100,10 +100,17 @@ enum class Counted { Noise, Tail, Silence, Automated };
 constexpr const char* kCountedNames[] = {"noise", "tail", "silence", "automated"};
 constexpr VstInt32 kAutomated[] = {OriginCutoff, DelayMix, Feedback};
 
+// The setting takes effect in one block of silence before anything is measured: a change of
+// Motion turns the delay line into a ring and clears it once, in that block, a cost that
+// belongs to the moment of the change, not to every frame after it.
 AEffect* openEffect(const Setting& setting) {
     AEffect* effect = createPlugin(host);
     for (auto [index, value] : setting.values) effect->setParameter(effect, index, value);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    std::vector<float> silence(kBlock), outL(kBlock), outR(kBlock);
+    float* ins[2] = {silence.data(), silence.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    effect->processReplacing(effect, ins, outs, kBlock);
     return effect;
 }
 

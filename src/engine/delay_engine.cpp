@@ -364,14 +364,24 @@ template <typename At>
     return old + at(c) * Float4::all(k.last);
 }
 
+// What a loop of the gliding head knows ahead of time: whether the head may arrive, whether its
+// speed limit may bind (see TapeHead), and whether the four samples it reads may wrap round
+// the ring's end.
+struct TapeLoop {
+    bool mayArrive = true, limited = true, wraps = true;
+};
+template <TapeLoop Loop>
+using TapeLoopOf = std::integral_constant<TapeLoop, Loop>;
+
 // What the tape head reads this sample, between samples: the four samples around it side by
 // side in the lines unless they wrap round the ring's end.
+template <TapeLoop Loop = TapeLoop{}>
 [[gnu::always_inline]] inline Float4 readTape(TapeHead& head, const float* left, const float* right, std::int32_t w,
                                               std::int32_t ringLength) {
-    const double d = head.next();
+    const double d = Loop.mayArrive ? head.next() : head.template glide<Loop.limited>();
     const std::int32_t i = static_cast<std::int32_t>(d);
     const Float4 weights = catmullRomWeights(Float4::all(static_cast<float>(d - i)));
-    if (const std::int32_t oldest = w - i - 2; oldest >= 0)
+    if (const std::int32_t oldest = w - i - 2; !Loop.wraps || oldest >= 0)
         return weightedPair(Float4::load(left + oldest), Float4::load(right + oldest), weights);
     auto four = [&](const float* line) {
         auto at = [&](std::int32_t delay) { return line[wrapped(w - delay, ringLength)]; };
@@ -473,7 +483,7 @@ void DelayEngine::runSteady(const float* inLeft, const float* inRight, float* ou
     if constexpr (Reading == Tap::Fade) taps = fadeTaps;
     if constexpr (Reading == Tap::Tape) head = tapeHead;
 
-    auto run = [&](auto mayModulate, auto maySettle) {
+    auto run = [&](auto mayModulate, auto maySettle) __attribute__((always_inline)) {
         // A copy whose address never leaves this loop, so that the compiler keeps it in
         // registers instead of storing the states back to memory every sample.
         FilterLanes local = lanes;
@@ -525,7 +535,23 @@ void DelayEngine::runSteady(const float* inLeft, const float* inRight, float* ou
                     for (; n < end; ++n, ++w, ++r) frame(n, [&]() __attribute__((always_inline)) { return Float4::pair(lineLeft[r], lineRight[r]); });
                     if (r == ringLength) r = 0;
                 } else if constexpr (Reading == Tap::Tape) {
-                    for (; n < end; ++n, ++w) frame(n, [&]() __attribute__((always_inline)) { return readTape(head, lineLeft, lineRight, w, ringLength); });
+                    // Without the head's tests where they cannot pass: the same values, fewer steps.
+                    auto glide = [&](std::int32_t until, auto loop) __attribute__((always_inline)) {
+                        for (; n < until; ++n, ++w)
+                            frame(n, [&]() __attribute__((always_inline)) {
+                                return readTape<decltype(loop)::value>(head, lineLeft, lineRight, w, ringLength);
+                            });
+                    };
+                    const std::int32_t gliding = std::min(end, n + head.stepsBeforeArrival());
+                    // The head falls behind the writing by less than a sample per sample, so where
+                    // the first four samples lie side by side, all of this piece's do.
+                    const bool sideBySide = w - static_cast<std::int32_t>(head.delay() + 1.0) - 2 >= 0;
+                    const bool free = head.withinSpeedLimit();
+                    if (sideBySide)
+                        free ? glide(gliding, TapeLoopOf<{false, false, false}>{}) : glide(gliding, TapeLoopOf<{false, true, false}>{});
+                    else
+                        free ? glide(gliding, TapeLoopOf<{false, false, true}>{}) : glide(gliding, TapeLoopOf<{false, true, true}>{});
+                    glide(end, TapeLoopOf<TapeLoop{}>{});
                 } else if (taps.fading()) {
                     // readFade's weights and order, without its choices per sample.
                     std::int32_t a = behind(taps.first()), b = behind(taps.second()), c = behind(taps.delay());

@@ -152,14 +152,48 @@ public:
     double delay() const { return current; }
     double target() const { return goal; }
     double next() {
-        middle += coefficient * (goal - middle);
-        current += std::clamp(coefficient * (middle - current), -kMaxFall, kMaxRise);
+        glide();
         if (std::fabs(goal - current) < kArrived && std::fabs(goal - middle) < kArrived) current = middle = goal;
         return current;
+    }
+    // next() for a sample on which the head cannot arrive (see stepsBeforeArrival); without
+    // the speed limit where it cannot bind (see withinSpeedLimit).
+    template <bool Limited = true>
+    double glide() {
+        middle += coefficient * (goal - middle);
+        const double step = coefficient * (middle - current);
+        current += Limited ? std::clamp(step, -kMaxFall, kMaxRise) : step;
+        return current;
+    }
+    // How many calls of next() from now cannot arrive, so that glide() may take their place:
+    // arrival needs both stages within kArrived of the goal. The middle stage's distance
+    // shrinks by the factor (1 - c) each sample, so it stays above d (1 - k c) after k samples.
+    // The head's distance shrinks no faster where the middle lies between it and the goal
+    // (each step covers at most the share c of the distance to the middle), and elsewhere by at
+    // most the speed limit per sample. Twice kArrived leaves room for rounding.
+    std::int32_t stepsBeforeArrival() const {
+        const double middleSteps = contractionSteps(std::fabs(goal - middle));
+        const double headSteps = led() ? contractionSteps(std::fabs(goal - current))
+                                       : (std::fabs(goal - current) - 2.0 * kArrived) / kMaxFall - 1.0;
+        return static_cast<std::int32_t>(std::clamp(std::max(middleSteps, headSteps), 0.0, 1e6));
+    }
+    // Whether the speed limit stays out of reach until the goal changes: where the middle
+    // leads, neither distance grows, and a step is at most c times their sum (with room for
+    // rounding).
+    bool withinSpeedLimit() const {
+        return led() && coefficient * (std::fabs(goal - middle) + std::fabs(goal - current)) < 0.99 * kMaxRise;
     }
 
 private:
     static constexpr double kArrived = 1e-3;  // samples
+    // The middle stage lies between the head and the goal (or on the goal).
+    bool led() const {
+        const double toMiddle = goal - middle, toHead = goal - current;
+        return toMiddle * toHead >= 0.0 && std::fabs(toMiddle) <= std::fabs(toHead);
+    }
+    double contractionSteps(double distance) const {
+        return distance > 2.0 * kArrived ? (1.0 - 2.0 * kArrived / distance) / coefficient - 1.0 : 0.0;
+    }
     double coefficient = 0.0, current = 1.0, middle = 1.0, goal = 1.0;
 };
 
