@@ -547,10 +547,14 @@ void DelayEngine::runSteady(const float* inLeft, const float* inRight, float* ou
                     // the first four samples lie side by side, all of this piece's do.
                     const bool sideBySide = w - static_cast<std::int32_t>(head.delay() + 1.0) - 2 >= 0;
                     const bool free = head.withinSpeedLimit();
+                    using FreeSideBySide = TapeLoopOf<TapeLoop{false, false, false}>;
+                    using LimitedSideBySide = TapeLoopOf<TapeLoop{false, true, false}>;
+                    using FreeWrapping = TapeLoopOf<TapeLoop{false, false, true}>;
+                    using LimitedWrapping = TapeLoopOf<TapeLoop{false, true, true}>;
                     if (sideBySide)
-                        free ? glide(gliding, TapeLoopOf<{false, false, false}>{}) : glide(gliding, TapeLoopOf<{false, true, false}>{});
+                        free ? glide(gliding, FreeSideBySide{}) : glide(gliding, LimitedSideBySide{});
                     else
-                        free ? glide(gliding, TapeLoopOf<{false, false, true}>{}) : glide(gliding, TapeLoopOf<{false, true, true}>{});
+                        free ? glide(gliding, FreeWrapping{}) : glide(gliding, LimitedWrapping{});
                     glide(end, TapeLoopOf<TapeLoop{}>{});
                 } else if (taps.fading()) {
                     // readFade's weights and order, without its choices per sample.
