@@ -4,7 +4,11 @@
 #include <new>
 
 #include "editor/editor_platform.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_platform.h"
+#else
 #include "platform/x11/x11_window.h"
 #endif
 #include "vst3/delay_plugin.h"
@@ -34,13 +38,14 @@ std::uint32_t V3_API addReference(void* self) { return of(self).ref(); }
 std::uint32_t V3_API release(void* self) { return of(self).unref(); }
 constexpr v3_funknown kUnknown = {queryInterface, addReference, release};
 
-v3_result V3_API platformSupported(void*, const char* type) {
 #ifdef _WIN32
-    (void)type;
-    return V3_FALSE;
+constexpr const char* kPlatformType = V3_VIEW_PLATFORM_TYPE_HWND;
 #else
-    return type && std::strcmp(type, V3_VIEW_PLATFORM_TYPE_X11) == 0 ? V3_TRUE : V3_FALSE;
+constexpr const char* kPlatformType = V3_VIEW_PLATFORM_TYPE_X11;
 #endif
+
+v3_result V3_API platformSupported(void*, const char* type) {
+    return type && std::strcmp(type, kPlatformType) == 0 ? V3_TRUE : V3_FALSE;
 }
 v3_result V3_API attached(void* self, void* parent, const char* type) {
     return guarded([&] { return of(self).attach(parent, type); });
@@ -90,6 +95,16 @@ void V3_API onTimer(void* self) {
     });
 }
 constexpr v3_timer_handler_cpp kTimer = {kUnknown, {onTimer}};
+
+#ifdef _WIN32
+// The view's own timer on the host's window, its id the view itself.
+void CALLBACK onWindowTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    guarded([&] {
+        reinterpret_cast<DelayView*>(id)->tick();
+        return V3_OK;
+    });
+}
+#endif
 
 }  // namespace
 
@@ -147,16 +162,14 @@ v3_result DelayView::attach(void* parent, const char* platformType) {
     }
     parentWindow = parent;
     shownSync = plugin.syncedMilliseconds();
-    if (frame && v3_cpp_obj_query_interface(frame, v3_run_loop_iid, &runLoop) != V3_OK) runLoop = nullptr;
-    auto** handler = reinterpret_cast<v3_timer_handler**>(&timer);
-    if (runLoop && v3_cpp_obj(runLoop)->register_timer(runLoop, handler, kTimerPeriodMs) != V3_OK) stopTimer();
+    startTimer();
     return V3_OK;
 }
 
 // Without a display the backend would draw into memory: nothing the host could show.
 bool DelayView::shownByHost() const {
 #ifdef _WIN32
-    return false;  // HWND views are not offered yet
+    return dynamic_cast<platform::win32::Win32Window*>(editor->getFrame()->window()) != nullptr;
 #else
     return dynamic_cast<platform::x11::X11Window*>(editor->getFrame()->window()) != nullptr;
 #endif
@@ -164,16 +177,39 @@ bool DelayView::shownByHost() const {
 
 v3_result DelayView::remove() {
     if (!parentWindow) return V3_FALSE;
+    stopTimer();
     parentWindow = nullptr;
-    if (runLoop) {
-        v3_cpp_obj(runLoop)->unregister_timer(runLoop, reinterpret_cast<v3_timer_handler**>(&timer));
-        stopTimer();
-    }
     editor->close();
     return V3_OK;
 }
 
+// Windows offers plug-in views no run loop: there the view sets a timer on the host's window,
+// which the host's message loop serves; elsewhere it asks the frame's run loop for one.
+void DelayView::startTimer() {
+#ifdef _WIN32
+    SetTimer(static_cast<HWND>(parentWindow), reinterpret_cast<UINT_PTR>(this), kTimerPeriodMs, onWindowTimer);
+#else
+    if (!frame || v3_cpp_obj_query_interface(frame, v3_run_loop_iid, &runLoop) != V3_OK) {
+        runLoop = nullptr;
+        return;
+    }
+    if (v3_cpp_obj(runLoop)->register_timer(runLoop, reinterpret_cast<v3_timer_handler**>(&timer), kTimerPeriodMs) !=
+        V3_OK)
+        releaseRunLoop();
+#endif
+}
+
 void DelayView::stopTimer() {
+#ifdef _WIN32
+    KillTimer(static_cast<HWND>(parentWindow), reinterpret_cast<UINT_PTR>(this));
+#else
+    if (!runLoop) return;
+    v3_cpp_obj(runLoop)->unregister_timer(runLoop, reinterpret_cast<v3_timer_handler**>(&timer));
+    releaseRunLoop();
+#endif
+}
+
+void DelayView::releaseRunLoop() {
     v3_cpp_obj_unref(runLoop);
     runLoop = nullptr;
 }

@@ -1,8 +1,9 @@
 // The editor as a VST 3 plug view: the same DelayEditor as the other editions, embedded in the
-// host's X11 window and idled by a timer of the host's run loop, which the view reaches
-// through its frame. Fixed size: 640 x 400 at scale 1, or at the content scale the host sets.
-// The user's edits reach the host through the component handler; the host's changes move the
-// controls at the next tick. Every call comes on the UI thread.
+// host's window (X11 on Linux, an HWND on Windows) and idled by a timer: on Linux one of the
+// host's run loop, which the view reaches through its frame; on Windows its own. Fixed size:
+// 640 x 400 at scale 1, or at the content scale the host sets. The user's edits reach the host
+// through the component handler; the host's changes move the controls at the next tick. Every
+// call comes on the UI thread.
 #pragma once
 
 #include <travesty/view.h>
@@ -58,7 +59,9 @@ private:
     ~DelayView();
     v3_plugin_view** face();
     bool shownByHost() const;
+    void startTimer();  // while attached
     void stopTimer();
+    void releaseRunLoop();
 
     std::atomic<std::uint32_t> references{0};
     ViewFace view, contentScale, timer;
@@ -66,7 +69,7 @@ private:
     std::unique_ptr<DelayEditor> editor;
     v3_plugin_frame** frame = nullptr;
     void* parentWindow = nullptr;      // the host's, while attached
-    v3_run_loop** runLoop = nullptr;  // while the timer is registered
+    v3_run_loop** runLoop = nullptr;  // while the timer is registered (not on Windows)
     std::optional<float> shownSync;   // the synced Rate the editor shows, to follow the tempo
 };
 

@@ -14,7 +14,12 @@ namespace plughost::vst3 {
 namespace {
 
 #ifdef _WIN32
+// The folder of this program's own architecture: a 32-bit host loads only a 32-bit module.
+#ifdef _WIN64
 constexpr const char* kModuleFolder = "x86_64-win";
+#else
+constexpr const char* kModuleFolder = "x86-win";
+#endif
 constexpr const char* kModuleSuffix = ".vst3";
 void* openLibrary(const std::string& path, std::string& error) {
     HMODULE handle = LoadLibraryA(path.c_str());
