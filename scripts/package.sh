@@ -5,8 +5,9 @@
 #   vellumine-<version>-linux-x86_64.tar.gz    the VST 2 module, the LV2 bundle, the CLAP module, the
 #                                              factory presets, an install script
 #   vellumine-<version>-linux-aarch64.tar.gz   the same for 64-bit ARM
-#   vellumine-<version>-windows.zip            the 32-bit and 64-bit DLLs and CLAP modules, the factory
-#                                              presets, a readme, the copyright file
+#   vellumine-<version>-windows.zip            the 32-bit and 64-bit DLLs and CLAP modules, the VST 3
+#                                              bundle with both, the factory presets, a readme, the
+#                                              copyright file
 #   SHA256SUMS                                 over all of them
 # Uses the release build in build/, the Windows builds in build-win-i686 and build-win-x86_64
 # and the 64-bit ARM build in build-aarch64, building what is missing or out of date. The ARM
@@ -26,7 +27,7 @@ for arch in i686 x86_64; do
   # The same configuration as scripts/test-windows.sh, so that neither rebuilds the other's work.
   cmake -S . -B "build-win-$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVELLUMINE_BUILD_TOOLS=ON
-  cmake --build "build-win-$arch" -j"$jobs" --target vellumine vellumine_clap
+  cmake --build "build-win-$arch" -j"$jobs" --target vellumine vellumine_clap vellumine_vst3
 done
 arm=0
 if has_arm64_libraries && can_run_aarch64; then
@@ -76,6 +77,11 @@ windows=vellumine-$version-windows
 mkdir -p "$work/$windows/32-bit" "$work/$windows/64-bit"
 cp build-win-i686/vellumine.{dll,clap} "$work/$windows/32-bit/"
 cp build-win-x86_64/vellumine.{dll,clap} "$work/$windows/64-bit/"
+# One VST 3 bundle for both: each host loads the module of its own architecture from it.
+contents=$work/$windows/vellumine.vst3/Contents
+mkdir -p "$contents/x86-win" "$contents/x86_64-win"
+cp build-win-i686/vellumine.vst3/Contents/x86-win/vellumine.vst3 "$contents/x86-win/"
+cp build-win-x86_64/vellumine.vst3/Contents/x86_64-win/vellumine.vst3 "$contents/x86_64-win/"
 # The preset files are the same bytes on every platform; the native build generates them.
 cp -r build/presets "$work/$windows/presets"
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/windows-readme.txt >"$work/$windows/README.txt"

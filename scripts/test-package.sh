@@ -6,8 +6,9 @@
 #   the system path and lv2info
 #   shows its 33 ports, and plughost renders the same samples through the installed module as
 #   through the build tree; removed with apt-get, it leaves no file behind;
-# - the Windows zip: `plughost check` on each DLL and CLAP module in the unpacked folders, under
-#   Wine (the 32-bit ones where the machine can execute 32-bit programs);
+# - the Windows zip: `plughost check` on each DLL and CLAP module in the unpacked folders, and the
+#   VST 3 bundle's two modules checked as files, listed by `plughost info` and rendering the
+#   DLL's samples, under Wine (the 32-bit ones where the machine can execute 32-bit programs);
 # - the Linux tarball: its install script into a temporary home, where hosts find the
 #   editions, and out again;
 # - the 64-bit ARM package and tarball, without installing them: the same files as the x86-64
@@ -121,12 +122,25 @@ echo "== the Windows archive"
 cmake -E chdir "$work" cmake -E tar xf "$root/dist/$windows.zip"
 diff -r build/presets "$work/$windows/presets" >/dev/null || fail "the Windows archive's presets differ from the build's"
 grep -q 'SIL OPEN FONT LICENSE Version 1.1' "$work/$windows/COPYRIGHT.txt" || fail "$windows.zip's COPYRIGHT.txt lacks the fonts' licence"
+# The VST 3 bundle: each architecture's module in its folder, nothing else, checked as files.
+vst3_files=$(cd "$work/$windows/vellumine.vst3" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
+[ "$vst3_files" = "./Contents/x86-win/vellumine.vst3 ./Contents/x86_64-win/vellumine.vst3 " ] ||
+  fail "$windows/vellumine.vst3 holds '$vst3_files', expected the modules in Contents/x86-win and Contents/x86_64-win"
+for module in 32:x86-win 64:x86_64-win; do
+  scripts/check-pe.sh "$work/$windows/vellumine.vst3/Contents/${module#*:}/vellumine.vst3" "${module%:*}" \
+    "GetPluginFactory InitDll ExitDll" || fail "$windows/vellumine.vst3/Contents/${module#*:}/vellumine.vst3"
+done
+# plughost of the architecture $arch run in the archive's top folder.
+wine_plughost() {
+  (cd "$work/$windows" && VELLUMINE_WINEPREFIX="$root/build-win-$arch/.wine" "$root/scripts/wine-run.sh" \
+    "$root/build-win-$arch/plughost.exe" "$@" | tr -d '\r')
+}
 for arch in i686 x86_64; do
   folder=64-bit
   [ "$arch" = i686 ] && folder=32-bit
   if [ "$arch" = i686 ] && ! can_execute_32_bit; then
-    echo "SKIPPED: plughost check of $windows/$folder/vellumine.dll and vellumine.clap not run: this machine cannot" \
-      "execute 32-bit x86 programs ($probe_output)"
+    echo "SKIPPED: plughost check of $windows/$folder/vellumine.dll and vellumine.clap, and the 32-bit host's info and" \
+      "render of $windows/vellumine.vst3, not run: this machine cannot execute 32-bit x86 programs ($probe_output)"
     continue
   fi
   cmake --build "build-win-$arch" --target plughost >/dev/null
@@ -139,6 +153,17 @@ for arch in i686 x86_64; do
     echo "$windows/$folder/$module: $summary"
     grep -q '^[0-9]* passed, 0 failed' <<<"$summary" || fail "plughost check of $windows/$folder/$module: $summary"
   done
+  # The bundle as the archive holds it, where this architecture's plughost takes its own module:
+  # the class, and the samples of the DLL beside it.
+  info=$(wine_plughost info vellumine.vst3) || fail "plughost info of $windows/vellumine.vst3 in a $folder host"
+  grep -q 'Fx|Delay, Quorvane' <<<"$info" || fail "plughost info of $windows/vellumine.vst3 in a $folder host: $info"
+  for module in vellumine.vst3 "$folder/vellumine.dll"; do
+    wine_plughost render "$module" -o "../$arch-$(basename "$module").wav" --set 10=0.5 --set 11=0.0375 --set 12=0.5 \
+      >/dev/null || fail "plughost render of $windows/$module in a $folder host"
+  done
+  cmp -s "$work/$arch-vellumine.vst3.wav" "$work/$arch-vellumine.dll.wav" ||
+    fail "$windows/vellumine.vst3 does not render $windows/$folder/vellumine.dll's samples in a $folder host"
+  echo "$windows/vellumine.vst3 in a $folder host: the DLL's samples"
 done
 
 echo "== the Linux archive"

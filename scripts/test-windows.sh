@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the plug-in, its tests and plughost for 32-bit and 64-bit Windows, checks each
-# DLL, CLAP module and VST 3 module as a file, and runs the tests under Wine (`plughost check` on each DLL
-# and CLAP module runs in scripts/test-package.sh, on the files as the release archive holds them).
+# DLL, CLAP module and VST 3 module as a file, and runs the tests under Wine (`plughost check`
+# on each DLL and CLAP module runs in scripts/test-package.sh, on the files as the release
+# archive holds them).
 # A machine that cannot execute 32-bit x86 code at all still builds and checks the 32-bit
 # DLL; only its tests are left out, with one line that says so.
 set -euo pipefail

@@ -29,12 +29,12 @@ public:
     std::vector<v3_view_rect> resizes;
 
 private:
-    static v3_result query(void*, const v3_tuid, void** object) {
+    static v3_result V3_API query(void*, const v3_tuid, void** object) {
         *object = nullptr;
         return V3_NO_INTERFACE;
     }
-    static std::uint32_t unowned(void*) { return 1; }
-    static v3_result resize(void* self, v3_plugin_view**, v3_view_rect* rect) {
+    static std::uint32_t V3_API unowned(void*) { return 1; }
+    static v3_result V3_API resize(void* self, v3_plugin_view**, v3_view_rect* rect) {
         static_cast<FrameWithoutRunLoop*>(static_cast<HostFace*>(self)->owner)->resizes.push_back(*rect);
         return V3_OK;
     }
