@@ -1,15 +1,18 @@
 // The VST 3 editor as a Windows host embeds it: the controller's plug view attached to a
 // top-level window of the test's, at each content scale. Windows gives plug views no run
 // loop, and the frame here offers none: the view idles on a timer of its own, which the
-// host's message loop (the window's serve) runs.
+// host's message loop (the window's serve) runs. A drag is real input, injected with
+// SendInput from a second thread.
 #include <gtest/gtest.h>
 #include <travesty/view.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "core/parameters.h"
+#include "editor/editor_layout.h"
 #include "plughost/host_window.h"
 #include "plughost/vst3_host.h"
 
@@ -42,6 +45,48 @@ private:
     HostFace face{&kFrame, this};
 };
 
+// The component handler: records each edit with the thread it came on.
+class RecordingHandler {
+public:
+    struct Call {
+        char kind;  // b(egin), p(erform), e(nd)
+        v3_param_id id;
+        double value;
+        std::thread::id thread;
+    };
+    v3_component_handler** handler() { return reinterpret_cast<v3_component_handler**>(&face); }
+    std::vector<Call> calls;
+
+private:
+    static v3_result record(void* self, char kind, v3_param_id id, double value) {
+        static_cast<RecordingHandler*>(static_cast<HostFace*>(self)->owner)
+            ->calls.push_back({kind, id, value, std::this_thread::get_id()});
+        return V3_OK;
+    }
+    static v3_result V3_API query(void*, const v3_tuid, void** object) {
+        *object = nullptr;
+        return V3_NO_INTERFACE;
+    }
+    static std::uint32_t V3_API unowned(void*) { return 1; }
+    static v3_result V3_API begin(void* self, v3_param_id id) { return record(self, 'b', id, 0.0); }
+    static v3_result V3_API perform(void* self, v3_param_id id, double value) { return record(self, 'p', id, value); }
+    static v3_result V3_API end(void* self, v3_param_id id) { return record(self, 'e', id, 0.0); }
+    static v3_result V3_API restart(void*, std::int32_t) { return V3_OK; }
+    struct Table {
+        v3_funknown unknown;
+        v3_component_handler handler;
+    };
+    static constexpr Table kTable = {{query, unowned, unowned}, {begin, perform, end, restart}};
+    HostFace face{&kTable, this};
+};
+
+void sendMouseButton(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
 // The pixels of the editor's child window, read back through a DIB.
 std::vector<std::uint32_t> capture(HWND window) {
     RECT client{};
@@ -73,6 +118,7 @@ protected:
         plugin = Vst3Plugin::create(*module, error);
         ASSERT_TRUE(plugin) << error;
         v3_edit_controller** controller = plugin->controller();
+        ASSERT_EQ(v3_cpp_obj(controller)->set_component_handler(controller, handler.handler()), V3_OK);
         view = v3_cpp_obj(controller)->create_view(controller, "editor");
         ASSERT_NE(view, nullptr);
         ASSERT_EQ(v3_cpp_obj(view)->set_frame(view, frame.frame()), V3_OK);
@@ -107,6 +153,7 @@ protected:
 
     std::unique_ptr<Vst3Module> module;
     std::unique_ptr<Vst3Plugin> plugin;
+    RecordingHandler handler;
     FrameWithoutRunLoop frame;
     std::unique_ptr<plughost::HostWindow> host;
     v3_plugin_view** view = nullptr;
@@ -167,6 +214,55 @@ TEST_F(Vst3ViewWin32Test, TheViewsOwnTimerMovesTheControls) {
     serveFor(300ms);
     EXPECT_TRUE(capture(editorWindow()) != doubled);
     EXPECT_EQ(remove(), V3_OK);
+}
+
+// The drag runs inside the button press that the host's message loop delivers, polling the
+// input that another thread injects meanwhile. The host hears of it on the UI thread, as one
+// gesture of normalized values. At scale 2 the same drag covers doubled coordinates.
+TEST_F(Vst3ViewWin32Test, AKnobDragReachesTheComponentHandlerAsOneGesture) {
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        handler.calls.clear();
+        EXPECT_TRUE(setScale(static_cast<float>(scale)));
+        ASSERT_EQ(attach(), V3_OK);
+        plugin->setNormalized(OriginCutoff, 0.5);  // mid-way, so that the drag can move it either way
+        serveFor(300ms);
+        const Rect knob = editorlayout::controlRect(editorlayout::kCells[OriginCutoff]);
+        POINT centre{scale * (knob.left + knob.right) / 2, scale * (knob.top + knob.bottom) / 2};
+        ClientToScreen(editorWindow(), &centre);
+        std::atomic<bool> released{false};
+        std::thread user([&] {
+            SetCursorPos(centre.x, centre.y);
+            sendMouseButton(MOUSEEVENTF_LEFTDOWN);
+            for (int d = 4 * scale; d <= 40 * scale; d += 4 * scale) {
+                std::this_thread::sleep_for(60ms);
+                SetCursorPos(centre.x + d, centre.y - d);
+            }
+            std::this_thread::sleep_for(100ms);
+            sendMouseButton(MOUSEEVENTF_LEFTUP);
+            released = true;
+        });
+        while (!released) serveFor(50ms);
+        user.join();
+        serveFor(100ms);
+        EXPECT_EQ(remove(), V3_OK);
+
+        const std::vector<RecordingHandler::Call>& calls = handler.calls;
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(calls.front().kind, 'b');
+        EXPECT_EQ(calls.back().kind, 'e');
+        for (std::size_t i = 1; i + 1 < calls.size(); ++i) {
+            EXPECT_EQ(calls[i].kind, 'p');
+            EXPECT_TRUE(calls[i].value >= 0.0 && calls[i].value <= 1.0) << calls[i].value;
+        }
+        for (const RecordingHandler::Call& call : calls) {
+            EXPECT_EQ(call.id, static_cast<v3_param_id>(OriginCutoff));
+            EXPECT_EQ(call.thread, std::this_thread::get_id());
+        }
+        const double last = calls[calls.size() - 2].value;
+        EXPECT_NE(last, 0.5);
+        EXPECT_EQ(plugin->normalized(OriginCutoff), last);
+    }
 }
 
 }  // namespace
