@@ -379,13 +379,16 @@ template <TapeLoop Loop = TapeLoop{}>
 [[gnu::always_inline]] inline Float4 readTape(TapeHead& head, const float* left, const float* right, std::int32_t w,
                                               std::int32_t ringLength) {
     const double d = Loop.mayArrive ? head.next() : head.template glide<Loop.limited>();
-    const std::int32_t i = static_cast<std::int32_t>(d);
-    const Float4 weights = catmullRomWeights(Float4::all(static_cast<float>(d - i)));
-    if (const std::int32_t oldest = w - i - 2; !Loop.wraps || oldest >= 0)
-        return weightedPair(Float4::load(left + oldest), Float4::load(right + oldest), weights);
+    // 64 bits wide, as the addresses are.
+    const std::int64_t i = static_cast<std::int64_t>(d);
+    const Float4 weights = catmullRomWeights(Float4::all(static_cast<float>(d - static_cast<double>(i))));
+    // The four run from two samples before w - i; the two folds into the loads' addresses.
+    if (const std::int64_t behind = w - i; !Loop.wraps || behind >= 2)
+        return weightedPair(Float4::load(left + behind - 2), Float4::load(right + behind - 2), weights);
     auto four = [&](const float* line) {
         auto at = [&](std::int32_t delay) { return line[wrapped(w - delay, ringLength)]; };
-        return Float4::of(at(i + 2), at(i + 1), at(i), at(i - 1));
+        const auto delay = static_cast<std::int32_t>(i);
+        return Float4::of(at(delay + 2), at(delay + 1), at(delay), at(delay - 1));
     };
     return weightedPair(four(left), four(right), weights);
 }

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // How long a crossfade between two taps lasts, and how long a ramped setting moves.
 inline constexpr double kFadeSeconds = 0.05;
@@ -40,6 +43,16 @@ inline float onePole(double seconds, float sampleRate) {
 
 inline std::int32_t samplesOf(double seconds, float sampleRate) {
     return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(seconds * sampleRate)));
+}
+
+// std::clamp for a finite value; on SSE2 as a maximum and a minimum, since compilers make
+// std::clamp of doubles a compare and a branch there.
+inline double clamped(double value, double low, double high) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(_mm_set_sd(value), _mm_set_sd(low)), _mm_set_sd(high)));
+#else
+    return std::clamp(value, low, high);
+#endif
 }
 
 // A value that moves linearly to a target over a fixed number of samples and is the target
@@ -162,7 +175,7 @@ public:
     double glide() {
         middle += coefficient * (goal - middle);
         const double step = coefficient * (middle - current);
-        current += Limited ? std::clamp(step, -kMaxFall, kMaxRise) : step;
+        current += Limited ? clamped(step, -kMaxFall, kMaxRise) : step;
         return current;
     }
     // How many calls of next() from now cannot arrive, so that glide() may take their place:
