@@ -18,17 +18,31 @@ void fillNoise(GuardedAudio& audio, std::size_t frames, Random& random) {
     }
 }
 
-namespace {
+std::string firstDifference(const Channels& a, const Channels& b) {
+    if (a.size() != b.size()) return "different channel counts";
+    for (std::size_t c = 0; c < a.size(); ++c) {
+        if (a[c].size() != b[c].size()) return "different lengths";
+        for (std::size_t i = 0; i < a[c].size(); ++i)
+            if (std::memcmp(&a[c][i], &b[c][i], sizeof(float)) != 0)
+                return "channel " + std::to_string(c) + " differs from frame " + std::to_string(i) + " (" +
+                       std::to_string(a[c][i]) + " against " + std::to_string(b[c][i]) + ")";
+    }
+    return {};
+}
 
-// Bit for bit, since the guard samples are NaNs, which never compare equal.
-bool sameBits(const std::vector<std::vector<float>>& a, const std::vector<std::vector<float>>& b) {
+long firstSubnormal(GuardedAudio& audio, std::size_t used, int& channel) {
+    for (channel = 0; channel < audio.channels(); ++channel)
+        for (std::size_t i = 0; i < used; ++i)
+            if (std::fpclassify(audio.channel(channel)[i]) == FP_SUBNORMAL) return static_cast<long>(i);
+    return -1;
+}
+
+bool sameBits(const Channels& a, const Channels& b) {
     for (std::size_t c = 0; c < a.size(); ++c) {
         if (std::memcmp(a[c].data(), b[c].data(), a[c].size() * sizeof(float)) != 0) return false;
     }
     return true;
 }
-
-}  // namespace
 
 bool processChecked(PluginInstance& plugin, Entry entry, int frames, Random& random, const std::string& context,
                     Findings& findings) {
@@ -267,17 +281,6 @@ std::vector<Check> allChecks() {
     return checks;
 }
 
-// The findings without the skip line, whose reason goes to skipReason.
-std::vector<std::string> withoutSkip(const std::vector<std::string>& lines, std::string& skipReason) {
-    const std::string marker = kSkipMarker;
-    std::vector<std::string> findings;
-    for (const std::string& line : lines) {
-        if (line.starts_with(marker)) skipReason = line.substr(marker.size());
-        else findings.push_back(line);
-    }
-    return findings;
-}
-
 // What a check run as a process of its own is started with (see runIsolatedCheck in main).
 std::vector<std::string> isolatedArguments(const PluginModule& module, const CheckOptions& options, std::size_t number) {
     std::vector<std::string> words{module.path(), std::to_string(number), std::to_string(options.seed)};
@@ -307,30 +310,42 @@ CheckSummary runChecks(const PluginModule& module, const CheckOptions& options, 
             if (options.verbose) out << "skip " << check.name << ": " << check.skipReason << "\n";
             continue;
         }
-        std::string skipReason;
         const IsolatedOutcome outcome = runIsolated(
             [&](Findings& findings) { runOneCheck(module, options, number, findings); },
             isolatedArguments(module, options, number), options.timeLimitSeconds);
-        const std::vector<std::string> found = withoutSkip(outcome.findings, skipReason);
-        for (std::size_t i = 0; i < found.size() && i < kFindingsPerCheck; ++i) {
-            out << "FAIL " << check.name << ": " << found[i] << "\n";
-            summary.findings.push_back(check.name + ": " + found[i]);
-        }
-        if (found.size() > kFindingsPerCheck) {
-            out << "FAIL " << check.name << ": ... and " << found.size() - kFindingsPerCheck << " more\n";
-        }
-        if (!found.empty()) {
-            ++summary.failed;
-        } else if (!skipReason.empty()) {
-            ++summary.skipped;
-            if (options.verbose) out << "skip " << check.name << ": " << skipReason << "\n";
-        } else {
-            ++summary.passed;
-            if (options.verbose) out << "ok   " << check.name << "\n";
-        }
+        tallyCheck(check.name, outcome, options.verbose, summary, out);
     }
-    out << summary.passed << " passed, " << summary.failed << " failed, " << summary.skipped << " skipped\n";
+    printSummary(summary, out);
     return summary;
+}
+
+void tallyCheck(const std::string& name, const IsolatedOutcome& outcome, bool verbose, CheckSummary& summary,
+                std::ostream& out) {
+    const std::string marker = kSkipMarker;
+    std::string skipReason;
+    std::vector<std::string> found;
+    for (const std::string& line : outcome.findings) {
+        if (line.starts_with(marker)) skipReason = line.substr(marker.size());
+        else found.push_back(line);
+    }
+    for (std::size_t i = 0; i < found.size() && i < kFindingsPerCheck; ++i) {
+        out << "FAIL " << name << ": " << found[i] << "\n";
+        summary.findings.push_back(name + ": " + found[i]);
+    }
+    if (found.size() > kFindingsPerCheck) out << "FAIL " << name << ": ... and " << found.size() - kFindingsPerCheck << " more\n";
+    if (!found.empty()) {
+        ++summary.failed;
+    } else if (!skipReason.empty()) {
+        ++summary.skipped;
+        if (verbose) out << "skip " << name << ": " << skipReason << "\n";
+    } else {
+        ++summary.passed;
+        if (verbose) out << "ok   " << name << "\n";
+    }
+}
+
+void printSummary(const CheckSummary& summary, std::ostream& out) {
+    out << summary.passed << " passed, " << summary.failed << " failed, " << summary.skipped << " skipped\n";
 }
 
 }  // namespace plughost

@@ -31,6 +31,13 @@ struct CheckSummary {
 // closing "N passed, M failed" line.
 CheckSummary runChecks(const PluginModule& module, const CheckOptions& options, std::ostream& out);
 
+// Prints a check's findings (the first few, then how many more) and counts it as failed, as
+// skipped when it reported only a reason not to apply, or as passed.
+void tallyCheck(const std::string& name, const IsolatedOutcome& outcome, bool verbose, CheckSummary& summary,
+                std::ostream& out);
+// The closing "N passed, M failed, K skipped" line.
+void printSummary(const CheckSummary& summary, std::ostream& out);
+
 // One check by its number in the list, as an isolated child runs it. The arguments the
 // child is started with are the module's path, the number and the seed (see isolation.h).
 void runOneCheck(const PluginModule& module, const CheckOptions& options, std::size_t number, Findings& findings);

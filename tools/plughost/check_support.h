@@ -63,6 +63,18 @@ Entry preferredEntry(const PluginInstance& plugin);
 // Noise at half of full scale in the first frames of every channel.
 void fillNoise(GuardedAudio& audio, std::size_t frames, Random& random);
 
+// Rendered samples, channel by channel.
+using Channels = std::vector<std::vector<float>>;
+
+// Bit for bit, since the guard samples are NaNs, which never compare equal.
+bool sameBits(const Channels& a, const Channels& b);
+
+// Where two renders first differ, or empty when they are the same bit for bit.
+std::string firstDifference(const Channels& a, const Channels& b);
+
+// The first subnormal sample among the used frames, or -1.
+long firstSubnormal(GuardedAudio& audio, std::size_t used, int& channel);
+
 // Sample rate kCheckRate, mains on, transport playing.
 void startProcessing(PluginInstance& plugin, int maxBlock);
 

@@ -37,20 +37,6 @@ std::unique_ptr<ClapPlugin> ClapCheckContext::openRunning(double rate) {
 
 namespace {
 
-bool sameBits(const Channels& a, const Channels& b) {
-    for (std::size_t c = 0; c < a.size(); ++c)
-        if (std::memcmp(a[c].data(), b[c].data(), a[c].size() * sizeof(float)) != 0) return false;
-    return true;
-}
-
-// The first subnormal sample among the used frames, or -1.
-long firstSubnormal(GuardedAudio& audio, std::size_t used, int& channel) {
-    for (channel = 0; channel < audio.channels(); ++channel)
-        for (std::size_t i = 0; i < used; ++i)
-            if (std::fpclassify(audio.channel(channel)[i]) == FP_SUBNORMAL) return static_cast<long>(i);
-    return -1;
-}
-
 Channels firstFrames(GuardedAudio& audio, std::size_t frames) {
     Channels kept;
     for (int c = 0; c < audio.channels(); ++c) kept.emplace_back(audio.channel(c), audio.channel(c) + frames);
@@ -124,18 +110,6 @@ Channels renderNoise(ClapPlugin& plugin, std::uint32_t frames, std::uint32_t blo
     return all;
 }
 
-std::string firstDifference(const Channels& a, const Channels& b) {
-    if (a.size() != b.size()) return "different channel counts";
-    for (std::size_t c = 0; c < a.size(); ++c) {
-        if (a[c].size() != b[c].size()) return "different lengths";
-        for (std::size_t i = 0; i < a[c].size(); ++i)
-            if (std::memcmp(&a[c][i], &b[c][i], sizeof(float)) != 0)
-                return "channel " + std::to_string(c) + " differs from frame " + std::to_string(i) + " (" +
-                       std::to_string(a[c][i]) + " against " + std::to_string(b[c][i]) + ")";
-    }
-    return {};
-}
-
 std::vector<TimedChange> randomSettings(const std::vector<clap_param_info_t>& parameters, Random& random) {
     std::vector<TimedChange> settings;
     for (const clap_param_info_t& info : parameters) {
@@ -147,8 +121,6 @@ std::vector<TimedChange> randomSettings(const std::vector<clap_param_info_t>& pa
 }
 
 namespace {
-
-constexpr std::size_t kFindingsPerCheck = 8;
 
 void checkDescriptor(ClapCheckContext& c) {
     const clap_plugin_factory_t* factory = c.module.factory();
@@ -453,16 +425,6 @@ constexpr ClapCheck kChecks[] = {
     {"50 open/close cycles", checkOpenClose},
 };
 
-std::vector<std::string> withoutSkip(const std::vector<std::string>& lines, std::string& skipReason) {
-    const std::string marker = kSkipMarker;
-    std::vector<std::string> findings;
-    for (const std::string& line : lines) {
-        if (line.starts_with(marker)) skipReason = line.substr(marker.size());
-        else findings.push_back(line);
-    }
-    return findings;
-}
-
 }  // namespace
 
 void runOneClapCheck(const ClapModule& module, const CheckOptions& options, std::size_t number, Findings& findings) {
@@ -480,24 +442,9 @@ CheckSummary runClapChecks(const ClapModule& module, const CheckOptions& options
         const IsolatedOutcome outcome =
             runIsolated([&](Findings& findings) { runOneClapCheck(module, options, number, findings); },
                         {module.path(), std::to_string(number), std::to_string(options.seed)}, options.timeLimitSeconds);
-        std::string skipReason;
-        const std::vector<std::string> found = withoutSkip(outcome.findings, skipReason);
-        for (std::size_t i = 0; i < found.size() && i < kFindingsPerCheck; ++i) {
-            out << "FAIL " << name << ": " << found[i] << "\n";
-            summary.findings.push_back(name + ": " + found[i]);
-        }
-        if (found.size() > kFindingsPerCheck) out << "FAIL " << name << ": ... and " << found.size() - kFindingsPerCheck << " more\n";
-        if (!found.empty()) {
-            ++summary.failed;
-        } else if (!skipReason.empty()) {
-            ++summary.skipped;
-            if (options.verbose) out << "skip " << name << ": " << skipReason << "\n";
-        } else {
-            ++summary.passed;
-            if (options.verbose) out << "ok   " << name << "\n";
-        }
+        tallyCheck(name, outcome, options.verbose, summary, out);
     }
-    out << summary.passed << " passed, " << summary.failed << " failed, " << summary.skipped << " skipped\n";
+    printSummary(summary, out);
     return summary;
 }
 

@@ -26,8 +26,6 @@ struct ClapCheckContext {
     std::unique_ptr<ClapPlugin> openRunning(double rate = kCheckRate);
 };
 
-using Channels = std::vector<std::vector<float>>;
-
 // One block of noise through guarded buffers (one shared buffer set when inPlace). Reports
 // writes past the block, a changed input, output that is not finite or subnormal and an
 // error status; answers whether the block was clean.
@@ -45,9 +43,6 @@ struct TimedChange {
 // their frames; the output, or empty after a finding.
 Channels renderNoise(ClapPlugin& plugin, std::uint32_t frames, std::uint32_t block, unsigned seed,
                      const std::vector<TimedChange>& changes, Findings& findings, const std::string& context);
-
-// Where two renders first differ, or empty when they are the same bit for bit.
-std::string firstDifference(const Channels& a, const Channels& b);
 
 // The values a plug-in's random settings take: each parameter somewhere in its range, a
 // stepped one on a step.

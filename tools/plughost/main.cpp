@@ -43,7 +43,7 @@ constexpr const char* kUsage =
     "  plughost edit PLUGIN [--seconds S]\n"
 #endif
     "A PLUGIN whose name ends in .clap is loaded as a CLAP module (its factory's first plug-in),\n"
-    "one ending in .vst3 as a VST 3 bundle (its first audio effect; info and render only);\n"
+    "one ending in .vst3 as a VST 3 bundle (its first audio effect; info, render and check);\n"
     "presets, programs and --accumulate apply to VST 2 modules only.\n"
     "PRESET is any of --bank FILE.fxb (loaded into all programs), --program N (selected after\n"
     "the bank), --preset FILE.fxp (loaded into the current program), applied in that order.\n"
@@ -320,6 +320,12 @@ int runCheck(CommandLine& args) {
         if (!module) return fail(error);
         return clap::runClapChecks(*module, options, std::cout).failed == 0 ? 0 : 1;
     }
+    if (vst3::isVst3Path(path)) {
+        if (!options.preset.empty() || options.program) return fail("presets and programs are VST 2 matters");
+        auto module = vst3::Vst3Module::load(path, error);
+        if (!module) return fail(error);
+        return vst3::runVst3Checks(*module, options, std::cout).failed == 0 ? 0 : 1;
+    }
     auto module = loadModule(path, error);
     if (!module) return fail(error);
     const CheckSummary summary = runChecks(*module, options, std::cout);
@@ -378,6 +384,13 @@ int runIsolatedCheck(CommandLine& args) {
         if (!module) return fail(error);
         return serveIsolated(channel, [&](Findings& findings) {
             clap::runOneClapCheck(*module, options, static_cast<std::size_t>(number), findings);
+        });
+    }
+    if (vst3::isVst3Path(path)) {
+        auto module = vst3::Vst3Module::load(path, error);
+        if (!module) return fail(error);
+        return serveIsolated(channel, [&](Findings& findings) {
+            vst3::runOneVst3Check(*module, options, static_cast<std::size_t>(number), findings);
         });
     }
     auto module = loadModule(path, error);

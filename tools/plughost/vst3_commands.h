@@ -1,4 +1,4 @@
-// plughost's commands on a VST 3 bundle: info and render, as they run on a VST 2 or CLAP
+// plughost's commands on a VST 3 bundle: info, render and check, as they run on a VST 2 or CLAP
 // module. Settings and automation values are normalized, as VST 3 parameters are.
 #pragma once
 
@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plughost/audio_file.h"
+#include "plughost/check.h"
 #include "plughost/render.h"
 #include "plughost/vst3_host.h"
 
@@ -17,5 +18,9 @@ bool printVst3Info(const Vst3Module& module, std::ostream& out, std::string& err
 // VST 2 matters and refused.
 bool renderVst3(const Vst3Module& module, const StereoAudio& input, const RenderOptions& options, StereoAudio& output,
                 std::string& error);
+
+// `plughost check` on a VST 3 bundle: every check in a process of its own.
+CheckSummary runVst3Checks(const Vst3Module& module, const CheckOptions& options, std::ostream& out);
+void runOneVst3Check(const Vst3Module& module, const CheckOptions& options, std::size_t number, Findings& findings);
 
 }  // namespace plughost::vst3
