@@ -46,7 +46,7 @@ bool processFilled(Vst3Plugin& plugin, std::int32_t frames, const std::function<
     const Channels before = in.samples();
     ParameterChanges sent;
     const v3_result result = plugin.process(in.pointers(), out.pointers(), frames, changes, sent);
-    const std::string what = context + (inPlace ? ", in place, " : ", ") + std::to_string(frames) + " frames";
+    const std::string what = context + ", " + std::to_string(frames) + " frames";
     bool clean = true;
     const auto report = [&](const std::string& finding) {
         findings.add(what + ": " + finding);
@@ -186,12 +186,12 @@ void checkArrangements(Vst3Plugin& plugin, Findings& findings) {
 
 // As hosts run a plug-in: initialize, arrangements, then setupProcessing, setActive(true),
 // setProcessing(true), blocks, setProcessing(false), setActive(false) twice, terminate; the
-// whole three times.
+// whole three times. The first instance is also offered arrangements it must refuse.
 void checkCallOrder(Vst3CheckContext& c) {
     for (int round = 0; round < 3; ++round) {
         auto plugin = c.open();
         if (!plugin) return;
-        checkArrangements(*plugin, c.findings);
+        if (round == 0) checkArrangements(*plugin, c.findings);
         Random random(c.options.seed + static_cast<unsigned>(round));
         for (int activation = 0; activation < 2; ++activation) {
             const std::string when = "instance " + std::to_string(round + 1) + ", activation " + std::to_string(activation + 1);
@@ -279,7 +279,8 @@ void checkSampleRates(Vst3CheckContext& c) {
             c.findings.add("setupProcessing or setActive(true) at " + at + " refused");
             continue;
         }
-        for (int block = 0; block < 8; ++block) processGuarded(*plugin, 2048, random, none, at, c.findings);
+        for (int block = 0; block < 8; ++block)
+            if (!processGuarded(*plugin, 2048, random, none, at, c.findings)) break;
     }
     const PhraseLevel reference = phraseLevel(c, kCheckRate);
     for (double rate : kLevelRates) {

@@ -1,0 +1,85 @@
+// `plughost check` on VST 3 bundles: the clean test plug-in and Vellumine pass every check, and
+// each faulty build of the test plug-in fails the check that looks for its fault. Under a
+// private Xvfb server, so that the editor check runs rather than skips.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/x11/x_server.h"
+#include "plughost/vst3_commands.h"
+
+namespace plughost::vst3 {
+namespace {
+
+CheckSummary checkVst3(const std::string& path, std::string& printed) {
+    std::string reason;
+    EXPECT_FALSE(xtest::XServer::display(reason).empty()) << reason;
+    std::string error;
+    auto module = Vst3Module::load(path, error);
+    EXPECT_TRUE(module) << error;
+    if (!module) return {};
+    CheckOptions options;
+    options.timeLimitSeconds = 60;
+    std::ostringstream out;
+    CheckSummary summary = runVst3Checks(*module, options, out);
+    printed = out.str();
+    return summary;
+}
+
+std::string faulty(const std::string& kind) { return std::string(FAULTY_PLUGIN_DIR) + "/faulty_vst3_" + kind + ".vst3"; }
+
+TEST(Vst3Check, CleanPluginsPassEveryCheck) {
+    for (const std::string& path : {faulty("none"), std::string(VELLUMINE_VST3_BUNDLE)}) {
+        std::string printed;
+        const CheckSummary summary = checkVst3(path, printed);
+        EXPECT_EQ(summary.failed, 0) << path << "\n" << printed;
+        EXPECT_EQ(summary.skipped, 0) << path << "\n" << printed;
+        EXPECT_EQ(summary.passed, 12) << path << "\n" << printed;
+    }
+}
+
+struct FaultCase {
+    const char* kind;
+    const char* check;    // the check that must fail
+    const char* finding;  // words of its finding
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.kind; }
+
+class Vst3CheckFinds : public testing::TestWithParam<FaultCase> {};
+
+TEST_P(Vst3CheckFinds, EachFaultKind) {
+    const FaultCase& c = GetParam();
+    std::string printed;
+    const CheckSummary summary = checkVst3(faulty(c.kind), printed);
+    bool found = false;
+    for (const std::string& finding : summary.findings)
+        found = found || (finding.starts_with(std::string(c.check) + ":") && finding.find(c.finding) != std::string::npos);
+    EXPECT_TRUE(found) << "expected \"" << c.check << ": ..." << c.finding << "...\" in\n" << printed;
+}
+
+constexpr const char* kCallOrder = "call order: initialize, buses, setup, activate, process, deactivate, terminate, repeated";
+constexpr const char* kRates = "sample rates from 8 to 384 kHz through setActive";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, Vst3CheckFinds,
+    testing::Values(
+        FaultCase{"no_fx_category", "factory and class info", "hold no Fx"},
+        FaultCase{"mono_accepted", kCallOrder, "accepted mono in and out"},
+        FaultCase{"reactivate_broken", kCallOrder, "activation 2, 256 frames: process answered"},
+        FaultCase{"in_place_broken", "in place equals out of place", "differ"},
+        FaultCase{"flush_writes", "block sizes 0 to 4096 and random", "0 frames wrote into its output"},
+        FaultCase{"overrun", "block sizes 0 to 4096 and random", "wrote past the end"},
+        FaultCase{"high_rate_refused", kRates, "at 384000 Hz refused"},
+        FaultCase{"loud_at_low_rates", kRates, "at 8000 Hz the built-in phrase peaks at"},
+        FaultCase{"text_in_percent", "value, text, value for every parameter at its ends and steps", "reads back as"},
+        FaultCase{"default_mismatch", "defaults as declared", "the default is"},
+        FaultCase{"unclamped_points", "random queue points with NaN, Inf and out-of-range values", "not finite"},
+        FaultCase{"points_at_block_start", "a queue point mid-block equals the split render", "changed at offset 1000"},
+        FaultCase{"state_counter", "state: save, load, save gives the same bytes", "other bytes"},
+        FaultCase{"state_lax", "state: empty, truncated and random streams refused without change", "was accepted"},
+        FaultCase{"timer_kept", "editor attached, idled through the run loop and removed while the audio thread runs",
+                  "timer stays registered"}));
+
+}  // namespace
+}  // namespace plughost::vst3
