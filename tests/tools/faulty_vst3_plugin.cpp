@@ -27,7 +27,7 @@ namespace {
 enum class Fault {
     None, NoFxCategory, MonoAccepted, ReactivateBroken, InPlaceBroken, FlushWrites, Overrun, HighRateRefused,
     LoudAtLowRates, TextInPercent, DefaultMismatch, UnclampedPoints, PointsAtBlockStart, StateCounter, StateLax,
-    TimerKept
+    TimerKept, Runaway, NanLatch, EditWhileActive
 };
 
 // The file name's part after "faulty_vst3_" names the fault, as tests/tools/CMakeLists.txt copies it.
@@ -38,7 +38,8 @@ constexpr std::pair<const char*, Fault> kFaultNames[] = {
     {"high_rate_refused", Fault::HighRateRefused}, {"loud_at_low_rates", Fault::LoudAtLowRates},
     {"text_in_percent", Fault::TextInPercent}, {"default_mismatch", Fault::DefaultMismatch},
     {"unclamped_points", Fault::UnclampedPoints}, {"points_at_block_start", Fault::PointsAtBlockStart},
-    {"state_counter", Fault::StateCounter}, {"state_lax", Fault::StateLax}, {"timer_kept", Fault::TimerKept}};
+    {"state_counter", Fault::StateCounter}, {"state_lax", Fault::StateLax}, {"timer_kept", Fault::TimerKept},
+    {"runaway", Fault::Runaway}, {"nan_latch", Fault::NanLatch}, {"edit_while_active", Fault::EditWhileActive}};
 
 Fault fault = Fault::None;
 
@@ -187,7 +188,9 @@ v3_result V3_API setProcessing(void*, v3_bool) { return V3_OK; }
 void run(Plugin& plugin, const v3_process_data& data, std::int32_t from, std::int32_t to) {
     // A filter that turns unstable below 44.1 kHz and is held at a ceiling: 24 dB louder.
     const double rateGain = fault == Fault::LoudAtLowRates && plugin.rate < 44100.0 ? 16.0 : 1.0;
-    const float gain = static_cast<float>(2.0 * plugin.values[0] * rateGain), echo = static_cast<float>(plugin.values[2]) * 0.5f;
+    // Echo at its end feeds back more than it takes in.
+    const float echoScale = fault == Fault::Runaway && plugin.values[2] == 1.0 ? 1.5f : 0.5f;
+    const float gain = static_cast<float>(2.0 * plugin.values[0] * rateGain), echo = static_cast<float>(plugin.values[2]) * echoScale;
     for (int c = 0; c < 2; ++c) {
         const float* in = data.inputs[0].channel_buffers_32[c];
         float* out = data.outputs[0].channel_buffers_32[c];
@@ -195,7 +198,9 @@ void run(Plugin& plugin, const v3_process_data& data, std::int32_t from, std::in
         if (fault == Fault::InPlaceBroken) std::fill(out + from, out + to, 0.0f);
         for (std::int32_t i = from; i < to; ++i) {
             out[i] = in[i] * gain + echo * plugin.memory[c];
-            plugin.memory[c] = std::fabs(out[i]) < 1e-30f ? 0.0f : out[i];
+            // A sample that is not finite is not kept, or it would come back for good.
+            const bool kept = std::isfinite(out[i]) || fault == Fault::NanLatch;
+            plugin.memory[c] = !kept || std::fabs(out[i]) < 1e-30f ? 0.0f : out[i];
         }
         if (fault == Fault::Overrun && to == data.nframes) out[to] = 0.0f;
     }
@@ -287,7 +292,10 @@ double V3_API identity(void*, v3_param_id, double value) { return value; }
 double V3_API getNormalized(void* self, v3_param_id id) { return id < kParams ? of(self).shown[id] : 0.0; }
 v3_result V3_API setNormalized(void* self, v3_param_id id, double value) {
     if (id >= kParams) return V3_INVALID_ARG;
-    of(self).shown[id] = clamped(value);
+    Plugin& plugin = of(self);
+    plugin.shown[id] = clamped(value);
+    // The controller clearing the processor's echo while it may be processing.
+    if (fault == Fault::EditWhileActive && plugin.active) plugin.memory[0] = std::nanf("");
     return V3_OK;
 }
 v3_result V3_API setHandler(void* self, v3_component_handler** handler) {

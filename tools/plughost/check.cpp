@@ -305,6 +305,7 @@ CheckSummary runChecks(const PluginModule& module, const CheckOptions& options, 
     const std::vector<Check> checks = allChecks();
     for (std::size_t number = 0; number < checks.size(); ++number) {
         const Check& check = checks[number];
+        if (leftOut(options, check.name)) continue;
         if (check.skipReason) {
             ++summary.skipped;
             if (options.verbose) out << "skip " << check.name << ": " << check.skipReason << "\n";

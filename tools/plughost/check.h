@@ -20,7 +20,13 @@ struct CheckOptions {
     unsigned timeLimitSeconds = 120;  // per check
     PresetChoice preset;              // loaded into every instance a check opens
     std::optional<int> program;
+    std::string only;  // when set, only the checks whose names contain it run
 };
+
+// Whether the options leave out the check of that name.
+inline bool leftOut(const CheckOptions& options, const std::string& name) {
+    return !options.only.empty() && name.find(options.only) == std::string::npos;
+}
 
 struct CheckSummary {
     int passed = 0, failed = 0, skipped = 0;

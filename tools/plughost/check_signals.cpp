@@ -73,19 +73,18 @@ constexpr int kFirstQuarterPattern = 2;
 constexpr int kFirstMixture = 6;
 static_assert(kExtremeSettings == kFirstMixture + 4);
 
-struct Poison {
-    const char* name;
-    float value;
-};
+}  // namespace
 
-// Clean noise, one block with a poisoned sample in every input channel, clean noise again:
-// the output may carry the poison for a moment, not for good.
-void poisonInput(CheckContext& c, const Poison& poison) {
-    auto plugin = c.open();
-    if (!plugin) return;
-    startProcessing(*plugin, kRunBlock);
-    Random random(c.options.seed);
-    GuardedAudio in(plugin->inputs(), kRunBlock), out(plugin->outputs(), kRunBlock);
+float blockPeak(GuardedAudio& out) { return outputPeak(out, kRunBlock); }
+
+const std::vector<Poison>& poisons() {
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    static const std::vector<Poison> list{{"NaN", std::numeric_limits<float>::quiet_NaN()}, {"+Inf", kInfinity}, {"-Inf", -kInfinity}};
+    return list;
+}
+
+void judgePoisonedInput(const SignalBlock& process, GuardedAudio& in, const Poison& poison, unsigned seed, Findings& findings) {
+    Random random(seed);
     const int before = blocksIn(0.5), recovered = before + 1 + blocksIn(kRecoverySeconds);
     int lastNonFinite = -1;
     for (int b = 0; b < recovered + blocksIn(1.0); ++b) {
@@ -93,16 +92,38 @@ void poisonInput(CheckContext& c, const Poison& poison) {
         if (b == before) {
             for (int ch = 0; ch < in.channels(); ++ch) in.channel(ch)[17] = poison.value;
         }
-        if (std::isinf(processBlock(*plugin, in, out))) lastNonFinite = b;
+        if (std::isinf(process())) lastNonFinite = b;
     }
     if (lastNonFinite >= recovered) {
-        c.findings.add(std::string("one ") + poison.name + " input sample at " + seconds(secondsAt(before)) +
-                       ": output still not finite at " + seconds(secondsAt(lastNonFinite)) + ", after " +
-                       seconds(secondsAt(lastNonFinite - before)) + " of clean input");
+        findings.add(std::string("one ") + poison.name + " input sample at " + seconds(secondsAt(before)) +
+                     ": output still not finite at " + seconds(secondsAt(lastNonFinite)) + ", after " +
+                     seconds(secondsAt(lastNonFinite - before)) + " of clean input");
     }
 }
 
-}  // namespace
+void judgeExtremeSetting(const SignalBlock& process, GuardedAudio& in, unsigned seed, Findings& findings) {
+    Random random(seed);
+    const int noiseBlocks = blocksIn(kNoiseSeconds), blocks = blocksIn(kHoldSeconds), lastSecond = blocks - blocksIn(1.0);
+    int beyondSince = -1;  // the first block of the stretch, after the input, beyond the bound
+    float finalPeak = 0.0f;
+    for (int b = 0; b < blocks; ++b) {
+        if (b < noiseBlocks) fillNoise(in, kRunBlock, random);
+        else fillSilence(in);
+        const float peak = process();
+        if (std::isinf(peak)) {
+            const std::string since = beyondSince >= 0 ? beyondBound(beyondSince) + ", " : "";
+            findings.add(since + "output not finite from " + seconds(secondsAt(b)) + " (input stopped at " +
+                         seconds(kNoiseSeconds) + ")");
+            return;
+        }
+        if (b >= noiseBlocks) beyondSince = peak > kRunawayPeak ? (beyondSince < 0 ? b : beyondSince) : -1;
+        if (b >= lastSecond) finalPeak = std::max(finalPeak, peak);
+    }
+    if (finalPeak > kRunawayPeak) {
+        findings.add("runs away after the input stopped at " + seconds(kNoiseSeconds) + ": " + beyondBound(beyondSince) +
+                     ", peak " + scientific(finalPeak) + " in the last second");
+    }
+}
 
 std::vector<float> extremeSetting(int which, std::size_t count, unsigned seed) {
     if (which == 0) return std::vector<float>(count, 0.0f);
@@ -126,44 +147,25 @@ std::string extremeSettingName(int which) {
     return "seeded mixture " + std::to_string(which - kFirstMixture + 1) + " of 0, 0.25, 0.5 and 1";
 }
 
-// Noise, then silence, at one setting: reports non-finite output, and output still beyond
-// the bound in the last second, long after the input stopped. A loud but decaying tail
-// (a plug-in's latency at full gain) is not a runaway.
 void checkExtremeSetting(CheckContext& c, int which) {
     auto plugin = c.open();
     if (!plugin) return;
     startProcessing(*plugin, kRunBlock);
     const auto values = extremeSetting(which, static_cast<std::size_t>(plugin->record().numParams), c.options.seed);
     for (std::size_t i = 0; i < values.size(); ++i) plugin->setParameter(static_cast<VstInt32>(i), values[i]);
-    Random random(c.options.seed);
     GuardedAudio in(plugin->inputs(), kRunBlock), out(plugin->outputs(), kRunBlock);
-    const int noiseBlocks = blocksIn(kNoiseSeconds), blocks = blocksIn(kHoldSeconds), lastSecond = blocks - blocksIn(1.0);
-    int beyondSince = -1;  // the first block of the stretch, after the input, beyond the bound
-    float finalPeak = 0.0f;
-    for (int b = 0; b < blocks; ++b) {
-        if (b < noiseBlocks) fillNoise(in, kRunBlock, random);
-        else fillSilence(in);
-        const float peak = processBlock(*plugin, in, out);
-        if (std::isinf(peak)) {
-            const std::string since = beyondSince >= 0 ? beyondBound(beyondSince) + ", " : "";
-            c.findings.add(since + "output not finite from " + seconds(secondsAt(b)) +
-                           " (input stopped at " + seconds(kNoiseSeconds) + ")");
-            return;
-        }
-        if (b >= noiseBlocks) beyondSince = peak > kRunawayPeak ? (beyondSince < 0 ? b : beyondSince) : -1;
-        if (b >= lastSecond) finalPeak = std::max(finalPeak, peak);
-    }
-    if (finalPeak > kRunawayPeak) {
-        c.findings.add("runs away after the input stopped at " + seconds(kNoiseSeconds) + ": " +
-                       beyondBound(beyondSince) + ", peak " + scientific(finalPeak) + " in the last second");
-    }
+    judgeExtremeSetting([&] { return processBlock(*plugin, in, out); }, in, c.options.seed, c.findings);
 }
 
+// Clean noise, one block with a poisoned sample in every input channel, clean noise again:
+// the output may carry the poison for a moment, not for good.
 void checkNonFiniteInput(CheckContext& c) {
-    constexpr float kInfinity = std::numeric_limits<float>::infinity();
-    for (const Poison& poison : {Poison{"NaN", std::numeric_limits<float>::quiet_NaN()},
-                                 Poison{"+Inf", kInfinity}, Poison{"-Inf", -kInfinity}}) {
-        poisonInput(c, poison);
+    for (const Poison& poison : poisons()) {
+        auto plugin = c.open();
+        if (!plugin) return;
+        startProcessing(*plugin, kRunBlock);
+        GuardedAudio in(plugin->inputs(), kRunBlock), out(plugin->outputs(), kRunBlock);
+        judgePoisonedInput([&] { return processBlock(*plugin, in, out); }, in, poison, c.options.seed, c.findings);
     }
 }
 

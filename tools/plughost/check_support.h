@@ -99,6 +99,25 @@ std::string extremeSettingName(int which);
 // The normalized value of each of count parameters in extreme setting `which`.
 std::vector<float> extremeSetting(int which, std::size_t count, unsigned seed);
 void checkExtremeSetting(CheckContext& c, int which);
+// What the long signal checks of every format share. process runs one block of kRunBlock
+// frames of what `in` holds and answers the output's peak (infinity when not finite).
+using SignalBlock = std::function<float()>;
+// The peak of the first kRunBlock frames of every channel, infinity when one is not finite.
+float blockPeak(GuardedAudio& out);
+// Noise from seed for 5 s, then silence, to 60 s: reports non-finite output, and output still
+// beyond 1e6 in the last second, long after the input stopped. A loud but decaying tail (a
+// plug-in's latency at full gain) is not a runaway.
+void judgeExtremeSetting(const SignalBlock& process, GuardedAudio& in, unsigned seed, Findings& findings);
+// A non-finite sample and what it is called.
+struct Poison {
+    const char* name;
+    float value;
+};
+const std::vector<Poison>& poisons();
+// Half a second of noise, one block with the poison in every input channel at frame 17, then
+// two seconds of noise: the output must be finite again after the first.
+void judgePoisonedInput(const SignalBlock& process, GuardedAudio& in, const Poison& poison, unsigned seed,
+                        Findings& findings);
 void checkNonFiniteInput(CheckContext& c);
 void checkSampleRates(CheckContext& c);
 // check_threads.cpp:

@@ -439,6 +439,7 @@ CheckSummary runClapChecks(const ClapModule& module, const CheckOptions& options
     CheckSummary summary;
     for (std::size_t number = 0; number < std::size(kChecks); ++number) {
         const std::string name = kChecks[number].name;
+        if (leftOut(options, name)) continue;
         const IsolatedOutcome outcome =
             runIsolated([&](Findings& findings) { runOneClapCheck(module, options, number, findings); },
                         {module.path(), std::to_string(number), std::to_string(options.seed)}, options.timeLimitSeconds);

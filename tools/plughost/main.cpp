@@ -33,7 +33,7 @@ constexpr const char* kUsage =
     "                  [--plot OUT.png]\n"
     "  plughost bench PLUGIN [--as LABEL] [PRESET] [--set NAME|INDEX=VALUE ...] [PLUGIN ...]\n"
     "                 [--seconds S] [--block N] [--runs N] [--markdown]\n"
-    "  plughost check PLUGIN [PRESET] [--verbose]\n"
+    "  plughost check PLUGIN [PRESET] [--only TEXT] [--verbose]\n"
     "  plughost preset save PLUGIN OUT.fxp|OUT.fxb [PRESET] [--set NAME|INDEX=VALUE ...]\n"
     "  plughost preset show FILE.fxp|FILE.fxb\n"
     "  plughost --version\n"
@@ -309,6 +309,8 @@ int runCheck(CommandLine& args) {
             if (!parsePresetOption(args, option, options.preset, options.program, error)) return fail(error);
         } else if (option == "--verbose") {
             options.verbose = true;
+        } else if (option == "--only") {
+            if (!args.value(option, options.only, error)) return fail(error);
         } else {
             return fail("unknown option " + option);
         }

@@ -48,7 +48,10 @@ std::vector<v3_param_info> automated(const std::vector<v3_param_info>& parameter
 // Random normalized values for the parameters at frame 0, a stepped one on a step.
 std::vector<TimedChange> randomSettings(const std::vector<v3_param_info>& parameters, Random& random);
 
-// vst3_check_state.cpp and vst3_check_editor.cpp.
+// vst3_check_signals.cpp, vst3_check_state.cpp and vst3_check_editor.cpp.
+void checkExtremeSetting(Vst3CheckContext& c, int which);
+void checkNonFiniteInput(Vst3CheckContext& c);
+void checkControllerEdits(Vst3CheckContext& c);
 void checkStateRoundTrip(Vst3CheckContext& c);
 void checkStateRefusals(Vst3CheckContext& c);
 void checkEditor(Vst3CheckContext& c);
