@@ -25,7 +25,7 @@ namespace {
 enum class Fault {
     None, NoVersion, RescanFromAudio, InPlaceBroken, Overrun, SubnormalOutput, HighRateRefused, ResetKept,
     TextInPercent, DefaultMismatch, UnclampedEvents, EventsAtBlockStart, FlushIgnored, GestureUnended,
-    StateCounter, StateLax, StateDropsEcho, GuiTimerKept, InstanceLimit, LoudAtLowRates
+    StateCounter, StateLax, StateDropsEcho, GuiTimerKept, InstanceLimit, LoudAtLowRates, Runaway, NanLatch
 };
 
 // The file name's part after "faulty_clap_" names the fault, as tests/tools/CMakeLists.txt copies it.
@@ -39,7 +39,7 @@ constexpr std::pair<const char*, Fault> kFaultNames[] = {
     {"gesture_unended", Fault::GestureUnended}, {"state_counter", Fault::StateCounter},
     {"state_lax", Fault::StateLax}, {"state_drops_echo", Fault::StateDropsEcho},
     {"gui_timer_kept", Fault::GuiTimerKept}, {"instance_limit", Fault::InstanceLimit},
-    {"loud_at_low_rates", Fault::LoudAtLowRates}};
+    {"loud_at_low_rates", Fault::LoudAtLowRates}, {"runaway", Fault::Runaway}, {"nan_latch", Fault::NanLatch}};
 
 Fault fault = Fault::None;
 
@@ -74,7 +74,9 @@ void apply(Plugin& plugin, const clap_event_header_t* header) {
 }
 
 void run(Plugin& plugin, const clap_process_t* process, std::uint32_t from, std::uint32_t to) {
-    const float gain = static_cast<float>(plugin.values[0]) * plugin.rateGain, echo = static_cast<float>(plugin.values[2]) * 0.5f;
+    // Echo at its end feeds back more than it takes in.
+    const float echoScale = fault == Fault::Runaway && plugin.values[2] == kMax[2] ? 1.5f : 0.5f;
+    const float gain = static_cast<float>(plugin.values[0]) * plugin.rateGain, echo = static_cast<float>(plugin.values[2]) * echoScale;
     for (int c = 0; c < 2; ++c) {
         const float* in = process->audio_inputs[0].data32[c];
         float* out = process->audio_outputs[0].data32[c];
@@ -83,7 +85,9 @@ void run(Plugin& plugin, const clap_process_t* process, std::uint32_t from, std:
         for (std::uint32_t i = from; i < to; ++i) {
             out[i] = in[i] * gain + echo * plugin.memory[c];
             if (fault == Fault::SubnormalOutput && i + 1 == to) out[i] = 1e-40f;
-            plugin.memory[c] = std::fabs(out[i]) < 1e-30f ? 0.0f : out[i];
+            // A sample that is not finite is not kept, or it would come back for good.
+            const bool kept = std::isfinite(out[i]) || fault == Fault::NanLatch;
+            plugin.memory[c] = !kept || std::fabs(out[i]) < 1e-30f ? 0.0f : out[i];
         }
         if (fault == Fault::Overrun && to == process->frames_count) out[to] = 0.0f;
     }

@@ -48,7 +48,9 @@ Channels renderNoise(ClapPlugin& plugin, std::uint32_t frames, std::uint32_t blo
 // stepped one on a step.
 std::vector<TimedChange> randomSettings(const std::vector<clap_param_info_t>& parameters, Random& random);
 
-// check_state and the other check files.
+// clap_check_signals.cpp, clap_check_state.cpp.
+void checkExtremeSetting(ClapCheckContext& c, int which);
+void checkNonFiniteInput(ClapCheckContext& c);
 void checkStateRoundTrip(ClapCheckContext& c);
 void checkStateRefusals(ClapCheckContext& c);
 void checkStateInFreshInstance(ClapCheckContext& c);
