@@ -1,7 +1,9 @@
 // The long checks of `plughost check` on a VST 3 plug-in, as the VST 2 check has them: extreme
 // settings held for a minute of audio, non-finite input samples, and the controller edited
 // from the main thread while the audio thread processes.
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "plughost/vst3_check_support.h"
