@@ -1,8 +1,8 @@
 // Prints what each edition of the plug-in costs per stereo frame, measured in one run so that
 // the rows compare: the VST 2 module loaded through its entry as plughost loads it, the LV2
-// plug-in loaded by URI from the build tree's bundle through lilv, as LV2 hosts load it, and
-// the CLAP module through plughost's CLAP host. All at 44.1 kHz, with the Init program (the
-// ports' defaults) and with a busy setting.
+// plug-in loaded by URI from the build tree's bundle through lilv, as LV2 hosts load it, the
+// CLAP module through plughost's CLAP host and the VST 3 bundle through plughost's VST 3 host.
+// All at 44.1 kHz, with the Init program (the ports' defaults) and with a busy setting.
 //
 // Each run makes a fresh instance of every candidate and feeds it 60 s of stereo white noise
 // in 512-frame blocks, then as much silence (the decaying tail, where denormals would show),
@@ -35,6 +35,7 @@
 #include "plughost/host_context.h"
 #include "plughost/module_loader.h"
 #include "plughost/plugin_instance.h"
+#include "plughost/vst3_host.h"
 
 namespace {
 
@@ -198,12 +199,48 @@ private:
     plughost::clap::OutputEvents sent;
 };
 
+// The setting's values are set on the controller before activation, as a VST 3 host restores a
+// project; automation goes in the next block's queues at offset 0.
+class Vst3Instance : public Instance {
+public:
+    Vst3Instance(const plughost::vst3::Vst3Module& module, const Setting& setting) {
+        std::string error;
+        plugin = plughost::vst3::Vst3Plugin::create(module, error);
+        if (!plugin) throw std::runtime_error(error);
+        for (const auto& [index, value] : setting.values) plugin->setNormalized(static_cast<v3_param_id>(index), value);
+        if (!plugin->activate(kRate, kBlock)) throw std::runtime_error("the VST 3 plug-in refused to activate");
+    }
+
+    void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                 std::uint32_t frames) override {
+        const float* inputs[] = {inLeft, inRight};
+        float* outputs[] = {outLeft, outRight};
+        plugin->process(inputs, outputs, static_cast<std::int32_t>(frames), changed ? pending : none, sent);
+        changed = false;
+    }
+
+    // The queues are made once and emptied of their points, so that the host allocates nothing
+    // inside the counted call.
+    void automate(float value) override {
+        for (std::int32_t index : kAutomated) {
+            if (auto* queue = pending.queue(static_cast<v3_param_id>(index))) queue->points.clear();
+            pending.add(static_cast<v3_param_id>(index), 0, value);
+        }
+        changed = true;
+    }
+
+private:
+    std::unique_ptr<plughost::vst3::Vst3Plugin> plugin;  // stops, deactivates, terminates and releases it
+    plughost::vst3::ParameterChanges pending, none, sent;
+    bool changed = false;
+};
+
 // Ns per frame over the whole silence and over its last seconds.
 struct Tail {
     double whole, late;
 };
 
-enum class Edition { Vst2, Lv2, Clap };
+enum class Edition { Vst2, Lv2, Clap, Vst3 };
 
 struct Candidate {
     const char* edition;
@@ -243,7 +280,7 @@ double median(std::vector<double> values) {
 
 constexpr std::uint32_t kCountedBlock = 32;
 constexpr int kCountedSeconds = 5;
-constexpr const char* kEditionNames[] = {"vst2", "lv2", "clap"};
+constexpr const char* kEditionNames[] = {"vst2", "lv2", "clap", "vst3"};
 
 [[gnu::noinline]] void countedPluginProcess(Instance& instance, const float* in, float* outLeft, float* outRight) {
     instance.process(in, in, outLeft, outRight, kCountedBlock);
@@ -258,6 +295,7 @@ int countedRun(Edition kind, bool automated) {
     std::vector<float> outLeft(kCountedBlock), outRight(kCountedBlock);
     std::unique_ptr<plughost::PluginModule> module;
     std::unique_ptr<plughost::clap::ClapModule> clapModule;
+    std::unique_ptr<plughost::vst3::Vst3Module> vst3Module;
     std::unique_ptr<Lv2Plugin> lv2;
     plughost::Host host(kRate);
     plughost::clap::ClapHost clapHost;
@@ -268,9 +306,12 @@ int countedRun(Edition kind, bool automated) {
     } else if (kind == Edition::Lv2) {
         lv2 = std::make_unique<Lv2Plugin>(VELLUMINE_LV2_BUNDLE "/");
         instance = std::make_unique<Lv2Instance>(*lv2, init);
-    } else {
+    } else if (kind == Edition::Clap) {
         clapModule = plughost::clap::ClapModule::load(VELLUMINE_CLAP_MODULE, error);
         if (clapModule) instance = std::make_unique<ClapInstance>(*clapModule, clapHost, init);
+    } else {
+        vst3Module = plughost::vst3::Vst3Module::load(VELLUMINE_VST3_BUNDLE, error);
+        if (vst3Module) instance = std::make_unique<Vst3Instance>(*vst3Module, init);
     }
     if (!instance) throw std::runtime_error(error);
     float value = 0.25f;
@@ -292,8 +333,8 @@ int printInstructions() {
                 "changed before every block\n\n",
                 kCountedSeconds, kCountedBlock);
     std::printf("| edition | plain | automated | ratio | per change |\n|---|--:|--:|--:|--:|\n");
-    const char* titles[] = {"VST 2", "LV2", "CLAP"};
-    for (int e = 0; e < 3; ++e) {
+    const char* titles[] = {"VST 2", "LV2", "CLAP", "VST 3"};
+    for (int e = 0; e < static_cast<int>(std::size(kEditionNames)); ++e) {
         const double plain = instructionsUnderCallgrind("countedPlugin", {"--counted-run", kEditionNames[e], "plain"});
         const double automated = instructionsUnderCallgrind("countedPlugin", {"--counted-run", kEditionNames[e], "automated"});
         if (plain < 0.0 || automated < 0.0) {
@@ -312,7 +353,7 @@ int printInstructions() {
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0) return printInstructions();
     if (argc == 4 && std::strcmp(argv[1], "--counted-run") == 0) {
-        for (int e = 0; e < 3; ++e) {
+        for (int e = 0; e < static_cast<int>(std::size(kEditionNames)); ++e) {
             if (std::strcmp(argv[2], kEditionNames[e]) != 0) continue;
             try {
                 return countedRun(static_cast<Edition>(e), std::strcmp(argv[3], "automated") == 0);
@@ -325,8 +366,9 @@ int main(int argc, char** argv) {
     const char* modulePath = argc > 1 ? argv[1] : VELLUMINE_VST2_MODULE;
     const char* bundlePath = argc > 2 ? argv[2] : VELLUMINE_LV2_BUNDLE "/";
     const char* clapPath = argc > 3 ? argv[3] : VELLUMINE_CLAP_MODULE;
-    if (argc > 4) {
-        std::fprintf(stderr, "usage: %s [VST2_MODULE [LV2_BUNDLE_DIR/ [CLAP_MODULE]]]\n", argv[0]);
+    const char* vst3Path = argc > 4 ? argv[4] : VELLUMINE_VST3_BUNDLE;
+    if (argc > 5) {
+        std::fprintf(stderr, "usage: %s [VST2_MODULE [LV2_BUNDLE_DIR/ [CLAP_MODULE [VST3_BUNDLE]]]]\n", argv[0]);
         return 2;
     }
 
@@ -345,8 +387,9 @@ int main(int argc, char** argv) {
                         {DelayVolLfoDepth, 0.5f}}};
     std::vector<Candidate> candidates = {
         {"VST 2", &init, Edition::Vst2, {}, {}}, {"LV2", &init, Edition::Lv2, {}, {}},
-        {"CLAP", &init, Edition::Clap, {}, {}},  {"VST 2", &busy, Edition::Vst2, {}, {}},
-        {"LV2", &busy, Edition::Lv2, {}, {}},    {"CLAP", &busy, Edition::Clap, {}, {}},
+        {"CLAP", &init, Edition::Clap, {}, {}},  {"VST 3", &init, Edition::Vst3, {}, {}},
+        {"VST 2", &busy, Edition::Vst2, {}, {}}, {"LV2", &busy, Edition::Lv2, {}, {}},
+        {"CLAP", &busy, Edition::Clap, {}, {}},  {"VST 3", &busy, Edition::Vst3, {}, {}},
     };
 
     const auto frames = static_cast<std::size_t>(kSeconds * kRate);
@@ -365,6 +408,8 @@ int main(int argc, char** argv) {
         const std::unique_ptr<plughost::clap::ClapModule> clapModule = plughost::clap::ClapModule::load(clapPath, error);
         if (!clapModule) throw std::runtime_error(error);
         plughost::clap::ClapHost clapHost;
+        const std::unique_ptr<plughost::vst3::Vst3Module> vst3Module = plughost::vst3::Vst3Module::load(vst3Path, error);
+        if (!vst3Module) throw std::runtime_error(error);
 
         for (int run = 0; run < kRuns; ++run) {
             for (Candidate& c : candidates) {
@@ -373,6 +418,7 @@ int main(int argc, char** argv) {
                 case Edition::Vst2: instance = std::make_unique<Vst2Instance>(*module, host, *c.setting); break;
                 case Edition::Lv2: instance = std::make_unique<Lv2Instance>(lv2, *c.setting); break;
                 case Edition::Clap: instance = std::make_unique<ClapInstance>(*clapModule, clapHost, *c.setting); break;
+                case Edition::Vst3: instance = std::make_unique<Vst3Instance>(*vst3Module, *c.setting); break;
                 }
                 c.noiseRuns.push_back(nsPerFrame(*instance, noise));
                 const double early = nsPerFrame(*instance, earlySilence), late = nsPerFrame(*instance, lateSilence);
