@@ -27,7 +27,7 @@ namespace {
 enum class Fault {
     None, NoFxCategory, MonoAccepted, ReactivateBroken, InPlaceBroken, FlushWrites, Overrun, HighRateRefused,
     LoudAtLowRates, TextInPercent, DefaultMismatch, UnclampedPoints, PointsAtBlockStart, StateCounter, StateLax,
-    TimerKept, Runaway, NanLatch, EditWhileActive
+    TimerKept, Runaway, NanLatch, EditWhileActive, RefusalChanges
 };
 
 // The file name's part after "faulty_vst3_" names the fault, as tests/tools/CMakeLists.txt copies it.
@@ -39,7 +39,8 @@ constexpr std::pair<const char*, Fault> kFaultNames[] = {
     {"text_in_percent", Fault::TextInPercent}, {"default_mismatch", Fault::DefaultMismatch},
     {"unclamped_points", Fault::UnclampedPoints}, {"points_at_block_start", Fault::PointsAtBlockStart},
     {"state_counter", Fault::StateCounter}, {"state_lax", Fault::StateLax}, {"timer_kept", Fault::TimerKept},
-    {"runaway", Fault::Runaway}, {"nan_latch", Fault::NanLatch}, {"edit_while_active", Fault::EditWhileActive}};
+    {"runaway", Fault::Runaway}, {"nan_latch", Fault::NanLatch}, {"edit_while_active", Fault::EditWhileActive},
+    {"refusal_changes", Fault::RefusalChanges}};
 
 Fault fault = Fault::None;
 
@@ -143,7 +144,10 @@ bool readState(v3_bstream** stream, double (&values)[kParams]) {
         for (std::size_t i = 1; i <= kParams && (i + 1) * sizeof(double) <= got; ++i) values[i - 1] = clamped(words[i]);
         return got > 0;
     }
-    if (got != sizeof words || more != 0 || words[0] != kParams) return false;
+    const bool whole = got == sizeof words && more == 0 && words[0] == kParams;
+    // A stream refused after its first value was taken.
+    if (!whole && fault == Fault::RefusalChanges && got >= 2 * sizeof(double)) values[0] = clamped(words[1]);
+    if (!whole) return false;
     for (int i = 0; i < kParams; ++i)
         if (!(words[i + 1] >= 0.0 && words[i + 1] <= 1.0)) return false;
     for (int i = 0; i < kParams; ++i) values[i] = words[i + 1];

@@ -94,6 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"points_at_block_start", "a queue point mid-block equals the split render", "changed at offset 1000"},
         FaultCase{"state_counter", "state: save, load, save gives the same bytes", "other bytes"},
         FaultCase{"state_lax", "state: empty, truncated and random streams refused without change", "was accepted"},
+        FaultCase{"refusal_changes", "state: empty, truncated and random streams refused without change",
+                  "changed the state"},
         FaultCase{"timer_kept", kEditor, "timer stays registered"},
         FaultCase{"runaway", "60 s of audio with every parameter at 1", "output not finite from"},
         FaultCase{"nan_latch", "NaN and infinite input samples", "output still not finite"},
