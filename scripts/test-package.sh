@@ -139,8 +139,8 @@ for arch in i686 x86_64; do
   folder=64-bit
   [ "$arch" = i686 ] && folder=32-bit
   if [ "$arch" = i686 ] && ! can_execute_32_bit; then
-    echo "SKIPPED: plughost check of $windows/$folder/vellumine.dll and vellumine.clap, and the 32-bit host's info and" \
-      "render of $windows/vellumine.vst3, not run: this machine cannot execute 32-bit x86 programs ($probe_output)"
+    echo "SKIPPED: plughost check of $windows/$folder/vellumine.dll and vellumine.clap, and the 32-bit host's info," \
+      "check and render of $windows/vellumine.vst3, not run: this machine cannot execute 32-bit x86 programs ($probe_output)"
     continue
   fi
   cmake --build "build-win-$arch" --target plughost >/dev/null
@@ -154,9 +154,12 @@ for arch in i686 x86_64; do
     grep -q '^[0-9]* passed, 0 failed' <<<"$summary" || fail "plughost check of $windows/$folder/$module: $summary"
   done
   # The bundle as the archive holds it, where this architecture's plughost takes its own module:
-  # the class, and the samples of the DLL beside it.
+  # the class, its check, and the samples of the DLL beside it.
   info=$(wine_plughost info vellumine.vst3) || fail "plughost info of $windows/vellumine.vst3 in a $folder host"
   grep -q 'Fx|Delay, Quorvane' <<<"$info" || fail "plughost info of $windows/vellumine.vst3 in a $folder host: $info"
+  summary=$(wine_plughost check vellumine.vst3 | tail -n 1) || fail "plughost check of $windows/vellumine.vst3 in a $folder host"
+  echo "$windows/vellumine.vst3 in a $folder host: $summary"
+  grep -q '^[0-9]* passed, 0 failed' <<<"$summary" || fail "plughost check of $windows/vellumine.vst3 in a $folder host: $summary"
   for module in vellumine.vst3 "$folder/vellumine.dll"; do
     wine_plughost render "$module" -o "../$arch-$(basename "$module").wav" --set 10=0.5 --set 11=0.0375 --set 12=0.5 \
       >/dev/null || fail "plughost render of $windows/$module in a $folder host"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the plug-in, its tests and plughost for 32-bit and 64-bit Windows, checks each
 # DLL, CLAP module and VST 3 module as a file, and runs the tests under Wine (`plughost check`
-# on each DLL and CLAP module runs in scripts/test-package.sh, on the files as the release
-# archive holds them).
+# on each DLL, CLAP module and VST 3 bundle runs in scripts/test-package.sh, on the files as the
+# release archive holds them).
 # A machine that cannot execute 32-bit x86 code at all still builds and checks the 32-bit
 # DLL; only its tests are left out, with one line that says so.
 set -euo pipefail
@@ -29,7 +29,7 @@ for arch in i686 x86_64; do
       "($probe_output); the 32-bit DLL, CLAP module, VST 3 bundle and plughost.exe were built and the DLL, CLAP and VST 3 modules checked as files"
     continue
   fi
-  # `plughost check` on the DLL and the CLAP module runs in scripts/test-package.sh, on the
-  # copies in the release archive: the same files, checked once.
-  ctest --test-dir "$dir" --output-on-failure --timeout 600 -E '^plughost\.check\.vellumine(_clap)?$'
+  # `plughost check` on the DLL, the CLAP module and the VST 3 bundle runs in
+  # scripts/test-package.sh, on the copies in the release archive: the same files, checked once.
+  ctest --test-dir "$dir" --output-on-failure --timeout 600 -E '^plughost\.check\.vellumine(_clap|_vst3)?$'
 done
