@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "plughost/clap_commands.h"
+#include "plughost/vst3_commands.h"
 #include "plughost/render.h"
 
 namespace plughost {
@@ -17,10 +18,12 @@ struct Subject {
     std::unique_ptr<Host> host;
     std::unique_ptr<StereoRig> rig;
     std::unique_ptr<clap::ClapStereo> clapPlugin;  // a CLAP entry instead of the rig
+    std::unique_ptr<vst3::Vst3Stereo> vst3Plugin;  // a VST 3 entry instead of the rig
     std::vector<double> noise, silence, lateSilence;  // ns per frame of each run
 
     void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames) {
         if (clapPlugin) clapPlugin->process(inLeft, inRight, outLeft, outRight, frames);
+        else if (vst3Plugin) vst3Plugin->process(inLeft, inRight, outLeft, outRight, frames);
         else rig->process(inLeft, inRight, outLeft, outRight, frames, false);
     }
 };
@@ -49,6 +52,11 @@ bool prepare(const BenchEntry& entry, const BenchOptions& options, Subject& subj
         subject.clapPlugin = clap::ClapStereo::create(entry, BenchOptions::kSampleRate, options.blockSize, error);
         if (!subject.clapPlugin) error = entry.label + ": " + error;
         return subject.clapPlugin != nullptr;
+    }
+    if (vst3::isVst3Path(entry.path)) {
+        subject.vst3Plugin = vst3::Vst3Stereo::create(entry, BenchOptions::kSampleRate, options.blockSize, error);
+        if (!subject.vst3Plugin) error = entry.label + ": " + error;
+        return subject.vst3Plugin != nullptr;
     }
     subject.module = PluginModule::load(entry.path, error);
     if (!subject.module) return false;

@@ -43,7 +43,7 @@ constexpr const char* kUsage =
     "  plughost edit PLUGIN [--seconds S]\n"
 #endif
     "A PLUGIN whose name ends in .clap is loaded as a CLAP module (its factory's first plug-in),\n"
-    "one ending in .vst3 as a VST 3 bundle (its first audio effect; info, render and check);\n"
+    "one ending in .vst3 as a VST 3 bundle (its first audio effect) by info, render, bench and check;\n"
     "presets, programs and --accumulate apply to VST 2 modules only.\n"
     "PRESET is any of --bank FILE.fxb (loaded into all programs), --program N (selected after\n"
     "the bank), --preset FILE.fxp (loaded into the current program), applied in that order.\n"

@@ -110,4 +110,38 @@ bool renderVst3(const Vst3Module& module, const StereoAudio& input, const Render
     return true;
 }
 
+std::unique_ptr<Vst3Stereo> Vst3Stereo::create(const BenchEntry& entry, double sampleRate, int maxBlock,
+                                               std::string& error) {
+    if (!entry.preset.empty() || entry.program) {
+        error = "presets and programs are VST 2 matters";
+        return nullptr;
+    }
+    auto stereo = std::make_unique<Vst3Stereo>();
+    stereo->module = Vst3Module::load(entry.path, error);
+    if (!stereo->module) return nullptr;
+    stereo->plugin = Vst3Plugin::create(*stereo->module, error);
+    if (!stereo->plugin) return nullptr;
+    std::vector<AutomationPoint> points;
+    for (const ParameterSetting& setting : entry.settings) points.push_back({0, setting});
+    std::vector<Change> changes;
+    if (!resolve(stereo->plugin->parameters(), points, changes, error)) return nullptr;
+    for (const Change& change : changes) stereo->plugin->setNormalized(change.id, change.value);
+    if (!stereo->plugin->activate(sampleRate, maxBlock)) {
+        error = entry.path + ": setup or activation refused " + std::to_string(sampleRate) + " Hz";
+        return nullptr;
+    }
+    stereo->context.sample_rate = sampleRate;
+    stereo->context.bpm = 120.0;
+    stereo->context.state = V3_PROCESS_CTX_TEMPO_VALID | V3_PROCESS_CTX_PROJECT_TIME_VALID | V3_PROCESS_CTX_PLAYING;
+    return stereo;
+}
+
+void Vst3Stereo::process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames) {
+    const float* inputs[2] = {inLeft, inRight};
+    float* outputs[2] = {outLeft, outRight};
+    plugin->process(inputs, outputs, frames, none, sent, &context);
+    sent.clear();
+    context.project_time_in_samples += frames;
+}
+
 }  // namespace plughost::vst3
