@@ -18,7 +18,12 @@
 #   SCALE=2 publishes Xft.dpi 192 on the X server, as a desktop at 200 % does: the editor opens
 #   at 1280 x 800, is compared with the snapshot tool's picture at scale 2 and driven at doubled
 #   coordinates.
-#   PLUGIN defaults to the repository's build/vellumine.so (built with the snapshot tool);
+#   PLUGIN defaults to the repository's build/vellumine.so (built with the snapshot tool); a
+#   PLUGIN ending in .vst3 is the VST 3 bundle (build/vellumine.vst3), which Ardour scans from
+#   VST3_PATH and the session adds by its class name; there the plug-in's saved value is the one
+#   in its component state, which Ardour keeps in the session's chunk. With a VST 3 bundle Ardour
+#   7.3 opens the editor at scale 1 even on a desktop at 192 dots per inch, so SCALE=2 fails at
+#   the first comparison;
 #   -s copies the picture of the editor inside Ardour's plug-in window, taken after the edits,
 #   to SHOT.png. KEEP=1 keeps the work folder (session, captures, logs) and prints where it is;
 #   a failure always keeps it.
@@ -28,15 +33,26 @@ root=$(cd "$here/../.." && pwd)
 shot=""
 if [ "${1:-}" = -s ]; then shot=$(realpath -m "$2"); shift 2; fi
 plugin=${1:-$root/build/vellumine.so}
-[ -f "$plugin" ] || { echo "ardour-gui: no plug-in at $plugin" >&2; exit 1; }
+[ -e "$plugin" ] || { echo "ardour-gui: no plug-in at $plugin" >&2; exit 1; }
 plugin=$(realpath "$plugin")
+kind=LXVST
+[[ "$plugin" == *.vst3 ]] && kind=VST3
+readonly kind
 snapshot=$(dirname "$plugin")/tools/snapshot/snapshot
 [ -x "$snapshot" ] || { echo "ardour-gui: no snapshot tool at $snapshot" >&2; exit 1; }
 
 "$root/scripts/install-deps.sh" "$here/ardour-gui/packages.txt"
 
-readonly unique_id=1366708843  # QvRk
 readonly session_name=vellumine
+# How the session script finds the plug-in (a VST 2 unique id: QvRk, or a VST 3 class name), and
+# how far Ardour's values of the Feedback and the Rate are from the plug-in's normalized ones:
+# the same for VST 2; plain values (percent, ms) for VST 3, from the float of the plug-in's
+# state.
+if [ "$kind" = VST3 ]; then
+  readonly plugin_id=Vellumine feedback_scale=100 rate_scale=10000 tolerance=1e-6
+else
+  readonly plugin_id=1366708843 feedback_scale=1 rate_scale=1 tolerance=0
+fi
 # Where the editor's controls stand in its window (the editor's layout): the Feedback knob's
 # centre and a point up and to the right of it on the knob's circle, and the delay Rate's box.
 scale=${SCALE:-1}
@@ -106,25 +122,41 @@ wait_for() {
 # --- Ardour's home, the plug-in and the session -------------------------------------------
 
 # Ardour sees only this plug-in: empty paths for the other formats spare a scan of the machine.
-export HOME=$work/home LXVST_PATH=$work/vst LADSPA_PATH=$work/none LV2_PATH=$work/none VST3_PATH=$work/none
-mkdir -p "$HOME/.config/ardour7" "$LXVST_PATH" "$work/none"
+export HOME=$work/home LXVST_PATH=$work/none LADSPA_PATH=$work/none LV2_PATH=$work/none VST3_PATH=$work/none
+if [ "$kind" = VST3 ]; then VST3_PATH=$work/vst3; else LXVST_PATH=$work/vst; fi
+mkdir -p "$HOME/.config/ardour7" "$LXVST_PATH" "$VST3_PATH" "$work/none"
 # An existing .a7 skips the first-run wizard; the configuration selects JACK, the remembered
 # window state places the main window and turns off a warning.
 touch "$HOME/.config/ardour7/.a7"
 cp "$here/ardour-gui/config" "$here/ardour-gui/instant.xml" "$HOME/.config/ardour7/"
 
-# Ardour ignores a scan result that is not at least a second newer than the module.
-cp "$plugin" "$LXVST_PATH/"
-module=$LXVST_PATH/$(basename "$plugin")
-touch -d '-1 minute' "$module"
-LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -f "$module" >"$work/scan.log" 2>&1 || true
+# Ardour ignores a scan result that is not at least a second newer than the module, and finds
+# it by the absolute path scanned.
+if [ "$kind" = VST3 ]; then
+  cp -r "$plugin" "$VST3_PATH/"
+  bundle=$VST3_PATH/$(basename "$plugin")
+  find "$bundle" -name '*.so' -exec touch -d '-1 minute' {} +
+  LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst3-scanner -f "$bundle" >"$work/scan.log" 2>&1 || true
+else
+  cp "$plugin" "$LXVST_PATH/"
+  module=$LXVST_PATH/$(basename "$plugin")
+  touch -d '-1 minute' "$module"
+  LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -f "$module" >"$work/scan.log" 2>&1 || true
+fi
 grep -q "Found Plugin" "$work/scan.log" || fail "Ardour's scanner did not accept $plugin (see $work/scan.log)"
+# The session names the processor by the VST 2 unique id, or by the VST 3 class id of the scan.
+unique_id=$plugin_id
+if [ "$kind" = VST3 ]; then
+  unique_id=$(sed -n "s/.*<VST3Info uid=\"\([0-9A-F]*\)\" name=\"$plugin_id\".*/\1/p" "$HOME"/.cache/ardour7/vst/*.v3i)
+  [ -n "$unique_id" ] || fail "Ardour's VST 3 scan lists no class named $plugin_id (see $HOME/.cache/ardour7/vst)"
+fi
+readonly unique_id
 
 session_dir=$work/session
 session=$session_dir/$session_name.ardour
 for try in 1 2 3; do
   rm -rf "$session_dir"
-  SESSION_DIR=$session_dir SESSION_NAME=$session_name PLUGIN_ID=$unique_id \
+  SESSION_DIR=$session_dir SESSION_NAME=$session_name PLUGIN_ID=$plugin_id PLUGIN_TYPE=$kind \
     timeout 120 ardour7-lua "$here/ardour-gui/session.lua" >"$work/session.$try.log" 2>&1 || true
   grep -qx SAVED "$work/session.$try.log" && break
   [ "$try" = 3 ] && fail "Ardour could not build the session (see $work/session.3.log)"
@@ -238,6 +270,8 @@ run_in_ardour() {
   saved_values() {
     python3 "$here/ardour-gui/session_values.py" "$session" "$unique_id" "$1" | sed 's/^[0-9]* ardour=\(.*\) plugin=\(.*\)$/\1 \2/'
   }
+  # Whether Ardour's value $1 is the plug-in's normalized value $2 at full scale $3.
+  agree() { python3 -c "import sys; a, p, s, t = map(float, sys.argv[1:]); sys.exit(abs(a - p * s) > t * s)" "$@" "$tolerance"; }
 
   xdotool mousemove $((editor_x + knob_x)) $((editor_y + knob_y)) mousedown 1
   sleep 0.3
@@ -249,7 +283,7 @@ run_in_ardour() {
   expect_modified "dragging the Feedback knob"
   save
   read -r feedback feedback_plugin < <(saved_values 12)
-  if [ "$feedback" = 0 ] || [ "$feedback" != "$feedback_plugin" ]; then
+  if [ "$feedback" = 0 ] || ! agree "$feedback" "$feedback_plugin" "$feedback_scale"; then
     fail "saved Feedback: Ardour's value $feedback, the plug-in's $feedback_plugin"
   fi
   ok "saved Feedback (12): Ardour's value $feedback, the plug-in's $feedback_plugin"
@@ -280,8 +314,9 @@ run_in_ardour() {
   ok "a second Space stopped it: speed $(speed)"
   save
   read -r rate rate_plugin < <(saved_values 11)
-  close_to_typed() { python3 -c "import sys; sys.exit(abs(float(sys.argv[1]) - 2.5 / 10000) > 1e-9)" "$1"; }
-  if ! close_to_typed "$rate" || ! close_to_typed "$rate_plugin"; then
+  # Whether $1 is the typed 2.5 of 10000 at full scale $2.
+  close_to_typed() { python3 -c "import sys; v, s = map(float, sys.argv[1:]); sys.exit(abs(v - 2.5 / 10000 * s) > 1e-9 * s)" "$@"; }
+  if ! close_to_typed "$rate" "$rate_scale" || ! close_to_typed "$rate_plugin" 1; then
     fail "saved Rate: Ardour's value $rate, the plug-in's $rate_plugin, typed 2.5 of 10000 is 0.00025"
   fi
   ok "saved Rate (11): Ardour's value $rate, the plug-in's $rate_plugin (typed 2.5 of 10000)"
@@ -295,7 +330,7 @@ run_in_ardour() {
   wait_for 10 editor_gone || fail "the editor's window stayed after closing the plug-in window"
   ok "editor closed"
   open_editor
-  "$snapshot" "$logs/expected-reopened.png" --scale "$scale" --set "11=$rate" --set "12=$feedback" >/dev/null
+  "$snapshot" "$logs/expected-reopened.png" --scale "$scale" --set "11=$rate_plugin" --set "12=$feedback_plugin" >/dev/null
   expect_pixels "$logs/expected-reopened.png" editor-reopened
 
   xdotool windowactivate --sync "$main" key ctrl+q
