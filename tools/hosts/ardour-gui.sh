@@ -21,9 +21,10 @@
 #   PLUGIN defaults to the repository's build/vellumine.so (built with the snapshot tool); a
 #   PLUGIN ending in .vst3 is the VST 3 bundle (build/vellumine.vst3), which Ardour scans from
 #   VST3_PATH and the session adds by its class name; there the plug-in's saved value is the one
-#   in its component state, which Ardour keeps in the session's chunk. With a VST 3 bundle Ardour
-#   7.3 opens the editor at scale 1 even on a desktop at 192 dots per inch, so SCALE=2 fails at
-#   the first comparison;
+#   in its component state, which Ardour keeps in the session's chunk. SCALE=2 fails there at the
+#   first comparison: Ardour 7.3 sets the view's content scale to its own GUI scaling (1 at its
+#   default 100 %, whatever Xft.dpi says), and the editor follows the host's scale over the
+#   desktop's;
 #   -s copies the picture of the editor inside Ardour's plug-in window, taken after the edits,
 #   to SHOT.png. KEEP=1 keeps the work folder (session, captures, logs) and prints where it is;
 #   a failure always keeps it.
