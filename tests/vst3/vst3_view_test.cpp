@@ -14,6 +14,7 @@
 #include "platform/x11/x_server.h"
 #include "plughost/clap_host.h"
 #include "plughost/vst3_host.h"
+#include "vst3/recording_handler.h"
 
 // Xlib last: its macros (None, Status, ...) would break the headers above.
 #include <X11/Xlib.h>
@@ -35,10 +36,6 @@ T& ownerOf(void* self) {
     return *static_cast<T*>(static_cast<HostFace*>(self)->owner);
 }
 
-v3_result noInterface(void*, const v3_tuid, void** object) {
-    *object = nullptr;
-    return V3_NO_INTERFACE;
-}
 std::uint32_t unowned(void*) { return 1; }  // the test owns these objects
 
 // The plug frame with its run loop: records the timers registered and fires them on request.
@@ -81,36 +78,6 @@ private:
                                               {addHandler, removeHandler, addTimer, removeTimer}};
 
     HostFace frameFace{&kFrame, this}, loopFace{&kLoop, this};
-};
-
-// The component handler: records each edit with the thread it came on.
-class RecordingHandler {
-public:
-    struct Call {
-        char kind;  // b(egin), p(erform), e(nd)
-        v3_param_id id;
-        double value;
-        std::thread::id thread;
-    };
-    v3_component_handler** handler() { return reinterpret_cast<v3_component_handler**>(&face); }
-    std::vector<Call> calls;
-
-private:
-    static v3_result record(void* self, char kind, v3_param_id id, double value) {
-        ownerOf<RecordingHandler>(self).calls.push_back({kind, id, value, std::this_thread::get_id()});
-        return V3_OK;
-    }
-    static v3_result begin(void* self, v3_param_id id) { return record(self, 'b', id, 0.0); }
-    static v3_result perform(void* self, v3_param_id id, double value) { return record(self, 'p', id, value); }
-    static v3_result end(void* self, v3_param_id id) { return record(self, 'e', id, 0.0); }
-    static v3_result restart(void*, std::int32_t) { return V3_OK; }
-    struct Table {
-        v3_funknown unknown;
-        v3_component_handler handler;
-    };
-    static constexpr Table kTable = {{noInterface, unowned, unowned}, {begin, perform, end, restart}};
-
-    HostFace face{&kTable, this};
 };
 
 std::vector<unsigned long> capture(Display* x, ::Window window) {
@@ -303,21 +270,7 @@ TEST_P(Vst3ViewDragTest, AKnobDragReachesTheComponentHandlerAsOneGesture) {
     user.join();
     tickFor(50ms);
 
-    const std::vector<RecordingHandler::Call>& calls = handler.calls;
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(calls.front().kind, 'b');
-    EXPECT_EQ(calls.back().kind, 'e');
-    for (std::size_t i = 1; i + 1 < calls.size(); ++i) {
-        EXPECT_EQ(calls[i].kind, 'p');
-        EXPECT_TRUE(calls[i].value >= 0.0 && calls[i].value <= 1.0) << calls[i].value;
-    }
-    for (const RecordingHandler::Call& call : calls) {
-        EXPECT_EQ(call.id, static_cast<v3_param_id>(OriginCutoff));
-        EXPECT_EQ(call.thread, std::this_thread::get_id());
-    }
-    const double last = calls[calls.size() - 2].value;
-    EXPECT_NE(last, 0.5);
-    EXPECT_EQ(plugin->normalized(OriginCutoff), last);
+    handler.expectOneGesture(*plugin, OriginCutoff, 0.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, Vst3ViewDragTest, ::testing::Values(1, 2));

@@ -15,6 +15,7 @@
 #include "editor/editor_layout.h"
 #include "plughost/host_window.h"
 #include "plughost/vst3_host.h"
+#include "vst3/recording_handler.h"
 
 using namespace std::chrono_literals;
 using plughost::vst3::HostFace;
@@ -43,41 +44,6 @@ private:
     }
     static constexpr v3_plugin_frame_cpp kFrame = {{query, unowned, unowned}, {resize}};
     HostFace face{&kFrame, this};
-};
-
-// The component handler: records each edit with the thread it came on.
-class RecordingHandler {
-public:
-    struct Call {
-        char kind;  // b(egin), p(erform), e(nd)
-        v3_param_id id;
-        double value;
-        std::thread::id thread;
-    };
-    v3_component_handler** handler() { return reinterpret_cast<v3_component_handler**>(&face); }
-    std::vector<Call> calls;
-
-private:
-    static v3_result record(void* self, char kind, v3_param_id id, double value) {
-        static_cast<RecordingHandler*>(static_cast<HostFace*>(self)->owner)
-            ->calls.push_back({kind, id, value, std::this_thread::get_id()});
-        return V3_OK;
-    }
-    static v3_result V3_API query(void*, const v3_tuid, void** object) {
-        *object = nullptr;
-        return V3_NO_INTERFACE;
-    }
-    static std::uint32_t V3_API unowned(void*) { return 1; }
-    static v3_result V3_API begin(void* self, v3_param_id id) { return record(self, 'b', id, 0.0); }
-    static v3_result V3_API perform(void* self, v3_param_id id, double value) { return record(self, 'p', id, value); }
-    static v3_result V3_API end(void* self, v3_param_id id) { return record(self, 'e', id, 0.0); }
-    static v3_result V3_API restart(void*, std::int32_t) { return V3_OK; }
-    struct Table {
-        v3_funknown unknown;
-        v3_component_handler handler;
-    };
-    static constexpr Table kTable = {{query, unowned, unowned}, {begin, perform, end, restart}};
-    HostFace face{&kTable, this};
 };
 
 void sendMouseButton(DWORD flags) {
@@ -247,21 +213,7 @@ TEST_F(Vst3ViewWin32Test, AKnobDragReachesTheComponentHandlerAsOneGesture) {
         serveFor(100ms);
         EXPECT_EQ(remove(), V3_OK);
 
-        const std::vector<RecordingHandler::Call>& calls = handler.calls;
-        ASSERT_GE(calls.size(), 3u);
-        EXPECT_EQ(calls.front().kind, 'b');
-        EXPECT_EQ(calls.back().kind, 'e');
-        for (std::size_t i = 1; i + 1 < calls.size(); ++i) {
-            EXPECT_EQ(calls[i].kind, 'p');
-            EXPECT_TRUE(calls[i].value >= 0.0 && calls[i].value <= 1.0) << calls[i].value;
-        }
-        for (const RecordingHandler::Call& call : calls) {
-            EXPECT_EQ(call.id, static_cast<v3_param_id>(OriginCutoff));
-            EXPECT_EQ(call.thread, std::this_thread::get_id());
-        }
-        const double last = calls[calls.size() - 2].value;
-        EXPECT_NE(last, 0.5);
-        EXPECT_EQ(plugin->normalized(OriginCutoff), last);
+        handler.expectOneGesture(*plugin, OriginCutoff, 0.5);
     }
 }
 
