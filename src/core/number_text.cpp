@@ -10,55 +10,61 @@ namespace {
 
 constexpr int kLayoutWidth = 8;
 
-char digitOf(double scaled) { return static_cast<char>('0' + static_cast<int>(std::trunc(std::fmod(scaled, 10.0)))); }
+// The last digit of the integer part of a value that is not negative: the same digit as
+// trunc(fmod(scaled, 10)), since fmod is exact, without the library call.
+std::uint8_t digitOf(double scaled) { return static_cast<std::uint8_t>(static_cast<std::int64_t>(scaled) % 10); }
 
 }  // namespace
 
-void formatNumber(float value, char* text) {
+ShownNumber shownNumber(float value) {
+    ShownNumber shown;
     double magnitude = value;
-    const bool negative = magnitude < 0.0;
-    const double limit = negative ? 9999999.0 : 99999999.0;
-    if (negative) magnitude = -magnitude;
+    shown.negative = magnitude < 0.0;
+    const double limit = shown.negative ? 9999999.0 : 99999999.0;
+    if (shown.negative) magnitude = -magnitude;
     // The negated comparison also sends NaN here, which has no digits to show.
     if (!(magnitude <= limit)) {
-        std::strcpy(text, "Huge!");
-        return;
+        shown.huge = true;
+        shown.negative = false;
+        return shown;
     }
 
     // Integer digits are collected right to left from the scaled value, which is not
-    // floored again between digits.
-    char integer[kLayoutWidth];
-    int digitCount = 0;
+    // floored again between digits; they are kept right to left.
     double n = std::floor(magnitude);
-    int count = negative ? 3 : 2;
-    integer[digitCount++] = digitOf(n);
+    int count = shown.negative ? 3 : 2;
+    shown.integer[shown.integerDigits++] = digitOf(n);
     n = n * 0.1;
     while (n >= 1.0 && count < kLayoutWidth) {
-        integer[digitCount++] = digitOf(n);
+        shown.integer[shown.integerDigits++] = digitOf(n);
         ++count;
         n = n * 0.1;
     }
 
-    char* out = text;
-    if (negative) *out++ = '-';
-    while (digitCount > 0) *out++ = integer[--digitCount];
-    *out++ = '.';
-
     if (count < kLayoutWidth) {
-        const int decimals = kLayoutWidth - count;
+        shown.decimalDigits = static_cast<std::uint8_t>(kLayoutWidth - count);
         // Powers of ten up to 10^7 are exact in double, as pow gives them.
         constexpr double kPowersOfTen[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
-        double f = std::fmod(magnitude, 1.0) * kPowersOfTen[decimals];
-        for (int i = decimals - 1; i >= 0; --i) {
-            if (f > 0.0) {
-                out[i] = digitOf(f);
-                f = f * 0.1;
-            } else {
-                out[i] = '0';
-            }
+        double f = std::fmod(magnitude, 1.0) * kPowersOfTen[shown.decimalDigits];
+        for (int i = shown.decimalDigits - 1; i >= 0 && f > 0.0; --i) {
+            shown.decimals[static_cast<std::size_t>(i)] = digitOf(f);
+            f = f * 0.1;
         }
-        out += decimals;
     }
+    return shown;
+}
+
+void formatNumber(float value, char* text) {
+    const ShownNumber shown = shownNumber(value);
+    if (shown.huge) {
+        std::strcpy(text, "Huge!");
+        return;
+    }
+    char* out = text;
+    if (shown.negative) *out++ = '-';
+    for (int i = shown.integerDigits - 1; i >= 0; --i) *out++ = static_cast<char>('0' + shown.integer[static_cast<std::size_t>(i)]);
+    *out++ = '.';
+    for (int i = 0; i < shown.decimalDigits; ++i) *out++ = static_cast<char>('0' + shown.decimals[static_cast<std::size_t>(i)]);
     *out = '\0';
 }
 

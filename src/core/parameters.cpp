@@ -18,13 +18,9 @@ float displayedFigure(std::int32_t index, float value) {
 }
 
 bool showsFigure(std::int32_t index, float value, float figure) {
-    // Equal numbers show the same text: only numbers that differ need their texts compared,
-    // which keeps the text out of nearly every value a host sends (a door's audio thread).
-    if (displayedFigure(index, value) == figure) return true;
-    char shown[kDisplayTextSize], wanted[kDisplayTextSize];
-    numbertext::formatNumber(displayedFigure(index, value), shown);
-    numbertext::formatNumber(figure, wanted);
-    return std::strcmp(shown, wanted) == 0;
+    // Equal numbers show the same digits: only numbers that differ need theirs compared.
+    const float displayed = displayedFigure(index, value);
+    return displayed == figure || numbertext::shownNumber(displayed) == numbertext::shownNumber(figure);
 }
 
 // A figure in the display's units over its full scale, rounded to float, may show as a

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 namespace {
 
@@ -35,6 +38,29 @@ TEST(FormatNumberTest, OutOfRangeIsHuge) {
                         -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
         EXPECT_EQ(formatted(numbertext::formatNumber, value), "Huge!") << value;
     }
+}
+
+// Values are matched to figures by their digits, not their texts: the digits must tell two
+// values apart exactly when the texts do, at the layout's edges (a digit more or less before
+// the point, a sign, "Huge!") and between neighbouring floats whose last digit differs.
+TEST(ShownNumberTest, EqualExactlyWhenTheTextsAre) {
+    const float starts[] = {0.0f, 7.0f, 0.7f, 9.999999f, 99.99999f, -9.99999f, 1234567.0f, 99999999.0f, -0.0f, 5e-8f};
+    std::vector<float> values;
+    for (float start : starts) {
+        float below = start, above = start;
+        for (int step = 0; step < 6; ++step) {
+            values.push_back(below = std::nextafter(below, -1e30f));
+            values.push_back(above = std::nextafter(above, 1e30f));
+        }
+        values.push_back(start);
+    }
+    values.push_back(std::numeric_limits<float>::quiet_NaN());
+    values.push_back(-std::numeric_limits<float>::infinity());
+    for (float a : values)
+        for (float b : values)
+            EXPECT_EQ(numbertext::shownNumber(a) == numbertext::shownNumber(b),
+                      formatted(numbertext::formatNumber, a) == formatted(numbertext::formatNumber, b))
+                << a << " " << b;
 }
 
 TEST(FormatPercentTest, ScalesByAHundredAndAppendsTheSign) {
