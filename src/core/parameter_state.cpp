@@ -1,17 +1,9 @@
 #include "core/parameter_state.h"
 
-#include <bit>
 
 ParameterState::ParameterState() {
     for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
         values[static_cast<std::size_t>(index)].store(kParameters[index].initial, std::memory_order_relaxed);
-}
-
-bool ParameterState::store(std::int32_t index, float value) {
-    const float held = normalizedValue(value);
-    if (std::bit_cast<std::uint32_t>(held) == std::bit_cast<std::uint32_t>(this->value(index))) return false;
-    values[static_cast<std::size_t>(index)].store(held, std::memory_order_relaxed);
-    return true;
 }
 
 ParameterValues ParameterState::all() const {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 
 #include "core/parameters.h"
@@ -22,7 +23,12 @@ public:
         return values[static_cast<std::size_t>(index)].load(std::memory_order_relaxed);
     }
     // Stores the value held to 0..1; false when the parameter has it already.
-    bool store(std::int32_t index, float value);
+    bool store(std::int32_t index, float value) {
+        const float held = normalizedValue(value);
+        if (std::bit_cast<std::uint32_t>(held) == std::bit_cast<std::uint32_t>(this->value(index))) return false;
+        values[static_cast<std::size_t>(index)].store(held, std::memory_order_relaxed);
+        return true;
+    }
     ParameterValues all() const;
 
     // What a value set in the editor comes back as from a host that carries unit values (LV2

@@ -39,11 +39,6 @@ float showingFigure(std::int32_t index, float quotient, float figure, float full
 
 }  // namespace
 
-float normalizedValue(float value) {
-    if (!(value >= 0.0f)) return 0.0f;  // negative or NaN
-    return value > 1.0f ? 1.0f : value;
-}
-
 std::int32_t enumerationStop(std::int32_t index, float value) {
     const double last = static_cast<double>(kParameters[index].stops.size() - 1);
     return static_cast<std::int32_t>(last * value);

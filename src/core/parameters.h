@@ -200,7 +200,10 @@ inline float scaled(double scale, float v) { return v == 0.0f ? 0.0f : static_ca
 
 // A value from a host or an editor held to 0.0..1.0 (NaN counts as 0.0): values become
 // table indices, filter modes and delay lengths.
-float normalizedValue(float value);
+inline float normalizedValue(float value) {
+    if (!(value >= 0.0f)) return 0.0f;  // negative or NaN
+    return value > 1.0f ? 1.0f : value;
+}
 
 // An enumeration's stop for a normalized value: trunc((stops - 1) x v).
 std::int32_t enumerationStop(std::int32_t index, float value);

@@ -205,7 +205,12 @@ void DelayEngine::applyParameter(std::int32_t index, float v) {
     case OriginFilterType:
     case DelayFilterType: both([&](FilterUnit& u) { u.setMode(enumerationStop(index, v)); }, L::Modes); break;
     case OriginCutoff:
-    case DelayCutoff: both([&](FilterUnit& u) { u.setCutoff(v); }, L::Cutoffs); break;
+    case DelayCutoff:
+        // Both units of a path have the cutoff scale and the rate of the engine.
+        a.setCutoff(v);
+        b.copyCutoff(a);
+        settingsChanged(L::Cutoffs);
+        break;
     case OriginQ:
     case DelayQ: both([&](FilterUnit& u) { u.setDamping(1.0f - v); }, L::Dampings); break;
     case OriginFilterLfoShape:

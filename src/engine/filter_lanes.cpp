@@ -93,11 +93,7 @@ FilterLanes::FilterLanes(const std::array<FilterUnit::Runner, 4>& units) {
 }
 
 void FilterLanes::reload(const std::array<FilterUnit*, 4>& units, unsigned settings) {
-    auto each = [&](auto field) {
-        std::array<decltype(field(*units[0])), 4> values;
-        for (std::size_t n = 0; n < 4; ++n) values[n] = field(*units[n]);
-        return values;
-    };
+    auto each = [&](auto field) { return std::array{field(*units[0]), field(*units[1]), field(*units[2]), field(*units[3])}; };
     using U = const FilterUnit&;
     if (settings & Gains) {
         const std::array<float, 4> gains = each([](U u) { return u.getOutputGain(); });

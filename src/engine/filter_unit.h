@@ -29,6 +29,9 @@ public:
     // Whether all four states are +0.0.
     bool atRest() const;
     void setCutoff(float x);
+    // The other unit's cutoff, for a unit of the same cutoff scale and rate: the same
+    // coefficient setCutoff would compute.
+    void copyCutoff(const FilterUnit& other) { frequency = other.getFrequency(); }
     void setDamping(float q) { damping = q; }
     void setCutoffScale(float scale) { cutoffScale = scale; }
     void setOutputGain(float gain) { outputGain = gain; }
