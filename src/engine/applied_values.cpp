@@ -7,10 +7,3 @@ void AppliedValues::start(DelayEngine& engine, const ParameterState& state) {
     }
     for (std::int32_t index = 0; index < kNumDefinedParams; ++index) apply(engine, index, state.value(index));
 }
-
-void AppliedValues::apply(DelayEngine& engine, std::int32_t index, float value) {
-    float& last = applied[static_cast<std::size_t>(index)];
-    if (value == last) return;
-    last = value;
-    engine.applyParameter(index, value);
-}

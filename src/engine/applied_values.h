@@ -16,7 +16,12 @@ class AppliedValues {
 public:
     void start(DelayEngine& engine, const ParameterState& state);
     // Applies the value unless the engine has it already.
-    void apply(DelayEngine& engine, std::int32_t index, float value);
+    void apply(DelayEngine& engine, std::int32_t index, float value) {
+        float& last = applied[static_cast<std::size_t>(index)];
+        if (value == last) return;
+        last = value;
+        engine.applyParameter(index, value);
+    }
 
 private:
     std::array<float, kNumDefinedParams> applied{};

@@ -42,9 +42,10 @@ void DelayEffect::setParameter(VstInt32 index, float value) {
         // when it came, and is applied only as long as that program still is (applyStored).
         // A value the parameter has already changes nothing.
         if (!programs[currentProgram].values.store(index, value)) return;
-        ParameterSet changed;
-        changed.add(index);
-        applyStored(changed);
+        if (!applyAlone(index)) {
+            pendingIndices.add(index);
+            takeApplyTurn();
+        }
     }
     if (editor) editor->postUpdate();
 }
@@ -60,8 +61,23 @@ void DelayEffect::setParameter(VstInt32 index, float value) {
 // audio thread, which must not stall behind a lock held by a preempted window thread.
 void DelayEffect::applyStored(const ParameterSet& indices) {
     pendingIndices.add(indices);
-    if (applyRequests.fetch_add(1, std::memory_order_acq_rel) != 0) return;
-    applyPending(1);
+    takeApplyTurn();
+}
+
+// The common case, a change while no other thread applies: the turn is taken without a
+// mark, and the value applied from the current program at once; marks made meanwhile by
+// other threads are applied before the turn is given up.
+bool DelayEffect::applyAlone(std::int32_t index) {
+    std::int32_t idle = 0;
+    if (!applyRequests.compare_exchange_strong(idle, 1, std::memory_order_acq_rel)) return false;
+    engine->applyParameter(index, programs[currentProgram].values.value(index));
+    const std::int32_t waiting = applyRequests.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (waiting != 0) applyPending(waiting);
+    return true;
+}
+
+void DelayEffect::takeApplyTurn() {
+    if (applyRequests.fetch_add(1, std::memory_order_acq_rel) == 0) applyPending(1);
 }
 
 // The turn of the thread that raised the request count from zero: applies the marked indices

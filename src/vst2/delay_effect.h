@@ -61,6 +61,9 @@ protected:
 
 private:
     void applyStored(const ParameterSet& indices);
+    // Counts a request to apply what is marked; applies it when no other thread has the turn.
+    void takeApplyTurn();
+    bool applyAlone(std::int32_t index);
     void applyPending(std::int32_t handled);
     void rebuildEngineAtHostRate();
     void followHostTempo();

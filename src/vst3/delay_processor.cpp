@@ -57,7 +57,7 @@ public:
         count = std::clamp(v3_cpp_obj(changes)->get_param_count(changes), 0, kMostQueues);
         for (std::int32_t q = 0; q < count; ++q) {
             Queue& queue = queues[static_cast<std::size_t>(q)];
-            queue.queue = v3_cpp_obj(changes)->get_param_data(changes, q);
+            queue = {v3_cpp_obj(changes)->get_param_data(changes, q), 0, 0, 0, 0, 0.0};
             if (!queue.queue) continue;
             queue.id = v3_cpp_obj(queue.queue)->get_param_id(queue.queue);
             queue.points = v3_cpp_obj(queue.queue)->get_point_count(queue.queue);
@@ -85,11 +85,13 @@ public:
     }
 
 private:
+    // Only the first `count` are set: the rest stay unwritten, since a block is too short a
+    // time to clear them all.
     struct Queue {
-        v3_param_value_queue** queue = nullptr;
-        v3_param_id id = 0;
-        std::int32_t points = 0, cursor = 0, offset = 0;
-        double value = 0.0;
+        v3_param_value_queue** queue;
+        v3_param_id id;
+        std::int32_t points, cursor, offset;
+        double value;
     };
 
     void read(Queue& queue) const {
@@ -102,7 +104,7 @@ private:
 
     std::int32_t frames;
     std::int32_t count = 0;
-    std::array<Queue, kMostQueues> queues{};
+    std::array<Queue, kMostQueues> queues;
     Queue* next = nullptr;
 };
 
@@ -152,10 +154,11 @@ v3_result DelayProcessor::process(v3_process_data& data) {
     silentBlock = true;
     std::int32_t done = 0;
     while (const std::optional<std::int32_t> at = changes.nextOffset()) {
-        const std::int32_t offset = std::max(done, *at);
-        run(data, done, offset);
-        done = offset;
-        applyPoint(changes.take(), offset, data);
+        if (*at > done) {
+            run(data, done, *at);
+            done = *at;
+        }
+        applyPoint(changes.take(), done, data);
     }
     run(data, done, frames);
     if (resetDue) engine->requestUnitsReset();  // takes effect before the next block, as in the other doors
