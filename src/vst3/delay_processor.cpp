@@ -85,8 +85,8 @@ public:
     }
 
 private:
-    // Only the first `count` are set: the rest stay unwritten, since a block is too short a
-    // time to clear them all.
+    // Only the first `count` are written: clearing room for all of them in every block cost
+    // more than a block's changes.
     struct Queue {
         v3_param_value_queue** queue;
         v3_param_id id;
