@@ -1,6 +1,5 @@
 #include "core/parameter_state.h"
 
-
 ParameterState::ParameterState() {
     for (std::int32_t index = 0; index < kNumDefinedParams; ++index)
         values[static_cast<std::size_t>(index)].store(kParameters[index].initial, std::memory_order_relaxed);
