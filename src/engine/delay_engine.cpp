@@ -514,10 +514,10 @@ void DelayEngine::runSteady(const float* inLeft, const float* inRight, float* ou
                     lineLeft[w] = written.first();
                     lineRight[w] = written.second();
                 } else if constexpr (Lines == Routing::PingPong) {
-                    const Float4 fed = old.swappedPairs() * gain;
-                    const Float4 wet = y.highTwice();
-                    lineLeft[w] = fed.first() + 0.5f * (wet.first() + wet.second());
-                    lineRight[w] = fed.second();
+                    // Each line is fed the other's old sample: the left one the right's.
+                    const Float4 fed = old * gain;
+                    lineRight[w] = fed.first();
+                    lineLeft[w] = fed.second() + 0.5f * y.highPairSum();
                 } else {
                     const Float4 kept = Lines == Routing::Frozen ? old : old.swappedPairs();
                     lineLeft[w] = kept.first();

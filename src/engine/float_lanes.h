@@ -60,6 +60,14 @@ struct Float4 {
     float second() const { return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1)); }
     // Lanes 0 and 1 exchanged (left for right), 2 and 3 likewise.
     Float4 swappedPairs() const { return {_mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1))}; }
+    // Lane 2 plus lane 3. Each is moved down by an integer shuffle, which writes a register of
+    // its own where a float shuffle would first need a copy of this one.
+    float highPairSum() const {
+        const __m128i bits = _mm_castps_si128(v);
+        const __m128 two = _mm_castsi128_ps(_mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 2, 2, 2)));
+        const __m128 three = _mm_castsi128_ps(_mm_shuffle_epi32(bits, _MM_SHUFFLE(3, 3, 3, 3)));
+        return _mm_cvtss_f32(_mm_add_ss(two, three));
+    }
     // Lanes 0 and 1 of a and b interleaved (a0, b0, a1, b1), and lanes 2 and 3 likewise.
     static Float4 zipLow(Float4 a, Float4 b) { return {_mm_unpacklo_ps(a.v, b.v)}; }
     static Float4 zipHigh(Float4 a, Float4 b) { return {_mm_unpackhi_ps(a.v, b.v)}; }
@@ -91,6 +99,7 @@ struct Float4 {
     float first() const { return vgetq_lane_f32(v, 0); }
     float second() const { return vgetq_lane_f32(v, 1); }
     Float4 swappedPairs() const { return {vrev64q_f32(v)}; }
+    float highPairSum() const { return vgetq_lane_f32(v, 2) + vgetq_lane_f32(v, 3); }
     static Float4 zipLow(Float4 a, Float4 b) { return {vzip1q_f32(a.v, b.v)}; }
     static Float4 zipHigh(Float4 a, Float4 b) { return {vzip2q_f32(a.v, b.v)}; }
 
