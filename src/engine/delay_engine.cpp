@@ -174,6 +174,10 @@ DelayEngine::DelayEngine(float rate, SilentBlocks silentBlocks)
         units[u] = std::move(unit);
     }
 
+    for (std::size_t path = 0; path < 2; ++path) {
+        pathGains[path] = units[2 * path]->getOutputGain();
+        pathCutoffs[path] = units[2 * path]->getFrequency();
+    }
     delayLeft = std::make_unique<float[]>(static_cast<std::size_t>(bufferLength));
     delayRight = std::make_unique<float[]>(static_cast<std::size_t>(bufferLength));
     tapeHead.configure(sampleRate);
@@ -182,65 +186,119 @@ DelayEngine::DelayEngine(float rate, SilentBlocks silentBlocks)
 DelayEngine::~DelayEngine() = default;
 
 void DelayEngine::applyParameter(std::int32_t index, float v) {
-    FilterUnit& a = *units[index < DelayMix ? 0 : 2];
-    FilterUnit& b = *units[index < DelayMix ? 1 : 3];
-    // The units' setting, then the word that the audio thread is to take it into the lanes.
-    auto both = [&](auto&& apply, unsigned setting) {
-        apply(a);
-        apply(b);
-        settingsChanged(setting);
-    };
-    // The filter or the volume LFO of both units, as the index names.
-    const bool filterLfo = index == OriginFilterLfoShape || index == OriginFilterLfoRate ||
-                           index == OriginFilterLfoDepth || index == DelayFilterLfoShape ||
-                           index == DelayFilterLfoRate || index == DelayFilterLfoDepth;
-    auto lfos = [&](auto&& apply) {
-        both([&](FilterUnit& u) { apply(filterLfo ? u.getFilterLfo() : u.getVolumeLfo()); },
-             filterLfo ? FilterLanes::FilterLfos : FilterLanes::VolumeLfos);
-    };
-    using L = FilterLanes;
+    if (index < 0 || index >= kNumDefinedParams) return;
+    if (const unsigned changed = kSetters[static_cast<std::size_t>(index)](*this, index, v)) settingsChanged(changed);
+}
+
+void DelayEngine::applyParameters(const ParameterSet& due, const ParameterState& values) {
+    unsigned changed = 0;
+    due.forEach([&](std::int32_t index) {
+        changed |= kSetters[static_cast<std::size_t>(index)](*this, index, values.value(index));
+    });
+    if (changed) settingsChanged(changed);
+}
+
+// The frequent changes (mixes, cutoffs, the feedback) go straight to what they set, each by
+// a setter of its own; the origin parameters set units 1 and 2 (lanes 0 and 1), the delay ones
+// units 3 and 4.
+const std::array<DelayEngine::Setter, kNumDefinedParams> DelayEngine::kSetters = [] {
+    std::array<Setter, kNumDefinedParams> setters;
+    setters.fill(&DelayEngine::setOtherValue);
+    setters[OriginMix] = &DelayEngine::setGain<0>;
+    setters[DelayMix] = &DelayEngine::setGain<2>;
+    setters[OriginCutoff] = &DelayEngine::setCutoff<0>;
+    setters[DelayCutoff] = &DelayEngine::setCutoff<2>;
+    setters[Feedback] = &DelayEngine::setFeedback;
+    return setters;
+}();
+
+template <std::size_t First>
+unsigned DelayEngine::setGain(DelayEngine& engine, std::int32_t, float v) {
+    const float gain = scaled(engine.units[First]->getGainScale(), v);
+    engine.units[First]->setOutputGain(gain);
+    engine.units[First + 1]->setOutputGain(gain);
+    engine.pathGains[First / 2] = gain;
+    return FilterLanes::Gains;
+}
+
+// Both units of a path have the cutoff scale and the rate of the engine.
+template <std::size_t First>
+unsigned DelayEngine::setCutoff(DelayEngine& engine, std::int32_t, float v) {
+    FilterUnit& a = *engine.units[First];
+    a.setCutoff(v);
+    engine.units[First + 1]->copyCutoff(a);
+    engine.pathCutoffs[First / 2] = a.getFrequency();
+    return FilterLanes::Cutoffs;
+}
+
+unsigned DelayEngine::setFeedback(DelayEngine& engine, std::int32_t, float v) {
+    engine.feedback = v;
+    return kFeedback;
+}
+
+unsigned DelayEngine::setOtherValue(DelayEngine& engine, std::int32_t index, float v) {
+    const std::size_t first = index < DelayMix ? 0 : 2;
+    return engine.setUnitsValue(*engine.units[first], *engine.units[first + 1], index, v);
+}
+
+unsigned DelayEngine::setUnitsValue(FilterUnit& a, FilterUnit& b, std::int32_t index, float v) {
     switch (index) {
-    case OriginMix:
-    case DelayMix: both([&](FilterUnit& u) { u.setOutputGain(scaled(u.getGainScale(), v)); }, L::Gains); break;
     case OriginFilterType:
-    case DelayFilterType: both([&](FilterUnit& u) { u.setMode(enumerationStop(index, v)); }, L::Modes); break;
-    case OriginCutoff:
-    case DelayCutoff:
-        // Both units of a path have the cutoff scale and the rate of the engine.
-        a.setCutoff(v);
-        b.copyCutoff(a);
-        settingsChanged(L::Cutoffs);
-        break;
+    case DelayFilterType:
+        a.setMode(enumerationStop(index, v));
+        b.setMode(enumerationStop(index, v));
+        return FilterLanes::Modes;
     case OriginQ:
-    case DelayQ: both([&](FilterUnit& u) { u.setDamping(1.0f - v); }, L::Dampings); break;
-    case OriginFilterLfoShape:
-    case DelayFilterLfoShape:
-    case OriginVolLfoShape:
-    case DelayVolLfoShape: lfos([&](Lfo& lfo) { lfo.setShape(enumerationStop(index, v)); }); break;
-    case OriginFilterLfoRate:
-    case DelayFilterLfoRate:
-    case OriginVolLfoRate:
-    case DelayVolLfoRate: lfos([&](Lfo& lfo) { lfo.setRate(v); }); break;
-    case OriginFilterLfoDepth:
-    case DelayFilterLfoDepth:
-    case OriginVolLfoDepth:
-    case DelayVolLfoDepth: lfos([&](Lfo& lfo) { lfo.setDepth(v); }); break;
+    case DelayQ:
+        a.setDamping(1.0f - v);
+        b.setDamping(1.0f - v);
+        return FilterLanes::Dampings;
+    default: break;
+    }
+    if (const unsigned changed = setLfoValue(a, b, index, v)) return changed;
+    switch (index) {
     case DelayTime: rateLength = scaled(bufferLength, v); break;
     case DelaySync: syncStop = enumerationStop(index, v); break;
-    case Feedback: feedback = v; break;
     case DelayStereo: stereoStop = enumerationStop(index, v); break;
     case DelayMotion: motionStop = enumerationStop(index, v); break;
     case DelayFreeze: freezeStop = enumerationStop(index, v); break;
     case DelayDuck: duckAmount = v; break;
-    default: return;
+    default: return 0;
     }
-    if (index >= DelayTime && (index <= Feedback || index >= DelaySync)) delayPathSettingChanged();
+    return kDelayPath;
+}
+
+// The filter or the volume LFO of both units, as the index names; 0 for any other index.
+unsigned DelayEngine::setLfoValue(FilterUnit& a, FilterUnit& b, std::int32_t index, float v) {
+    const bool filterLfo = index == OriginFilterLfoShape || index == OriginFilterLfoRate ||
+                           index == OriginFilterLfoDepth || index == DelayFilterLfoShape ||
+                           index == DelayFilterLfoRate || index == DelayFilterLfoDepth;
+    auto both = [&](auto&& apply) {
+        apply(filterLfo ? a.getFilterLfo() : a.getVolumeLfo());
+        apply(filterLfo ? b.getFilterLfo() : b.getVolumeLfo());
+        return filterLfo ? FilterLanes::FilterLfos : FilterLanes::VolumeLfos;
+    };
+    switch (index) {
+    case OriginFilterLfoShape:
+    case DelayFilterLfoShape:
+    case OriginVolLfoShape:
+    case DelayVolLfoShape: return both([&](Lfo& lfo) { lfo.setShape(enumerationStop(index, v)); });
+    case OriginFilterLfoRate:
+    case DelayFilterLfoRate:
+    case OriginVolLfoRate:
+    case DelayVolLfoRate: return both([&](Lfo& lfo) { lfo.setRate(v); });
+    case OriginFilterLfoDepth:
+    case DelayFilterLfoDepth:
+    case OriginVolLfoDepth:
+    case DelayVolLfoDepth: return both([&](Lfo& lfo) { lfo.setDepth(v); });
+    default: return 0;
+    }
 }
 
 void DelayEngine::setTempo(double beatsPerMinute) {
     if (!(beatsPerMinute > 0.0 && std::isfinite(beatsPerMinute)) || beatsPerMinute == tempo) return;
     tempo = beatsPerMinute;
-    delayPathSettingChanged();
+    settingsChanged(kDelayPath);
 }
 
 float DelayEngine::getDelayLength() const {
@@ -257,13 +315,12 @@ void DelayEngine::clearState() {
     std::fill_n(delayLeft.get(), bufferLength, 0.0f);
     std::fill_n(delayRight.get(), bufferLength, 0.0f);
     for (auto& unit : units) unit->reset();
-    settingsChanged(kEverything);
+    settingsChanged(kEverything | kDelayPath);
     writePosition = 0;
     settleClock = 0;
     linesClear = true;
     ducker.reset();
     motionRestarts = true;
-    delayPathSettingChanged();
 }
 
 const FilterUnit& DelayEngine::unit(int number) const {
@@ -295,8 +352,7 @@ void DelayEngine::processBlock(const float* const* inputs, float* const* outputs
         for (auto& unit : units) unit->reset();
         settingsChanged(kEverything);
     }
-    takeDelayPathSettings();
-    takeSettings();
+    if (changedSettings.load(std::memory_order_relaxed)) takeChanges();
     lastBlockSilent = false;
     if (skipSilentBlocks && lanes.atRest()) {
         const float cycle = lineCycle();
@@ -742,12 +798,27 @@ std::int32_t DelayEngine::steadyTap() const {
 // through all of them.
 float DelayEngine::lineCycle() const { return ring ? static_cast<float>(bufferLength) : getDelayLength(); }
 
+// What changed on any thread since the last block, taken at the start of a block; the acquire
+// makes the values written before each word visible. The delay path first: a change of Motion
+// ends a ramp of the lanes and decides whether the next one ramps.
+void DelayEngine::takeChanges() {
+    const unsigned changed = changedSettings.exchange(0, std::memory_order_acquire);
+    if (changed & kDelayPath)
+        takeDelayPathSettings();
+    else if (changed & kFeedback)
+        takeFeedback();
+    constexpr unsigned kGathered = FilterLanes::Gains | FilterLanes::Cutoffs;
+    if (!(changed & kEverything)) return;
+    if (ring || (changed & kEverything & ~kGathered)) return takeSettings(changed & kEverything);
+    // The frequent case, gains or cutoffs of the loop layout: straight into the lanes.
+    if (changed & FilterLanes::Gains) lanes.setGains(lanesOf(pathGains));
+    if (changed & FilterLanes::Cutoffs) lanes.setCutoffs(lanesOf(pathCutoffs));
+}
+
 // The delay path's settings as the audio thread runs them, taken at the start of a block.
 // In Fade and Tape the taps move to a new delay length and the feedback and Freeze ramp; in
 // Jump they take effect at once.
 void DelayEngine::takeDelayPathSettings() {
-    if (!delayPathChanged.load(std::memory_order_relaxed) || !delayPathChanged.exchange(false, std::memory_order_acquire))
-        return;
     const std::int32_t wanted = motionStop;
     if (wanted != motion) changeMotion(wanted);
     const float feedbackGain = feedback;
@@ -891,27 +962,32 @@ std::array<FilterUnit*, 4> DelayEngine::unitPointers() const {
     return {units[0].get(), units[1].get(), units[2].get(), units[3].get()};
 }
 
-// Settings changed on any thread reach the lanes at the start of a block; the acquire makes
-// the values written before each word visible. After a clear or a reset of the units the
-// lanes take their states and phases too.
-void DelayEngine::takeSettings() {
-    if (!changedSettings.load(std::memory_order_relaxed)) return;
-    const unsigned changed = changedSettings.exchange(0, std::memory_order_acquire);
+// Settings of the lanes changed on any thread. After a clear or a reset of the units the lanes
+// take their states and phases too.
+void DelayEngine::takeSettings(unsigned changed) {
+    // Only a ring ramps, and then only its gains and cutoffs.
+    if (!ring) return takeLaneSettings(changed);
     // A ramp in flight ends at its goal, so that a reload changes what it names.
     const FilterLanes::Glide was = lanes.glide();
     const bool wasMoving = laneRamp.moving();
     laneRamp.finish(lanes);
-    if (changed & kUnitStates) {
-        lanes = FilterLanes(runners());
-    } else {
-        lanes.reload(unitPointers(), changed);
-        // In a ring mode gains and cutoffs move to their new values over a few milliseconds.
-        if (ring && (wasMoving || (changed & (FilterLanes::Gains | FilterLanes::Cutoffs)))) {
-            laneRamp.start(was, lanes.glide(), samplesOf(kRampSeconds, sampleRate));
-            lanes.setGlide(was);
-        }
+    takeLaneSettings(changed);
+    // Gains and cutoffs move to their new values over a few milliseconds.
+    if (!(changed & kUnitStates) && (wasMoving || (changed & (FilterLanes::Gains | FilterLanes::Cutoffs)))) {
+        laneRamp.start(was, lanes.glide(), samplesOf(kRampSeconds, sampleRate));
+        lanes.setGlide(was);
     }
 }
+
+void DelayEngine::takeLaneSettings(unsigned changed) {
+    if (changed & kUnitStates) return takeUnitStates();
+    if (changed & FilterLanes::Gains) lanes.setGains(lanesOf(pathGains));
+    if (changed & FilterLanes::Cutoffs) lanes.setCutoffs(lanesOf(pathCutoffs));
+    constexpr unsigned kGathered = FilterLanes::Gains | FilterLanes::Cutoffs;
+    if (changed & ~kGathered) lanes.reload(unitPointers(), changed & ~kGathered);
+}
+
+void DelayEngine::takeUnitStates() { lanes = FilterLanes(runners()); }
 
 // After a block of the full loop: filters that ran away are cleared, and so are non-finite
 // samples written to the lines; then the lines' zeros are counted.
@@ -942,10 +1018,15 @@ bool DelayEngine::readsOnlyZeros(float length) const {
 // when the length stayed; a first sample written beyond the cycle is outside it. Anything
 // else written ends the count, and the clear.
 void DelayEngine::countQuiet(bool zeros, std::int32_t start, std::int32_t sampleFrames, float length) {
-    const std::int32_t cycle = cycleLength(length);
-    const std::int64_t before = zeros && length == quietLength ? quietPositions : 0;
-    const std::int64_t inCycle = !zeros ? 0 : start < cycle ? sampleFrames : sampleFrames - 1;
-    linesClear = linesClear && zeros;
-    quietPositions = static_cast<std::int32_t>(std::min<std::int64_t>(cycle, before + inCycle));
+    const bool sameLength = length == quietLength;
     quietLength = length;
+    if (!zeros) {
+        linesClear = false;
+        quietPositions = 0;
+        return;
+    }
+    const std::int32_t cycle = cycleLength(length);
+    const std::int64_t before = sameLength ? quietPositions : 0;
+    const std::int64_t inCycle = start < cycle ? sampleFrames : sampleFrames - 1;
+    quietPositions = static_cast<std::int32_t>(std::min<std::int64_t>(cycle, before + inCycle));
 }

@@ -13,6 +13,8 @@
 #include "engine/delay_motion.h"
 #include "engine/filter_lanes.h"
 #include "engine/filter_unit.h"
+#include "core/parameter_set.h"
+#include "core/parameter_state.h"
 #include "core/parameters.h"
 #include "engine/shared_value.h"
 
@@ -31,6 +33,9 @@ public:
 
     // Applies the normalized value (0.0..1.0, already limited) of one parameter.
     void applyParameter(std::int32_t index, float value);
+    // The same for each parameter of the set, in index order, with its value in the state: the
+    // audio thread is told of them all at once.
+    void applyParameters(const ParameterSet& due, const ParameterState& values);
     // The host's tempo in beats per minute, which a synced delay follows; values that are not
     // a tempo (zero, negative, NaN) are ignored. 120 until a host tells one.
     void setTempo(double beatsPerMinute);
@@ -111,7 +116,28 @@ private:
     template <bool Accumulate, Tap Reading>
     void runSteadyRouted(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                          std::int32_t sampleFrames, float length);
+    // What a value sets, answering which words of changedSettings it changed.
+    using Setter = unsigned (*)(DelayEngine& engine, std::int32_t index, float v);
+    static const std::array<Setter, kNumDefinedParams> kSetters;
+    template <std::size_t First>
+    static unsigned setGain(DelayEngine& engine, std::int32_t index, float v);
+    template <std::size_t First>
+    static unsigned setCutoff(DelayEngine& engine, std::int32_t index, float v);
+    static unsigned setFeedback(DelayEngine& engine, std::int32_t index, float v);
+    static unsigned setOtherValue(DelayEngine& engine, std::int32_t index, float v);
+    unsigned setUnitsValue(FilterUnit& a, FilterUnit& b, std::int32_t index, float v);
+    unsigned setLfoValue(FilterUnit& a, FilterUnit& b, std::int32_t index, float v);
+    void takeChanges();
     void takeDelayPathSettings();
+    // A change of the feedback alone: what takeDelayPathSettings does with it, the rest as it
+    // was. Inline, as the take of the lanes, since automation changes the feedback as often.
+    void takeFeedback() {
+        if (motionRestarts) return takeDelayPathSettings();
+        if (ring)
+            feedbackRamp.moveTo(feedback, samplesOf(kRampSeconds, sampleRate));
+        else
+            feedbackRamp.jumpTo(feedback);
+    }
     void changeMotion(std::int32_t to);
     void loopToRing(std::int32_t cycle);
     void ringToLoop(std::int32_t cycle);
@@ -124,7 +150,10 @@ private:
     std::array<FilterUnit::Runner, 4> runners();
     std::array<FilterUnit*, 4> unitPointers() const;
     void settingsChanged(unsigned settings) { changedSettings.fetch_or(settings, std::memory_order_release); }
-    void takeSettings();
+    void takeSettings(unsigned changed);
+    void takeLaneSettings(unsigned changed);
+    // Out of line: the lanes built on the stack would cost every other take a large frame.
+    [[gnu::noinline]] void takeUnitStates();
     void guardStates(std::int32_t start, std::int32_t sampleFrames, float length);
     bool settlePointMayClear(const float* inLeft, const float* inRight, std::int32_t sampleFrames) const;
     bool readsOnlyZeros(float length) const;
@@ -157,12 +186,8 @@ private:
     bool ring = false;
     std::int32_t stereo = 0;
     bool motionRestarts = true;  // after a clear the next block starts at its settings
-    // Set on any thread after a value that the delay path takes changed (a length, the
-    // feedback, the last four parameters, the tempo); the audio thread takes them then.
-    std::atomic<bool> delayPathChanged{true};
     // The plain delay: the loop layout, each line feeding itself, nothing frozen or ducked.
     bool plainDelay = true;
-    void delayPathSettingChanged() { delayPathChanged.store(true, std::memory_order_release); }
     float duckApplied = 0.0f;
     Ducker ducker;
     FadeTaps fadeTaps;
@@ -186,11 +211,24 @@ private:
     std::unique_ptr<FilterLanes, AlignedDelete> lanesStorage{
         new (::operator new(sizeof(FilterLanes), std::align_val_t{alignof(FilterLanes)})) FilterLanes()};
     FilterLanes& lanes = *lanesStorage;
-    // The FilterLanes settings changed since the audio thread last took them; kUnitStates asks
-    // for the units' states and phases too (after a clear or a reset of the units).
+    // The output gain and the cutoff coefficient of each path (the origin's, the delay's) as
+    // its two units have them, kept here on any thread for the audio thread to take into the
+    // lanes in two loads each.
+    std::array<SharedValue<float>, 2> pathGains{};
+    std::array<SharedValue<float>, 2> pathCutoffs{};
+    static Float4 lanesOf(const std::array<SharedValue<float>, 2>& paths) {
+        const float origin = paths[0], delay = paths[1];
+        return Float4::of(origin, origin, delay, delay);
+    }
+    // What changed since the audio thread last took it: the FilterLanes settings (kUnitStates
+    // asks for the units' states and phases too, after a clear or a reset of the units), the
+    // feedback alone, or any value that the delay path takes (a length, the feedback, the
+    // last four parameters, the tempo).
     static constexpr unsigned kUnitStates = 64;
     static constexpr unsigned kEverything = 127;
-    std::atomic<unsigned> changedSettings{kEverything};
+    static constexpr unsigned kFeedback = 128;
+    static constexpr unsigned kDelayPath = 256;
+    std::atomic<unsigned> changedSettings{kEverything | kDelayPath};
     // A transport stop seen on the host's window thread: the audio thread resets the units
     // before its next block, since it alone writes their states.
     std::atomic<bool> unitsResetPending{false};

@@ -95,11 +95,6 @@ FilterLanes::FilterLanes(const std::array<FilterUnit::Runner, 4>& units) {
 void FilterLanes::reload(const std::array<FilterUnit*, 4>& units, unsigned settings) {
     auto each = [&](auto field) { return std::array{field(*units[0]), field(*units[1]), field(*units[2]), field(*units[3])}; };
     using U = const FilterUnit&;
-    if (settings & Gains) {
-        const std::array<float, 4> gains = each([](U u) { return u.getOutputGain(); });
-        gainOut = lanes(gains);
-        delayMuted = std::bit_cast<std::uint32_t>(gains[2]) == 0 && std::bit_cast<std::uint32_t>(gains[3]) == 0;
-    }
     if (settings & Modes) {
         const std::array<std::int32_t, 4> modes = each([](U u) { return u.getMode(); });
         auto is = [&](auto test) {
@@ -112,7 +107,6 @@ void FilterLanes::reload(const std::array<FilterUnit*, 4>& units, unsigned setti
         isBand = is([](std::int32_t m) { return m == ModeBand; });
         isNotch = is([](std::int32_t m) { return m != ModeLow && m != ModeHigh && m != ModeBand; });
     }
-    if (settings & Cutoffs) f = lanes(each([](U u) { return u.getFrequency(); }));
     if (settings & Dampings) q = lanes(each([](U u) { return u.getDamping(); }));
     if (settings & FilterLfos) {
         filterModulated = Mask4::of(filterLfo.reload(each([](FilterUnit& u) { return &u.getFilterLfo(); })));
@@ -120,7 +114,7 @@ void FilterLanes::reload(const std::array<FilterUnit*, 4>& units, unsigned setti
     if (settings & VolumeLfos) {
         volumeModulated = Mask4::of(volumeLfo.reload(each([](FilterUnit& u) { return &u.getVolumeLfo(); })));
     }
-    anyModulated = any(filterModulated) || any(volumeModulated);
+    if (settings & (FilterLfos | VolumeLfos)) anyModulated = any(filterModulated) || any(volumeModulated);
 }
 
 void FilterLanes::park(const std::array<FilterUnit*, 4>& units) const {

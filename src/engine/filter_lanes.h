@@ -86,9 +86,16 @@ public:
     explicit FilterLanes(const std::array<FilterUnit::Runner, 4>& units);
     void store(std::array<FilterUnit::Runner, 4>& units) const;
 
-    // The settings that reload takes anew from the units; the states and phases stay.
+    // The settings that change; reload takes all but the gains and cutoffs anew from the
+    // units, the states and phases stay.
     enum Setting : unsigned { Gains = 1, Modes = 2, Cutoffs = 4, Dampings = 8, FilterLfos = 16, VolumeLfos = 32 };
     void reload(const std::array<FilterUnit*, 4>& units, unsigned settings);
+    // The output gains and cutoffs as the units have them, gathered by the caller.
+    void setGains(Float4 gains) {
+        gainOut = gains;
+        delayMuted = allBitsZero(gains.highTwice());
+    }
+    void setCutoffs(Float4 cutoffs) { f = cutoffs; }
     // The states and LFO phases into the units, for whoever looks at them between blocks.
     void park(const std::array<FilterUnit*, 4>& units) const;
 

@@ -2,6 +2,7 @@
 // output (low, high, band, notch) and an output gain, each lowered by its own LFO.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/parameters.h"
@@ -10,6 +11,17 @@
 #include "engine/wave_table.h"
 
 enum FilterMode : std::int32_t { ModeLow = 0, ModeHigh, ModeBand, ModeNotch };
+
+// 2 pi x (cutoff scale x x) / sample rate, in this order: the scale divided by the
+// reciprocal, then the rate, then 2 pi.
+constexpr float cutoffCoefficient(float cutoffScale, float x, float sampleRate) {
+    return static_cast<float>(cutoffScale / (1.0 / x) / sampleRate * 6.283185307179586);
+}
+// The recursion is stable only while the coefficient stays small (with damping q, f^2 + 2 f q
+// below 4). Its largest value at 44.1 kHz, a full cutoff (1.1398), bounds it at every rate:
+// below 44.1 kHz a high cutoff is held at the frequency that gives it, about 0.18 x the rate,
+// where it would otherwise blow up. At 44.1 kHz and above no coefficient reaches the bound.
+constexpr float kLargestCutoffCoefficient = cutoffCoefficient(parameterScale(OriginCutoff), 1.0f, 44100.0f);
 
 class FilterUnit {
 public:
@@ -28,7 +40,10 @@ public:
     void forgetZeroSigns();
     // Whether all four states are +0.0.
     bool atRest() const;
-    void setCutoff(float x);
+    // Inline: automation sets a cutoff as often as every block.
+    void setCutoff(float x) {
+        frequency = x == 0.0f ? 0.0f : std::min(cutoffCoefficient(cutoffScale, x, sampleRate), kLargestCutoffCoefficient);
+    }
     // The other unit's cutoff, for a unit of the same cutoff scale and rate: the same
     // coefficient setCutoff would compute.
     void copyCutoff(const FilterUnit& other) { frequency = other.getFrequency(); }
