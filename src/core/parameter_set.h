@@ -62,6 +62,12 @@ public:
         for (std::size_t w = 0; w < ParameterSet::kWords; ++w)
             if (set.words[w] != 0) words[w].fetch_or(set.words[w], std::memory_order_release);
     }
+    // Whether anything is marked: a relaxed look, for a thread that then takes or has it taken.
+    bool any() const {
+        for (const auto& w : words)
+            if (w.load(std::memory_order_relaxed) != 0) return true;
+        return false;
+    }
     // Every mark so far, leaving none behind.
     ParameterSet take() {
         ParameterSet set;

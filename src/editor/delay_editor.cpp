@@ -207,11 +207,6 @@ void DelayEditor::close() {
     cells = {};
 }
 
-void DelayEditor::parameterChanged(std::int32_t index) {
-    changes.add(index);
-    postUpdate();
-}
-
 void DelayEditor::update() {
     ParameterSet changed = changes.take();
     if (!opened) return;  // the next open reads every value afresh

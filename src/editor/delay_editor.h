@@ -24,7 +24,10 @@ public:
     bool open(void* parent) override;
     void close() override;
     // Any thread: marks the index; the controls follow at the window thread's next idle.
-    void parameterChanged(std::int32_t index);
+    void parameterChanged(std::int32_t index) {
+        changes.add(index);
+        postUpdate();
+    }
 
     void controlChanged(PaintContext* context, Control* control) override;
     void paintControl(PaintContext*, Control*) override {}

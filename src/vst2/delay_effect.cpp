@@ -37,43 +37,23 @@ DelayEffect::DelayEffect(audioMasterCallback host)
 DelayEffect::~DelayEffect() = default;
 
 void DelayEffect::setParameter(VstInt32 index, float value) {
-    if (index >= 0 && index < kNumDefinedParams) {
-        // One read of the current program: the value lands in the program that was current
-        // when it came, and is applied only as long as that program still is (applyStored).
-        // A value the parameter has already changes nothing.
-        if (!programs[currentProgram].values.store(index, value)) return;
-        if (!applyAlone(index)) {
-            pendingIndices.add(index);
-            takeApplyTurn();
-        }
-    }
-    if (editor) editor->postUpdate();
+    if (storeAndMark(index, value) && editor) editor->postUpdate();
 }
 
 // Parameter changes come from any thread, two at once for the same index included (a host's
-// automation and the editor), and setProgram switches the program under them. The engine's
-// settings are therefore always applied from the current program's stored values, and by
-// one thread at a time: the caller that raises the request count from zero applies every
-// marked index, and again while requests keep coming in; the others have stored their value
-// and marked its index before counting, so it is applied for them, and they return at once.
-// Whatever the interleaving, once the calls are over the settings are those of the current
-// program's values. No thread ever waits for another: hosts also call setParameter on the
-// audio thread, which must not stall behind a lock held by a preempted window thread.
+// automation and the editor), and setProgram switches the program under them. A change stores
+// its value and marks its index; the engine's settings are always applied from the current
+// program's stored values, before each block, before a read of them and at once on a program
+// switch, and by one thread at a time: the caller that raises the request count from zero
+// applies every marked index, and again while requests keep coming in; the others have marked
+// their indices before counting, so they are applied for them, and they return at once.
+// Whatever the interleaving, once the calls are over and the marks applied the settings are
+// those of the current program's values. No thread ever waits for another: hosts also call
+// setParameter on the audio thread, which must not stall behind a lock held by a preempted
+// window thread.
 void DelayEffect::applyStored(const ParameterSet& indices) {
     pendingIndices.add(indices);
     takeApplyTurn();
-}
-
-// The common case, a change while no other thread applies: the turn is taken without a
-// mark, and the value applied from the current program at once; marks made meanwhile by
-// other threads are applied before the turn is given up.
-bool DelayEffect::applyAlone(std::int32_t index) {
-    std::int32_t idle = 0;
-    if (!applyRequests.compare_exchange_strong(idle, 1, std::memory_order_acq_rel)) return false;
-    engine->applyParameter(index, programs[currentProgram].values.value(index));
-    const std::int32_t waiting = applyRequests.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (waiting != 0) applyPending(waiting);
-    return true;
 }
 
 void DelayEffect::takeApplyTurn() {
@@ -87,8 +67,7 @@ void DelayEffect::applyPending(std::int32_t handled) {
         // The marks first, then the program: a switch stores the program before it marks, so
         // marks taken here are applied from the program they were made for or a later one.
         const ParameterSet due = pendingIndices.take();
-        const DelayProgram& program = programs[currentProgram];
-        due.forEach([&](std::int32_t index) { engine->applyParameter(index, program.values.value(index)); });
+        engine->applyParameters(due, programs[currentProgram].values);
         handled = applyRequests.fetch_sub(handled, std::memory_order_acq_rel) - handled;
     } while (handled != 0);
 }
@@ -136,6 +115,7 @@ void DelayEffect::getParameterLabel(VstInt32 index, char* label) {
 void DelayEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (index < 0 || index >= kNumDefinedParams) return;
     std::optional<float> synced;
+    if (index == DelayTime) applyMarked();
     if (index == DelayTime && engine->getSyncStop() != 0)
         synced = delayMilliseconds(engine->getDelayLength(), engine->getSampleRate());
     shownText(index, programs[currentProgram].values.value(index), synced, text);
@@ -217,11 +197,13 @@ void DelayEffect::followHostTempo() {
 void DelayEffect::syncedLengthChanged() {}
 
 void DelayEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    applyMarked();
     followHostTempo();
     engine->processAccumulating(inputs, outputs, sampleFrames);
 }
 
 void DelayEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    applyMarked();
     followHostTempo();
     engine->processReplacing(inputs, outputs, sampleFrames);
 }

@@ -47,10 +47,19 @@ public:
     // Zeroes both delay lines, resets the four units and rewinds the write position.
     void clearState();
 
-    // Read access for the editor and for tests.
-    const FilterUnit& unit(int number) const { return engine->unit(number); }
-    float getDelayLength() const { return engine->getDelayLength(); }
-    float getFeedback() const { return engine->getFeedback(); }
+    // Read access for the editor and for tests, with every stored value applied.
+    const FilterUnit& unit(int number) {
+        applyMarked();
+        return engine->unit(number);
+    }
+    float getDelayLength() {
+        applyMarked();
+        return engine->getDelayLength();
+    }
+    float getFeedback() {
+        applyMarked();
+        return engine->getFeedback();
+    }
     VstInt32 getBufferLength() const { return engine->getBufferLength(); }
     VstInt32 getWritePosition() const { return engine->getWritePosition(); }
     float getEngineSampleRate() const { return engine->getSampleRate(); }
@@ -59,11 +68,27 @@ protected:
     // On the audio thread, when a new tempo moved the synced delay: the Rate's text changed.
     virtual void syncedLengthChanged();
 
+    // Stores the value in the current program and marks it to be applied; false when the index
+    // names no parameter or the parameter has the value already. One read of the current
+    // program: the value lands in the program that was current when it came, and is applied
+    // only as long as that program still is (applyStored).
+    bool storeAndMark(VstInt32 index, float value) {
+        if (index < 0 || index >= kNumDefinedParams) return false;
+        if (!programs[currentProgram].values.store(index, value)) return false;
+        pendingIndices.add(index);
+        return true;
+    }
+
 private:
     void applyStored(const ParameterSet& indices);
     // Counts a request to apply what is marked; applies it when no other thread has the turn.
     void takeApplyTurn();
-    bool applyAlone(std::int32_t index);
+    // The marked values go into the engine before each block and before anything reads its
+    // settings: a host's automation costs a store and a mark per change, and the engine takes
+    // its settings at the start of a block in any case.
+    void applyMarked() {
+        if (pendingIndices.any()) takeApplyTurn();
+    }
     void applyPending(std::int32_t handled);
     void rebuildEngineAtHostRate();
     void followHostTempo();

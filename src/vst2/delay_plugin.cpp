@@ -28,10 +28,12 @@ DelayPlugin::DelayPlugin(audioMasterCallback host) : DelayEffect(host) {
 
 DelayPlugin::~DelayPlugin() = default;
 
+// The editor's mark of the index wakes it up: no second wake-up through the base class.
 void DelayPlugin::setParameter(VstInt32 index, float value) {
-    DelayEffect::setParameter(index, value);
 #ifdef VELLUMINE_WITH_EDITOR
-    if (delayEditor) delayEditor->parameterChanged(index);
+    if (storeAndMark(index, value) && delayEditor) delayEditor->parameterChanged(index);
+#else
+    DelayEffect::setParameter(index, value);
 #endif
 }
 
