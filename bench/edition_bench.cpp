@@ -286,9 +286,15 @@ constexpr const char* kEditionNames[] = {"vst2", "lv2", "clap", "vst3"};
     instance.process(in, in, outLeft, outRight, kCountedBlock);
 }
 
-// Noise in 32-frame blocks through a fresh Init instance, each block after a change of the
-// automated parameters when `automated`, as engine_bench's automation row does.
-int countedRun(Edition kind, bool automated) {
+// Noise in 32-frame blocks through a fresh Init instance: plain; held, with the automated
+// parameters set once to the automation's first value, so that what the changes themselves
+// cost can be told from what their setting costs; or automated, each block after a change of
+// the automated parameters, as engine_bench's automation row does.
+enum class Run { Plain, Held, Automated };
+constexpr const char* kRunNames[] = {"plain", "held", "automated"};
+constexpr float kFirstAutomated = 0.25f + 1.0f / 4096.0f;
+
+int countedRun(Edition kind, Run run) {
     std::string error;
     const Setting init{"Init", {}};
     const std::vector<float> noise = plughost::whiteNoise(static_cast<std::size_t>(kCountedSeconds * kRate), 1);
@@ -314,9 +320,10 @@ int countedRun(Edition kind, bool automated) {
         if (vst3Module) instance = std::make_unique<Vst3Instance>(*vst3Module, init);
     }
     if (!instance) throw std::runtime_error(error);
+    if (run == Run::Held) instance->automate(kFirstAutomated);
     float value = 0.25f;
     for (std::size_t at = 0; at + kCountedBlock <= noise.size(); at += kCountedBlock) {
-        if (automated) {
+        if (run == Run::Automated) {
             value = value < 0.75f ? value + 1.0f / 4096.0f : 0.25f;
             instance->automate(value);
         }
@@ -330,20 +337,24 @@ int printInstructions() {
     const double frames = static_cast<double>(static_cast<std::size_t>(kCountedSeconds * kRate) / kCountedBlock * kCountedBlock);
     std::printf("instructions per stereo frame inside the plug-in's calls, counted by callgrind over %d s of noise "
                 "at 44100 Hz in %u-frame blocks, Init program; automated: a cutoff, a mix and the feedback "
-                "changed before every block\n\n",
+                "changed before every block (ratio: to plain); held: those three set once, at the automation's "
+                "first value (per change: automated minus held, then minus plain)\n\n",
                 kCountedSeconds, kCountedBlock);
-    std::printf("| edition | plain | automated | ratio | per change |\n|---|--:|--:|--:|--:|\n");
+    std::printf("| edition | plain | held | automated | ratio | per change |\n|---|--:|--:|--:|--:|--:|\n");
     const char* titles[] = {"VST 2", "LV2", "CLAP", "VST 3"};
     for (int e = 0; e < static_cast<int>(std::size(kEditionNames)); ++e) {
-        const double plain = instructionsUnderCallgrind("countedPlugin", {"--counted-run", kEditionNames[e], "plain"});
-        const double automated = instructionsUnderCallgrind("countedPlugin", {"--counted-run", kEditionNames[e], "automated"});
-        if (plain < 0.0 || automated < 0.0) {
+        auto counted = [&](Run run) {
+            return instructionsUnderCallgrind("countedPlugin",
+                                              {"--counted-run", kEditionNames[e], kRunNames[static_cast<int>(run)]});
+        };
+        const double plain = counted(Run::Plain), held = counted(Run::Held), automated = counted(Run::Automated);
+        if (plain < 0.0 || held < 0.0 || automated < 0.0) {
             std::fprintf(stderr, "callgrind run failed: is valgrind installed?\n");
             return 1;
         }
         const double changes = frames / kCountedBlock * static_cast<double>(std::size(kAutomated));
-        std::printf("| %s | %.1f | %.1f | %.2fx | %.0f |\n", titles[e], plain / frames, automated / frames,
-                    automated / plain, (automated - plain) / changes);
+        std::printf("| %s | %.1f | %.1f | %.1f | %.2fx | %.0f (%.0f) |\n", titles[e], plain / frames, held / frames,
+                    automated / frames, automated / plain, (automated - held) / changes, (automated - plain) / changes);
     }
     return 0;
 }
@@ -356,7 +367,9 @@ int main(int argc, char** argv) {
         for (int e = 0; e < static_cast<int>(std::size(kEditionNames)); ++e) {
             if (std::strcmp(argv[2], kEditionNames[e]) != 0) continue;
             try {
-                return countedRun(static_cast<Edition>(e), std::strcmp(argv[3], "automated") == 0);
+                for (int r = 0; r < static_cast<int>(std::size(kRunNames)); ++r)
+                    if (std::strcmp(argv[3], kRunNames[r]) == 0) return countedRun(static_cast<Edition>(e), static_cast<Run>(r));
+                return 1;
             } catch (const std::exception& error) {
                 std::fprintf(stderr, "edition_bench: %s\n", error.what());
                 return 1;
