@@ -26,8 +26,10 @@ bool showsFigure(std::int32_t index, float value, float figure) {
 // A figure in the display's units over its full scale, rounded to float, may show as a
 // figure a little below it, since the display truncates ("7" as "6.999999"). Of the quotient
 // and its two neighbouring floats the nearest that shows the figure is taken, where one does.
-float showingFigure(std::int32_t index, float quotient, float figure, float full) {
-    if (kParameters[index].unit == Unit::Enumeration || showsFigure(index, quotient, figure)) return quotient;
+// Out of line: the common case, a quotient whose display is the figure, needs no room for
+// digits.
+[[gnu::noinline]] float showingNeighbour(std::int32_t index, float quotient, float figure, float full) {
+    if (showsFigure(index, quotient, figure)) return quotient;
     const double exact = static_cast<double>(figure) / static_cast<double>(full);
     float below = std::nextafter(quotient, 0.0f), above = std::nextafter(quotient, 1.0f);
     if (std::fabs(static_cast<double>(above) - exact) < std::fabs(static_cast<double>(below) - exact))
@@ -35,6 +37,11 @@ float showingFigure(std::int32_t index, float quotient, float figure, float full
     for (float candidate : {below, above})
         if (candidate >= 0.0f && candidate <= 1.0f && showsFigure(index, candidate, figure)) return candidate;
     return quotient;
+}
+
+float showingFigure(std::int32_t index, float quotient, float figure, float full) {
+    if (kParameters[index].unit == Unit::Enumeration || displayedFigure(index, quotient) == figure) return quotient;
+    return showingNeighbour(index, quotient, figure, full);
 }
 
 }  // namespace
@@ -90,9 +97,11 @@ float fromUnitValue(std::int32_t index, float unitValue) {
     const float full = kParameters[index].unitFullScale;
     if (!(unitValue > 0.0f)) return 0.0f;  // zero, negative, NaN
     if (unitValue >= full) return 1.0f;    // also +Inf
-    // The figure a box shows for this unit value: LFO rate boxes show twice the Hz.
+    // The figure a box shows for this unit value: LFO rate boxes show twice the Hz. Where the
+    // box's full scale is the unit's, the figure is the unit value: u x f / f in double is u.
     const float typedFull = typedFullScale(index);
-    const auto figure = static_cast<float>(static_cast<double>(unitValue) * typedFull / full);
+    const auto figure =
+        typedFull == full ? unitValue : static_cast<float>(static_cast<double>(unitValue) * typedFull / full);
     return showingFigure(index, unitValue / full, figure, typedFull);
 }
 
