@@ -89,7 +89,9 @@ private:
     void applyMarked() {
         if (pendingIndices.any()) takeApplyTurn();
     }
-    void applyPending(std::int32_t handled);
+    // Out of line: inlined into the processing calls, its frame moved the engine's stack by a
+    // cache line, and 32-frame blocks took a third longer (8.5 against 6.5 ns per frame).
+    [[gnu::noinline]] void applyPending(std::int32_t handled);
     void rebuildEngineAtHostRate();
     void followHostTempo();
 
