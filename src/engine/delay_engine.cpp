@@ -811,8 +811,7 @@ void DelayEngine::takeChanges() {
     if (!(changed & kEverything)) return;
     if (ring || (changed & kEverything & ~kGathered)) return takeSettings(changed & kEverything);
     // The frequent case, gains or cutoffs of the loop layout: straight into the lanes.
-    if (changed & FilterLanes::Gains) lanes.setGains(lanesOf(pathGains));
-    if (changed & FilterLanes::Cutoffs) lanes.setCutoffs(lanesOf(pathCutoffs));
+    takeGathered(changed);
 }
 
 // The delay path's settings as the audio thread runs them, taken at the start of a block.
@@ -981,8 +980,7 @@ void DelayEngine::takeSettings(unsigned changed) {
 
 void DelayEngine::takeLaneSettings(unsigned changed) {
     if (changed & kUnitStates) return takeUnitStates();
-    if (changed & FilterLanes::Gains) lanes.setGains(lanesOf(pathGains));
-    if (changed & FilterLanes::Cutoffs) lanes.setCutoffs(lanesOf(pathCutoffs));
+    takeGathered(changed);
     constexpr unsigned kGathered = FilterLanes::Gains | FilterLanes::Cutoffs;
     if (changed & ~kGathered) lanes.reload(unitPointers(), changed & ~kGathered);
 }

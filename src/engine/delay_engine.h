@@ -152,6 +152,11 @@ private:
     void settingsChanged(unsigned settings) { changedSettings.fetch_or(settings, std::memory_order_release); }
     void takeSettings(unsigned changed);
     void takeLaneSettings(unsigned changed);
+    // The gains and cutoffs, from one value per path.
+    void takeGathered(unsigned changed) {
+        if (changed & FilterLanes::Gains) lanes.setGains(lanesOf(pathGains));
+        if (changed & FilterLanes::Cutoffs) lanes.setCutoffs(lanesOf(pathCutoffs));
+    }
     // Out of line: the lanes built on the stack would cost every other take a large frame.
     [[gnu::noinline]] void takeUnitStates();
     void guardStates(std::int32_t start, std::int32_t sampleFrames, float length);

@@ -115,9 +115,10 @@ void DelayEffect::getParameterLabel(VstInt32 index, char* label) {
 void DelayEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (index < 0 || index >= kNumDefinedParams) return;
     std::optional<float> synced;
-    if (index == DelayTime) applyMarked();
-    if (index == DelayTime && engine->getSyncStop() != 0)
-        synced = delayMilliseconds(engine->getDelayLength(), engine->getSampleRate());
+    if (index == DelayTime) {
+        applyMarked();
+        if (engine->getSyncStop() != 0) synced = delayMilliseconds(engine->getDelayLength(), engine->getSampleRate());
+    }
     shownText(index, programs[currentProgram].values.value(index), synced, text);
 }
 
