@@ -1,5 +1,6 @@
 #include "core/parameters.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -10,11 +11,48 @@ namespace {
 
 constexpr float kTypedPercentScale = 100.0f;
 
+// What a unit value's conversion needs of its parameter, together for the events that arrive
+// on the audio thread: how the box makes its figure of the value and how the display makes its
+// figure of the normalized value, and the scales. Rescaled: the box's full scale is not the
+// unit's (LFO rate boxes show twice the Hz); elsewhere the figure is the unit value itself,
+// since u x f / f in double is u.
+enum class Display : std::uint8_t { Stop, Percent, ScaledPercent, Scaled, Rescaled };
+
+// 32 bytes, so that a row's address is one shift.
+struct alignas(32) UnitConversion {
+    double displayScale = 1.0;
+    float full = 0.0f;       // the unit value of 1.0
+    float typedFull = 0.0f;  // the figure a box shows for 1.0
+    Display display = Display::Stop;
+};
+
+constexpr Display displayOf(const ParameterInfo& info, float typedFull) {
+    if (info.unit == Unit::Enumeration) return Display::Stop;
+    const bool sameScale = typedFull == info.unitFullScale;
+    if (info.unit != Unit::Percent) return sameScale ? Display::Scaled : Display::Rescaled;
+    if (!sameScale) throw "a percentage's box shows its unit value";
+    return info.displayScale == 1.0 ? Display::Percent : Display::ScaledPercent;
+}
+
+constexpr std::array<UnitConversion, kNumDefinedParams> kUnitConversions = [] {
+    std::array<UnitConversion, kNumDefinedParams> table{};
+    for (std::size_t index = 0; index < table.size(); ++index) {
+        const ParameterInfo& info = kParameters[index];
+        const float scale = static_cast<float>(info.displayScale);
+        const float typedFull = info.unit == Unit::Percent ? scale * kTypedPercentScale : scale;
+        table[index] = {info.displayScale, info.unitFullScale, typedFull, displayOf(info, typedFull)};
+    }
+    return table;
+}();
+
 // The number a display text shows for a value, before any "%".
 float displayedFigure(std::int32_t index, float value) {
-    const ParameterInfo& info = kParameters[index];
-    if (info.unit == Unit::Percent) return (info.displayScale == 1.0 ? value : scaled(info.displayScale, value)) * 100.0f;
-    return scaled(info.displayScale, value);
+    const UnitConversion& conversion = kUnitConversions[static_cast<std::size_t>(index)];
+    switch (conversion.display) {
+    case Display::Percent: return value * 100.0f;
+    case Display::ScaledPercent: return scaled(conversion.displayScale, value) * 100.0f;
+    default: return scaled(conversion.displayScale, value);
+    }
 }
 
 bool showsFigure(std::int32_t index, float value, float figure) {
@@ -70,11 +108,7 @@ void shownText(std::int32_t index, float value, std::optional<float> syncedMilli
         displayText(index, value, text);
 }
 
-float typedFullScale(std::int32_t index) {
-    const ParameterInfo& info = kParameters[index];
-    const float scale = static_cast<float>(info.displayScale);
-    return info.unit == Unit::Percent ? scale * kTypedPercentScale : scale;
-}
+float typedFullScale(std::int32_t index) { return kUnitConversions[static_cast<std::size_t>(index)].typedFull; }
 
 std::optional<float> typedToNormalized(std::int32_t index, float typed) {
     const float full = typedFullScale(index);
@@ -94,15 +128,16 @@ double syncedDelaySamples(std::int32_t stop, double beatsPerMinute, double sampl
 }
 
 float fromUnitValue(std::int32_t index, float unitValue) {
-    const float full = kParameters[index].unitFullScale;
-    if (!(unitValue > 0.0f)) return 0.0f;  // zero, negative, NaN
-    if (unitValue >= full) return 1.0f;    // also +Inf
-    // The figure a box shows for this unit value: LFO rate boxes show twice the Hz. Where the
-    // box's full scale is the unit's, the figure is the unit value: u x f / f in double is u.
-    const float typedFull = typedFullScale(index);
-    const auto figure =
-        typedFull == full ? unitValue : static_cast<float>(static_cast<double>(unitValue) * typedFull / full);
-    return showingFigure(index, unitValue / full, figure, typedFull);
+    const UnitConversion& conversion = kUnitConversions[static_cast<std::size_t>(index)];
+    if (!(unitValue > 0.0f)) return 0.0f;         // zero, negative, NaN
+    if (unitValue >= conversion.full) return 1.0f;  // also +Inf
+    const float quotient = unitValue / conversion.full;
+    if (conversion.display == Display::Stop) return quotient;
+    const float figure = conversion.display == Display::Rescaled
+                             ? static_cast<float>(static_cast<double>(unitValue) * conversion.typedFull / conversion.full)
+                             : unitValue;
+    if (displayedFigure(index, quotient) == figure) return quotient;
+    return showingNeighbour(index, quotient, figure, conversion.typedFull);
 }
 
 float toUnitValue(std::int32_t index, float normalized) {
