@@ -42,6 +42,20 @@ void DelayInstance::reset() {
     if (engine) engine->clearState();
 }
 
+bool DelayInstance::isParameterValue(const clap_event_header_t& header) {
+    return header.space_id == CLAP_CORE_EVENT_SPACE_ID && header.type == CLAP_EVENT_PARAM_VALUE &&
+           header.size >= sizeof(clap_event_param_value_t);
+}
+
+[[gnu::always_inline]] inline void DelayInstance::takeValue(const clap_event_param_value_t& event) {
+    if (event.param_id >= static_cast<clap_id>(kNumDefinedParams)) return;
+    const auto index = static_cast<std::int32_t>(event.param_id);
+    const float value = fromUnitValue(index, static_cast<float>(event.value));
+    state.storeHeld(index, value);
+    hostChanges.add(index);
+    if (engine) applied.apply(*engine, index, value);
+}
+
 clap_process_status DelayInstance::process(const clap_process_t& block) {
     if (!engine || block.audio_inputs_count < 1 || block.audio_outputs_count < 1 ||
         block.audio_inputs[0].channel_count < 2 || block.audio_outputs[0].channel_count < 2 ||
@@ -59,7 +73,11 @@ clap_process_status DelayInstance::process(const clap_process_t& block) {
         const std::uint32_t at = std::min(header->time, block.frames_count);
         if (at > done) run(block, done, at);
         done = std::max(done, at);
-        applyEvent(*header);
+        // The frequent event in line, the rest through the general door.
+        if (isParameterValue(*header))
+            takeValue(reinterpret_cast<const clap_event_param_value_t&>(*header));
+        else
+            applyEvent(*header);
     }
     // The host may stop calling until input or events come when the engine's last piece of
     // the block, after every event, was silent: zero input then stays zero output.
@@ -130,14 +148,7 @@ void DelayInstance::applyEvent(const clap_event_header_t& header) {
         followTransport(reinterpret_cast<const clap_event_transport_t&>(header));
         return;
     }
-    if (header.type != CLAP_EVENT_PARAM_VALUE || header.size < sizeof(clap_event_param_value_t)) return;
-    const auto& event = reinterpret_cast<const clap_event_param_value_t&>(header);
-    if (event.param_id >= static_cast<clap_id>(kNumDefinedParams)) return;
-    const auto index = static_cast<std::int32_t>(event.param_id);
-    const float value = fromUnitValue(index, static_cast<float>(event.value));
-    state.store(index, value);
-    hostChanges.add(index);
-    if (engine) applied.apply(*engine, index, value);
+    if (isParameterValue(header)) takeValue(reinterpret_cast<const clap_event_param_value_t&>(header));
 }
 
 void DelayInstance::applyPending() {

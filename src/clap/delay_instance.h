@@ -82,6 +82,9 @@ private:
     void applyPending();
     void followTransport(const clap_event_transport_t& transport);
     void applyEvent(const clap_event_header_t& header);
+    static bool isParameterValue(const clap_event_header_t& header);
+    // A parameter's value event: stored, marked for the editor, applied.
+    void takeValue(const clap_event_param_value_t& event);
     void sendToHost(const clap_output_events_t* out);
     void queueForHost(const Outgoing& event);
     void run(const clap_process_t& block, std::uint32_t from, std::uint32_t to);

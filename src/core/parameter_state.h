@@ -23,8 +23,9 @@ public:
         return values[static_cast<std::size_t>(index)].load(std::memory_order_relaxed);
     }
     // Stores the value held to 0..1; false when the parameter has it already.
-    bool store(std::int32_t index, float value) {
-        const float held = normalizedValue(value);
+    bool store(std::int32_t index, float value) { return storeHeld(index, normalizedValue(value)); }
+    // The same for a value known to be in 0..1 already, such as a unit value made normalized.
+    bool storeHeld(std::int32_t index, float held) {
         if (std::bit_cast<std::uint32_t>(held) == std::bit_cast<std::uint32_t>(this->value(index))) return false;
         values[static_cast<std::size_t>(index)].store(held, std::memory_order_relaxed);
         return true;

@@ -185,11 +185,6 @@ DelayEngine::DelayEngine(float rate, SilentBlocks silentBlocks)
 
 DelayEngine::~DelayEngine() = default;
 
-void DelayEngine::applyParameter(std::int32_t index, float v) {
-    if (index < 0 || index >= kNumDefinedParams) return;
-    if (const unsigned changed = kSetters[static_cast<std::size_t>(index)](*this, index, v)) settingsChanged(changed);
-}
-
 void DelayEngine::applyParameters(const ParameterSet& due, const ParameterState& values) {
     unsigned changed = 0;
     due.forEach([&](std::int32_t index) {

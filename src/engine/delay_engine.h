@@ -31,8 +31,12 @@ public:
     DelayEngine(const DelayEngine&) = delete;
     DelayEngine& operator=(const DelayEngine&) = delete;
 
-    // Applies the normalized value (0.0..1.0, already limited) of one parameter.
-    void applyParameter(std::int32_t index, float value);
+    // Applies the normalized value (0.0..1.0, already limited) of one parameter. Inline: the
+    // doors apply each change of a block as it comes.
+    void applyParameter(std::int32_t index, float value) {
+        if (index < 0 || index >= kNumDefinedParams) return;
+        if (const unsigned changed = kSetters[static_cast<std::size_t>(index)](*this, index, value)) settingsChanged(changed);
+    }
     // The same for each parameter of the set, in index order, with its value in the state: the
     // audio thread is told of them all at once.
     void applyParameters(const ParameterSet& due, const ParameterState& values);
