@@ -62,26 +62,25 @@ public:
             queue.id = v3_cpp_obj(queue.queue)->get_param_id(queue.queue);
             queue.points = v3_cpp_obj(queue.queue)->get_point_count(queue.queue);
             read(queue);
+            if (queue.cursor < queue.points && (!next || queue.offset < *next)) next = queue.offset;
         }
     }
 
     // The offset of the earliest change not yet taken.
-    std::optional<std::int32_t> nextOffset() {
-        next = nullptr;
+    std::optional<std::int32_t> nextOffset() const { return next; }
+
+    // Hands over every change not yet taken up to the offset, queue by queue; a queue whose
+    // points go back in time gives them at once. The order is that of taking the earliest
+    // change again and again, the first queue's among equal offsets.
+    template <typename Take>
+    void takeUpTo(std::int32_t offset, Take&& take) {
+        next.reset();
         for (std::int32_t q = 0; q < count; ++q) {
             Queue& queue = queues[static_cast<std::size_t>(q)];
-            if (queue.cursor < queue.points && (!next || queue.offset < next->offset)) next = &queue;
+            for (; queue.cursor < queue.points && queue.offset <= offset; ++queue.cursor, read(queue))
+                take(Point{queue.id, queue.value});
+            if (queue.cursor < queue.points && (!next || queue.offset < *next)) next = queue.offset;
         }
-        if (!next) return std::nullopt;
-        return next->offset;
-    }
-
-    // The change nextOffset found.
-    Point take() {
-        const Point point{next->id, next->value};
-        ++next->cursor;
-        read(*next);
-        return point;
     }
 
 private:
@@ -105,7 +104,7 @@ private:
     std::int32_t frames;
     std::int32_t count = 0;
     std::array<Queue, kMostQueues> queues;
-    Queue* next = nullptr;
+    std::optional<std::int32_t> next;
 };
 
 bool DelayProcessor::setup(const v3_process_setup& setup) {
@@ -142,6 +141,12 @@ void DelayProcessor::load(const ParameterValues& values) {
         if (state.store(index, values[static_cast<std::size_t>(index)])) pendingApply.add(index);
 }
 
+[[gnu::always_inline]] inline void DelayProcessor::applyValue(std::int32_t index, double normalized) {
+    const float value = normalizedValue(static_cast<float>(normalized));
+    state.store(index, value);
+    applied.apply(*engine, index, value);
+}
+
 v3_result DelayProcessor::process(v3_process_data& data) {
     if (!engine) return V3_NOT_INITIALIZED;
     if (data.symbolic_sample_size != V3_SAMPLE_32) return V3_INVALID_ARG;
@@ -158,7 +163,12 @@ v3_result DelayProcessor::process(v3_process_data& data) {
             run(data, done, *at);
             done = *at;
         }
-        applyPoint(changes.take(), done, data);
+        changes.takeUpTo(*at, [&](const Point& point) {
+            if (isTableId(point.id))
+                applyValue(static_cast<std::int32_t>(point.id), point.value);  // the frequent change, in line
+            else
+                applyPoint(point, done, data);
+        });
     }
     run(data, done, frames);
     if (resetDue) engine->requestUnitsReset();  // takes effect before the next block, as in the other doors
@@ -193,10 +203,7 @@ void DelayProcessor::applyPoint(const Point& point, std::int32_t offset, v3_proc
     } else if (point.id == kProgramId) {
         selectProgram(programOf(point.value), offset, data);
     } else if (isTableId(point.id)) {
-        const auto index = static_cast<std::int32_t>(point.id);
-        const float value = normalizedValue(static_cast<float>(point.value));
-        state.store(index, value);
-        applied.apply(*engine, index, value);
+        applyValue(static_cast<std::int32_t>(point.id), point.value);
     }
 }
 

@@ -58,8 +58,6 @@ std::int32_t nearestStop(double normalized, std::int32_t steps) {
 
 }  // namespace
 
-bool isTableId(v3_param_id id) { return id < static_cast<v3_param_id>(kNumDefinedParams); }
-
 v3_param_id idAt(std::int32_t position) {
     if (position < kNumDefinedParams) return static_cast<v3_param_id>(position);
     return position == kNumDefinedParams ? kBypassId : kProgramId;

@@ -25,7 +25,7 @@ constexpr std::int32_t kRootUnit = 0;
 constexpr std::int32_t kFactoryProgramList = 1;
 constexpr std::int32_t kUnitCount = 3;  // the root, then Origin and Delay
 
-bool isTableId(v3_param_id id);
+inline bool isTableId(v3_param_id id) { return id < static_cast<v3_param_id>(kNumDefinedParams); }
 // The id of the parameter at a listing position (0 to kParameterCount - 1).
 v3_param_id idAt(std::int32_t position);
 bool describeParameter(std::int32_t position, v3_param_info& info);

@@ -437,4 +437,38 @@ TEST_F(Vst3DoorTest, AProgramSetsEveryValueAndTellsTheHost) {
     EXPECT_EQ(decodeState(*plugin->save()), expected);  // what the processor runs with
 }
 
+// Changes are taken earliest first, the first queue's among equal offsets; a queue whose points
+// go back in time gives the earlier one next, before a later queue's change at the frame.
+TEST_F(Vst3DoorTest, ChangesApplyEarliestFirstAndQueueOrderAmongEqualOffsets) {
+    const auto presets = factoryPresets();
+    const std::size_t chosen = 5;
+    const double program = static_cast<double>(chosen) / static_cast<double>(presets.size() - 1);
+    const ParameterValues preset = presets[chosen].values();
+    ASSERT_NE(preset[DelayTime], 0.3f);
+    ParameterValues timeLast = preset;
+    timeLast[DelayTime] = 0.3f;
+    struct Case {
+        bool programFirst;
+        ParameterValues expected;
+    };
+    for (const Case& c : {Case{false, preset}, Case{true, timeLast}}) {
+        const auto target = another();
+        ASSERT_TRUE(target->activate(44100.0, 64));
+        ParameterChanges changes, sent;
+        if (c.programFirst) {
+            changes.add(kProgram, 10, program);
+            changes.add(DelayTime, 10, 0.3);
+        } else {
+            changes.add(DelayTime, 10, 0.4);
+            changes.add(DelayTime, 5, 0.3);  // back in time
+            changes.add(kProgram, 10, program);
+        }
+        Stereo in(64), out(64);
+        const float* inputs[2] = {in.left.data(), in.right.data()};
+        float* outputs[2] = {out.left.data(), out.right.data()};
+        ASSERT_EQ(target->process(inputs, outputs, 64, changes, sent), V3_OK);
+        EXPECT_EQ(decodeState(*target->save()), c.expected) << c.programFirst;
+    }
+}
+
 }  // namespace
