@@ -78,7 +78,9 @@ bool showsFigure(std::int32_t index, float value, float figure) {
 }
 
 float showingFigure(std::int32_t index, float quotient, float figure, float full) {
-    if (kParameters[index].unit == Unit::Enumeration || displayedFigure(index, quotient) == figure) return quotient;
+    if (kUnitConversions[static_cast<std::size_t>(index)].display == Display::Stop ||
+        displayedFigure(index, quotient) == figure)
+        return quotient;
     return showingNeighbour(index, quotient, figure, full);
 }
 
@@ -131,13 +133,10 @@ float fromUnitValue(std::int32_t index, float unitValue) {
     const UnitConversion& conversion = kUnitConversions[static_cast<std::size_t>(index)];
     if (!(unitValue > 0.0f)) return 0.0f;         // zero, negative, NaN
     if (unitValue >= conversion.full) return 1.0f;  // also +Inf
-    const float quotient = unitValue / conversion.full;
-    if (conversion.display == Display::Stop) return quotient;
     const float figure = conversion.display == Display::Rescaled
                              ? static_cast<float>(static_cast<double>(unitValue) * conversion.typedFull / conversion.full)
                              : unitValue;
-    if (displayedFigure(index, quotient) == figure) return quotient;
-    return showingNeighbour(index, quotient, figure, conversion.typedFull);
+    return showingFigure(index, unitValue / conversion.full, figure, conversion.typedFull);
 }
 
 float toUnitValue(std::int32_t index, float normalized) {

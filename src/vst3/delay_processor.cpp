@@ -141,10 +141,19 @@ void DelayProcessor::load(const ParameterValues& values) {
         if (state.store(index, values[static_cast<std::size_t>(index)])) pendingApply.add(index);
 }
 
-[[gnu::always_inline]] inline void DelayProcessor::applyValue(std::int32_t index, double normalized) {
-    const float value = normalizedValue(static_cast<float>(normalized));
-    state.store(index, value);
-    applied.apply(*engine, index, value);
+// In line: a parameter's value is the frequent change.
+[[gnu::always_inline]] inline void DelayProcessor::applyPoint(const Point& point, std::int32_t offset,
+                                                              v3_process_data& data) {
+    if (isTableId(point.id)) {
+        const auto index = static_cast<std::int32_t>(point.id);
+        const float value = normalizedValue(static_cast<float>(point.value));
+        state.store(index, value);
+        applied.apply(*engine, index, value);
+    } else if (point.id == kBypassId) {
+        bypassed = isBypassed(point.value);
+    } else if (point.id == kProgramId) {
+        selectProgram(programOf(point.value), offset, data);
+    }
 }
 
 v3_result DelayProcessor::process(v3_process_data& data) {
@@ -163,12 +172,7 @@ v3_result DelayProcessor::process(v3_process_data& data) {
             run(data, done, *at);
             done = *at;
         }
-        changes.takeUpTo(*at, [&](const Point& point) {
-            if (isTableId(point.id))
-                applyValue(static_cast<std::int32_t>(point.id), point.value);  // the frequent change, in line
-            else
-                applyPoint(point, done, data);
-        });
+        changes.takeUpTo(*at, [&](const Point& point) { applyPoint(point, done, data); });
     }
     run(data, done, frames);
     if (resetDue) engine->requestUnitsReset();  // takes effect before the next block, as in the other doors
@@ -195,16 +199,6 @@ void DelayProcessor::followContext(const v3_process_context& context) {
     if (!(context.state & V3_PROCESS_CTX_TEMPO_VALID)) return;
     engine->setTempo(context.bpm);
     hostTempo.store(engine->getTempo(), std::memory_order_relaxed);
-}
-
-void DelayProcessor::applyPoint(const Point& point, std::int32_t offset, v3_process_data& data) {
-    if (point.id == kBypassId) {
-        bypassed = isBypassed(point.value);
-    } else if (point.id == kProgramId) {
-        selectProgram(programOf(point.value), offset, data);
-    } else if (isTableId(point.id)) {
-        applyValue(static_cast<std::int32_t>(point.id), point.value);
-    }
 }
 
 // Every value of the program, and the host told of each that changed (at the same offset),

@@ -57,8 +57,6 @@ private:
     void applyPending();
     void followContext(const v3_process_context& context);
     void applyPoint(const Point& point, std::int32_t offset, v3_process_data& data);
-    // A parameter's value from a queue point: stored and applied.
-    void applyValue(std::int32_t index, double normalized);
     void selectProgram(std::int32_t program, std::int32_t offset, v3_process_data& data);
     void run(const v3_process_data& data, std::int32_t from, std::int32_t to);
     void runBypassMix(const float* const* inputs, float* const* outputs, std::int32_t frames);
